@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, and only those that are missing.
+set -euo pipefail
+
+packages=(
+  cmake make g++ googletest
+  g++-mingw-w64-x86-64-posix
+  wine64 fonts-wine
+  xvfb xauth imagemagick icoutils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,42 @@
+#include "settings/IntegerText.h"
+
+namespace tarnwick::settings {
+namespace {
+int DigitValue(char c, int base) {
+  int v = -1;
+  if (c >= '0' && c <= '9') v = c - '0';
+  if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+  return v < base ? v : -1;
+}
+}  // namespace
+
+std::optional<std::int32_t> ParseInteger(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int base = 10;
+  if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+    base = 16;
+    ++i;
+  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  }
+  if (i == text.size()) return std::nullopt;
+
+  const std::uint64_t limit = base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+  std::uint64_t value = 0;
+  for (; i < text.size(); ++i) {
+    int digit = DigitValue(text[i], base);
+    if (digit < 0) return std::nullopt;
+    value = value * base + static_cast<std::uint64_t>(digit);
+    if (value > limit) return std::nullopt;
+  }
+  auto bits = static_cast<std::uint32_t>(value);
+  if (negative) bits = 0u - bits;
+  return static_cast<std::int32_t>(bits);
+}
+
+}  // namespace tarnwick::settings

@@ -1,0 +1,87 @@
+#pragma once
+// Registry accessors: one root key and at most one open key, used inside one handler and gone
+// when it returns. Paths that begin with "\" are taken from the root; others from the open key,
+// or from the root when none is open.
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "platform/RegKey.h"
+
+namespace tarnwick::settings {
+
+using platform::HKEY;
+
+class TRegAccessor {
+ public:
+  TRegAccessor();
+  ~TRegAccessor() = default;
+  TRegAccessor(const TRegAccessor&) = delete;
+  TRegAccessor& operator=(const TRegAccessor&) = delete;
+
+  HKEY Root() const { return root_; }
+  // A different root closes the open key; the same root changes nothing.
+  void SetRoot(HKEY root);
+  bool HasOpenKey() const { return static_cast<bool>(openKey_); }
+
+  // Opens `path` (creating missing keys when `create` and the path is not empty). On success the
+  // new key replaces the open one; on failure nothing changes and the result is false.
+  bool OpenPath(const std::string& path, bool create);
+  void ClosePath() { openKey_.Close(); }
+
+  // Writes raise ERegistryError "Failed to set data for '<name>'" with no key open or on refusal.
+  void WriteText(const std::string& name, const std::string& text);
+  void WriteDword(const std::string& name, std::int32_t value);
+  void WriteFlag(const std::string& name, bool value);
+
+  // The string value, up to its first zero byte; empty when absent or no key is open. Raises
+  // "Invalid data type for '<name>'" for a non-empty value that is not a string.
+  std::string ReadText(const std::string& name);
+  // Raises "Failed to get data" when absent, no key is open or the data exceeds 4 bytes, and
+  // "Invalid data type" when it fits but is not a DWORD.
+  std::int32_t ReadDword(const std::string& name);
+
+  bool HasValue(const std::string& name);
+  bool EraseValue(const std::string& name);
+  // Deletes the key at `path` with everything below it; false when it is missing or stays.
+  bool EraseKeyTree(const std::string& path);
+
+ protected:
+  friend class TSettingsReader;
+
+  // The base key and remaining path that `path` resolves to.
+  std::pair<HKEY, std::string> Resolve(const std::string& path) const;
+  HKEY OpenKey() const { return openKey_.get(); }
+
+  static std::string ReadTextFrom(HKEY key, const std::string& name);
+  static std::int32_t ReadDwordFrom(HKEY key, const std::string& name);
+  static bool HasValueIn(HKEY key, const std::string& name);
+
+ private:
+  HKEY root_;
+  platform::RegKey openKey_;
+};
+
+class TRegKeyReader : public TRegAccessor {
+ public:
+  // The text `name` of the key at `path`, opened without creating it for this read only; the
+  // default when the key cannot be opened or has no such value. The open key is left as it was.
+  std::string ReadTextOr(const std::string& path, const std::string& name,
+                         const std::string& defaultText);
+};
+
+// Reads the values of one key, which it creates when missing.
+class TSettingsReader {
+ public:
+  explicit TSettingsReader(const std::string& path);
+
+  // A DWORD value, or a string value that reads as an integer; the default when the value is
+  // absent or its text is no integer. Other types raise ERegistryError.
+  std::int32_t ReadNumberOr(const std::string& name, std::int32_t defaultValue);
+  bool ReadFlagOr(const std::string& name, bool defaultValue);
+
+ private:
+  TRegKeyReader reader_;
+};
+
+}  // namespace tarnwick::settings

@@ -1,0 +1,37 @@
+#include "settings/SettingsStore.h"
+
+#include "settings/RegAccessor.h"
+
+namespace tarnwick::settings {
+
+std::int32_t ReadSettings(const std::string& name, std::int32_t defaultValue) {
+  TSettingsReader reader(kSettingsKey);
+  return reader.ReadNumberOr(name, defaultValue);
+}
+
+void SaveSettings(const std::string& name, std::int32_t value) {
+  TRegAccessor accessor;
+  if (!accessor.OpenPath(kSettingsKey, true)) return;
+  accessor.WriteDword(name, value);
+}
+
+std::int32_t LaunchCount() {
+  TRegAccessor accessor;
+  if (accessor.OpenPath(kSettingsKey, false) && accessor.HasValue(kLaunchCounterName)) {
+    return accessor.ReadDword(kLaunchCounterName);
+  }
+  return 0;
+}
+
+void RecordLaunch() {
+  bool counted = false;
+  {
+    TRegAccessor accessor;
+    counted = accessor.OpenPath(kSettingsKey, false) && accessor.HasValue(kLaunchCounterName);
+  }
+  // The counter is a DWORD: past the largest value it wraps as the stored 32 bits do.
+  const auto next = counted ? static_cast<std::int32_t>(static_cast<std::uint32_t>(LaunchCount()) + 1u) : 0;
+  SaveSettings(kLaunchCounterName, next);
+}
+
+}  // namespace tarnwick::settings

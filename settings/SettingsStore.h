@@ -1,0 +1,23 @@
+#pragma once
+// The program's own settings: DWORD values in one key of the current user, read at every use.
+#include <cstdint>
+#include <string>
+
+namespace tarnwick::settings {
+
+inline constexpr const char* kSettingsKey = "Software\\Brambleworks\\Tarnwick";
+inline constexpr const char* kLaunchCounterName = "Ypos";
+
+// The setting `name`, or `defaultValue` when it is missing or a text that is no integer. Creates
+// the settings key when missing. A value of another type raises ERegistryError.
+std::int32_t ReadSettings(const std::string& name, std::int32_t defaultValue);
+// Stores `value` as a DWORD, replacing any value of that name; does nothing when the key can be
+// neither opened nor created.
+void SaveSettings(const std::string& name, std::int32_t value);
+
+// The launch counter; 0 when it or the settings key is missing.
+std::int32_t LaunchCount();
+// Counts this start: the first one stores 0, every later one the counter plus one.
+void RecordLaunch();
+
+}  // namespace tarnwick::settings

@@ -1,0 +1,455 @@
+// One suite for both registries: natively it runs on the emulated one, on Windows (and Wine) on
+// advapi32. Each test works below a key of its own.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/RegKey.h"
+#include "settings/RegAccessor.h"
+#include "settings/RegistryError.h"
+#include "tests/support/RegistryTestKey.h"
+#include "tests/support/TestPlatform.h"
+
+namespace tarnwick {
+namespace {
+
+using namespace platform::os;
+using platform::Reg;
+using platform::RegKey;
+using settings::ERegistryError;
+using settings::TRegAccessor;
+using settings::TRegKeyReader;
+using settings::TSettingsReader;
+
+class RegistryConformance : public ::testing::Test {
+ protected:
+  void SetUp() override { base_ = testing::UniqueTestKey(); }
+  void TearDown() override {
+    testing::EraseTestKey(HkeyCurrentUser(), base_);
+    testing::EraseTestKey(HkeyLocalMachine(), base_);
+  }
+
+  // Absolute accessor path of `sub` below the test's key.
+  std::string Abs(const std::string& sub = "") const {
+    return "\\" + base_ + (sub.empty() ? "" : "\\" + sub);
+  }
+  std::string Rel(const std::string& sub) const { return base_ + "\\" + sub; }
+
+  bool KeyExists(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    LONG result = Reg().RegOpenKeyExA(root, path.c_str(), 0, kKeyRead, &key);
+    RegKey owner(result == kErrorSuccess ? key : nullptr);
+    return result == kErrorSuccess;
+  }
+
+  RegKey CreateRaw(const std::string& path) {
+    HKEY key = nullptr;
+    EXPECT_EQ(kErrorSuccess, Reg().RegCreateKeyExA(HkeyCurrentUser(), path.c_str(), 0, nullptr, 0,
+                                                   kKeyAllAccess, nullptr, &key, nullptr));
+    return RegKey(key);
+  }
+
+  void SetRaw(const std::string& path, const std::string& name, DWORD type,
+              const std::vector<BYTE>& data) {
+    RegKey key = CreateRaw(path);
+    ASSERT_EQ(kErrorSuccess, Reg().RegSetValueExA(key.get(), name.c_str(), 0, type, data.data(),
+                                                  static_cast<DWORD>(data.size())));
+  }
+
+  static std::vector<BYTE> Bytes(const std::string& text, bool terminate = true) {
+    std::vector<BYTE> data(text.begin(), text.end());
+    if (terminate) data.push_back(0);
+    return data;
+  }
+
+  std::string ErrorOf(const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const ERegistryError& e) {
+      return e.what();
+    }
+    return "(no error)";
+  }
+
+  testing::TestPlatform os_;
+  std::string base_;
+};
+
+// --- Path resolution and OpenPath ------------------------------------------------------------
+
+TEST_F(RegistryConformance, OpenPathWithCreateMakesTheKeyAndItsMissingParents) {
+  TRegAccessor accessor;
+  EXPECT_TRUE(accessor.OpenPath(Rel("A\\B\\C"), true));
+  EXPECT_TRUE(accessor.HasOpenKey());
+  EXPECT_TRUE(KeyExists(HkeyCurrentUser(), Rel("A\\B\\C")));
+}
+
+TEST_F(RegistryConformance, OpenPathWithoutCreateFailsOnAMissingKeyAndKeepsTheOpenOne) {
+  TRegAccessor accessor;
+  ASSERT_TRUE(accessor.OpenPath(Abs("Kept"), true));
+  EXPECT_FALSE(accessor.OpenPath(Abs("Missing"), false));
+  EXPECT_FALSE(KeyExists(HkeyCurrentUser(), Rel("Missing")));
+  accessor.WriteDword("v", 7);  // lands in the key that stayed open
+  TRegAccessor reader;
+  ASSERT_TRUE(reader.OpenPath(Abs("Kept"), false));
+  EXPECT_EQ(7, reader.ReadDword("v"));
+}
+
+TEST_F(RegistryConformance, AbsolutePathsResolveFromTheRootAndRelativeOnesBelowTheOpenKey) {
+  TRegAccessor accessor;
+  ASSERT_TRUE(accessor.OpenPath(Abs("Outer"), true));
+  ASSERT_TRUE(accessor.OpenPath("Inner", true));  // relative: below Outer
+  EXPECT_TRUE(KeyExists(HkeyCurrentUser(), Rel("Outer\\Inner")));
+  ASSERT_TRUE(accessor.OpenPath(Abs("Other"), true));  // absolute: from the root again
+  EXPECT_TRUE(KeyExists(HkeyCurrentUser(), Rel("Other")));
+  EXPECT_FALSE(KeyExists(HkeyCurrentUser(), Rel("Outer\\Inner\\Other")));
+}
+
+TEST_F(RegistryConformance, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
+  TRegAccessor accessor;
+  ASSERT_TRUE(accessor.OpenPath(Abs("MixedCase"), true));
+  accessor.WriteText("Value", "one");
+  ASSERT_TRUE(accessor.OpenPath(Abs("MIXEDCASE"), true));
+  accessor.WriteText("VALUE", "two");
+  EXPECT_EQ("two", accessor.ReadText("value"));
+
+  RegKey parent = CreateRaw(base_);
+  char name[64];
+  DWORD length = sizeof name;
+  ASSERT_EQ(kErrorSuccess, Reg().RegEnumKeyExA(parent.get(), 0, name, &length, nullptr, nullptr,
+                                               nullptr, nullptr));
+  EXPECT_STREQ("MixedCase", name);
+  EXPECT_EQ(9u, length);
+}
+
+TEST_F(RegistryConformance, TrailingBackslashIsPassedOnAndAccepted) {
+  TRegAccessor accessor;
+  EXPECT_TRUE(accessor.OpenPath(Abs("Trail\\"), true));
+  EXPECT_TRUE(KeyExists(HkeyCurrentUser(), Rel("Trail")));
+  TRegAccessor again;
+  EXPECT_TRUE(again.OpenPath(Abs("Trail\\"), false));
+}
+
+TEST_F(RegistryConformance, EmptyPathOpensASecondHandleOnTheBase) {
+  TRegAccessor accessor;
+  ASSERT_TRUE(accessor.OpenPath(Abs("Self"), true));
+  accessor.WriteDword("here", 1);
+  EXPECT_TRUE(accessor.OpenPath("", false));
+  EXPECT_TRUE(accessor.OpenPath("", true));
+  EXPECT_EQ(1, accessor.ReadDword("here"));
+
+  TRegAccessor atRoot;
+  EXPECT_TRUE(atRoot.OpenPath("", false));  // the root itself
+  EXPECT_TRUE(atRoot.HasOpenKey());
+}
+
+TEST_F(RegistryConformance, KeyNamesUpTo255CharactersOpenAndLongerOnesFail) {
+  TRegAccessor accessor;
+  EXPECT_TRUE(accessor.OpenPath(Abs(std::string(255, 'k')), true));
+  TRegAccessor tooLong;
+  EXPECT_FALSE(tooLong.OpenPath(Abs(std::string(256, 'k')), true));
+  EXPECT_FALSE(tooLong.HasOpenKey());
+}
+
+TEST_F(RegistryConformance, DoubledBackslashesAreNotAKeyPath) {
+  TRegAccessor accessor;
+  // "\\\\X" keeps one backslash after the root's is removed; a path may not begin with one.
+  EXPECT_FALSE(accessor.OpenPath("\\" + Abs("Lead"), true));
+  EXPECT_FALSE(accessor.OpenPath(Abs("A\\\\B"), true));
+}
+
+// --- SetRoot ----------------------------------------------------------------------------------
+
+TEST_F(RegistryConformance, SetRootToTheSameRootKeepsTheOpenKey) {
+  TRegAccessor accessor;
+  accessor.SetRoot(HkeyCurrentUser());
+  ASSERT_TRUE(accessor.OpenPath(Abs("Same"), true));
+  accessor.SetRoot(HkeyCurrentUser());
+  EXPECT_TRUE(accessor.HasOpenKey());
+  accessor.WriteDword("still", 1);
+}
+
+TEST_F(RegistryConformance, SetRootToAnotherRootClosesTheKeyAndLaterPathsResolveThere) {
+  TRegAccessor accessor;
+  ASSERT_TRUE(accessor.OpenPath(Abs("User"), true));
+  accessor.ClosePath();
+  accessor.SetRoot(HkeyLocalMachine());
+  accessor.ClosePath();
+  ASSERT_TRUE(accessor.OpenPath(Abs("Machine"), true));
+  accessor.WriteDword("m", 3);
+  EXPECT_TRUE(KeyExists(HkeyLocalMachine(), Rel("Machine")));
+  EXPECT_FALSE(KeyExists(HkeyCurrentUser(), Rel("Machine")));
+
+  accessor.SetRoot(HkeyCurrentUser());
+  EXPECT_FALSE(accessor.HasOpenKey());
+  EXPECT_EQ("Failed to set data for 'x'", ErrorOf([&] { accessor.WriteDword("x", 1); }));
+}
+
+// --- Writes and the three error messages -------------------------------------------------------
+
+TEST_F(RegistryConformance, WritesWithNoKeyOpenFailWithTheSetMessage) {
+  TRegAccessor accessor;
+  EXPECT_FALSE(accessor.OpenPath(Abs("Nowhere"), false));
+  EXPECT_EQ("Failed to set data for 'Name'", ErrorOf([&] { accessor.WriteText("Name", "x"); }));
+  EXPECT_EQ("Failed to set data for 'N'", ErrorOf([&] { accessor.WriteDword("N", 1); }));
+  EXPECT_EQ("Failed to set data for 'F'", ErrorOf([&] { accessor.WriteFlag("F", true); }));
+}
+
+TEST_F(RegistryConformance, WrittenValuesHaveTheirTypesAndSizes) {
+  TRegAccessor accessor;
+  ASSERT_TRUE(accessor.OpenPath(Abs(), true));
+  accessor.WriteText("Text", "No");
+  accessor.WriteText("Empty", "");
+  accessor.WriteDword("Dword", -2);
+  accessor.WriteFlag("On", true);
+  accessor.WriteFlag("Off", false);
+
+  RegKey key = CreateRaw(base_);
+  struct Expected {
+    const char* name;
+    DWORD type;
+    std::vector<BYTE> data;
+  };
+  const Expected table[] = {
+      {"Text", kRegSz, {'N', 'o', 0}},
+      {"Empty", kRegSz, {0}},
+      {"Dword", kRegDword, {0xFE, 0xFF, 0xFF, 0xFF}},
+      {"On", kRegDword, {1, 0, 0, 0}},
+      {"Off", kRegDword, {0, 0, 0, 0}},
+  };
+  for (const Expected& e : table) {
+    SCOPED_TRACE(e.name);
+    DWORD type = 0;
+    BYTE data[16] = {};
+    DWORD size = sizeof data;
+    ASSERT_EQ(kErrorSuccess, Reg().RegQueryValueExA(key.get(), e.name, nullptr, &type, data, &size));
+    EXPECT_EQ(e.type, type);
+    EXPECT_EQ(e.data, std::vector<BYTE>(data, data + size));
+  }
+  EXPECT_EQ("", accessor.ReadText("Empty"));
+}
+
+TEST_F(RegistryConformance, ReadTextFollowsTheValueType) {
+  SetRaw(base_, "sz", kRegSz, Bytes("plain"));
+  SetRaw(base_, "expand", kRegExpandSz, Bytes("%SystemRoot%\\x"));
+  SetRaw(base_, "cut", kRegSz, {'a', 'b', 0, 'c', 'd', 0});
+  SetRaw(base_, "dword", kRegDword, {1, 0, 0, 0});
+  SetRaw(base_, "emptybin", kRegBinary, {});
+  TRegAccessor accessor;
+  ASSERT_TRUE(accessor.OpenPath(Abs(), false));
+  EXPECT_EQ("plain", accessor.ReadText("sz"));
+  EXPECT_EQ("%SystemRoot%\\x", accessor.ReadText("expand"));  // not expanded
+  EXPECT_EQ("ab", accessor.ReadText("cut"));
+  EXPECT_EQ("", accessor.ReadText("absent"));
+  EXPECT_EQ("", accessor.ReadText("emptybin"));  // size 0 is the empty text, whatever the type
+  EXPECT_EQ("Invalid data type for 'dword'", ErrorOf([&] { accessor.ReadText("dword"); }));
+  TRegAccessor closed;
+  EXPECT_EQ("", closed.ReadText("sz"));
+}
+
+TEST_F(RegistryConformance, ReadDwordRaisesGetOrTypeErrors) {
+  SetRaw(base_, "dword", kRegDword, {0x2A, 0, 0, 0});
+  SetRaw(base_, "sz", kRegSz, Bytes("1"));
+  SetRaw(base_, "bin4", kRegBinary, {1, 2, 3, 4});
+  SetRaw(base_, "bin8", kRegBinary, {1, 2, 3, 4, 5, 6, 7, 8});
+  SetRaw(base_, "longsz", kRegSz, Bytes("12345678"));
+  TRegAccessor accessor;
+  ASSERT_TRUE(accessor.OpenPath(Abs(), false));
+  EXPECT_EQ(42, accessor.ReadDword("dword"));
+  EXPECT_EQ("Invalid data type for 'sz'", ErrorOf([&] { accessor.ReadDword("sz"); }));
+  EXPECT_EQ("Invalid data type for 'bin4'", ErrorOf([&] { accessor.ReadDword("bin4"); }));
+  EXPECT_EQ("Failed to get data for 'bin8'", ErrorOf([&] { accessor.ReadDword("bin8"); }));
+  EXPECT_EQ("Failed to get data for 'longsz'", ErrorOf([&] { accessor.ReadDword("longsz"); }));
+  EXPECT_EQ("Failed to get data for 'absent'", ErrorOf([&] { accessor.ReadDword("absent"); }));
+  TRegAccessor closed;
+  EXPECT_EQ("Failed to get data for 'dword'", ErrorOf([&] { closed.ReadDword("dword"); }));
+}
+
+TEST_F(RegistryConformance, HasValueAndEraseValue) {
+  SetRaw(base_, "v", kRegBinary, {9});
+  TRegAccessor closed;
+  EXPECT_FALSE(closed.HasValue("v"));
+  EXPECT_FALSE(closed.EraseValue("v"));
+
+  TRegAccessor accessor;
+  ASSERT_TRUE(accessor.OpenPath(Abs(), false));
+  EXPECT_TRUE(accessor.HasValue("V"));
+  EXPECT_TRUE(accessor.EraseValue("v"));
+  EXPECT_FALSE(accessor.HasValue("v"));
+  EXPECT_FALSE(accessor.EraseValue("v"));
+}
+
+// --- ReadTextOr and the settings reader ---------------------------------------------------------
+
+TEST_F(RegistryConformance, ReadTextOrUsesATemporaryKeyAndCreatesNothing) {
+  SetRaw(Rel("Src"), "empty", kRegSz, Bytes(""));
+  SetRaw(Rel("Src"), "text", kRegSz, Bytes("abc"));
+  SetRaw(Rel("Src"), "num", kRegDword, {5, 0, 0, 0});
+  TRegKeyReader reader;
+  ASSERT_TRUE(reader.OpenPath(Abs("Own"), true));
+  reader.WriteDword("mine", 1);
+
+  EXPECT_EQ("dflt", reader.ReadTextOr(Abs("Missing"), "text", "dflt"));
+  EXPECT_FALSE(KeyExists(HkeyCurrentUser(), Rel("Missing")));
+  EXPECT_EQ("", reader.ReadTextOr(Abs("Src"), "empty", "dflt"));
+  EXPECT_EQ("abc", reader.ReadTextOr(Abs("Src"), "text", "dflt"));
+  EXPECT_EQ("dflt", reader.ReadTextOr(Abs("Src"), "absent", "dflt"));
+  EXPECT_EQ("Invalid data type for 'num'", ErrorOf([&] { reader.ReadTextOr(Abs("Src"), "num", ""); }));
+  EXPECT_EQ(1, reader.ReadDword("mine"));  // the open key is the one from before
+}
+
+TEST_F(RegistryConformance, SettingsReaderCreatesItsKeyAndConvertsStrings) {
+  const std::string path = Rel("Settings");
+  {
+    TSettingsReader reader(path);
+    EXPECT_TRUE(KeyExists(HkeyCurrentUser(), path));
+    EXPECT_EQ(9, reader.ReadNumberOr("missing", 9));
+  }
+  struct Case {
+    const char* text;
+    int expected;
+  };
+  const Case cases[] = {
+      {"12", 12},     {"abc", -1},  {"", -1},       {"  7", 7},   {"-5", -5},  {"+8", 8},
+      {"$1F", 31},    {"0x1f", 31}, {"x10", 16},    {"7 ", -1},   {"1.5", -1}, {"$", -1},
+      {"$FFFFFFFF", -1}, {"2147483647", 2147483647}, {"2147483648", -1}, {"-2147483648", INT32_MIN},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    SetRaw(path, "s", kRegSz, Bytes(c.text));
+    TSettingsReader reader(path);
+    EXPECT_EQ(c.expected, reader.ReadNumberOr("s", -1));
+  }
+}
+
+TEST_F(RegistryConformance, SettingsReaderRaisesForTypesOtherThanStringAndDword) {
+  const std::string path = Rel("Settings");
+  SetRaw(path, "dword", kRegDword, {3, 0, 0, 0});
+  SetRaw(path, "bin", kRegBinary, {1});
+  SetRaw(path, "bigbin", kRegBinary, std::vector<BYTE>(64, 7));
+  SetRaw(path, "expand", kRegExpandSz, Bytes("5"));
+  SetRaw(path, "zero", kRegSz, Bytes("0"));
+  TSettingsReader reader(path);
+  EXPECT_EQ(3, reader.ReadNumberOr("dword", 0));
+  EXPECT_EQ("Invalid data type for 'bin'", ErrorOf([&] { reader.ReadNumberOr("bin", 0); }));
+  EXPECT_EQ("Failed to get data for 'bigbin'", ErrorOf([&] { reader.ReadNumberOr("bigbin", 0); }));
+  EXPECT_EQ("Invalid data type for 'expand'", ErrorOf([&] { reader.ReadNumberOr("expand", 0); }));
+  EXPECT_FALSE(reader.ReadFlagOr("zero", true));
+  EXPECT_TRUE(reader.ReadFlagOr("dword", false));
+  EXPECT_TRUE(reader.ReadFlagOr("absent", true));
+  EXPECT_FALSE(reader.ReadFlagOr("absent", false));
+}
+
+// --- EraseKeyTree -------------------------------------------------------------------------------
+
+TEST_F(RegistryConformance, EraseKeyTreeRemovesNestedKeysAndThenReportsFalse) {
+  for (const char* sub : {"Tree\\A\\A1\\A11", "Tree\\A\\A2", "Tree\\b", "Tree\\C\\C1"}) {
+    SetRaw(Rel(sub), "v", kRegDword, {1, 0, 0, 0});
+  }
+  TRegAccessor accessor;
+  ASSERT_TRUE(accessor.OpenPath(Abs("Keep"), true));
+  EXPECT_TRUE(accessor.EraseKeyTree(Abs("Tree")));
+  EXPECT_FALSE(KeyExists(HkeyCurrentUser(), Rel("Tree")));
+  EXPECT_FALSE(accessor.EraseKeyTree(Abs("Tree")));
+  accessor.WriteDword("after", 1);  // the open key is untouched
+  EXPECT_TRUE(KeyExists(HkeyCurrentUser(), Rel("Keep")));
+}
+
+TEST_F(RegistryConformance, EraseKeyTreeWithARelativePathWorksBelowTheOpenKey) {
+  SetRaw(Rel("Parent\\Child\\Grandchild"), "v", kRegDword, {1, 0, 0, 0});
+  TRegAccessor accessor;
+  ASSERT_TRUE(accessor.OpenPath(Abs("Parent"), false));
+  EXPECT_TRUE(accessor.EraseKeyTree("CHILD"));
+  EXPECT_FALSE(KeyExists(HkeyCurrentUser(), Rel("Parent\\Child")));
+  EXPECT_TRUE(KeyExists(HkeyCurrentUser(), Rel("Parent")));
+}
+
+// --- The platform calls themselves --------------------------------------------------------------
+
+TEST_F(RegistryConformance, DeleteKeyRefusesAKeyWithSubkeys) {
+  RegKey child = CreateRaw(Rel("Full\\Child"));
+  RegKey base = CreateRaw(base_);
+  EXPECT_EQ(kErrorAccessDenied, Reg().RegDeleteKeyA(base.get(), "Full"));
+  EXPECT_EQ(kErrorFileNotFound, Reg().RegDeleteKeyA(base.get(), "Nothing"));
+  EXPECT_EQ(kErrorSuccess, Reg().RegDeleteKeyA(base.get(), "Full\\Child"));
+  EXPECT_EQ(kErrorSuccess, Reg().RegDeleteKeyA(base.get(), "Full"));
+}
+
+TEST_F(RegistryConformance, EnumerationIsSortedWithoutCaseAndReportsShortBuffers) {
+  for (const char* sub : {"beta", "Alpha", "GAMMA", "delta-long-name"}) CreateRaw(Rel(sub));
+  RegKey key = CreateRaw(base_);
+  DWORD subKeys = 0;
+  DWORD longest = 0;
+  ASSERT_EQ(kErrorSuccess, Reg().RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys,
+                                                  &longest, nullptr, nullptr, nullptr, nullptr,
+                                                  nullptr, nullptr));
+  EXPECT_EQ(4u, subKeys);
+  EXPECT_EQ(15u, longest);
+  std::vector<std::string> names;
+  for (DWORD i = 0;; ++i) {
+    char name[32];
+    DWORD length = sizeof name;
+    LONG result = Reg().RegEnumKeyExA(key.get(), i, name, &length, nullptr, nullptr, nullptr,
+                                      nullptr);
+    if (result == kErrorNoMoreItems) break;
+    ASSERT_EQ(kErrorSuccess, result);
+    names.emplace_back(name, length);
+  }
+  EXPECT_EQ((std::vector<std::string>{"Alpha", "beta", "delta-long-name", "GAMMA"}), names);
+  char small[4];
+  DWORD length = sizeof small;
+  EXPECT_EQ(kErrorMoreData, Reg().RegEnumKeyExA(key.get(), 2, small, &length, nullptr, nullptr,
+                                                nullptr, nullptr));
+}
+
+TEST_F(RegistryConformance, QueryValueReportsSizeAndRefusesShortBuffers) {
+  SetRaw(base_, "text", kRegSz, Bytes("hello"));
+  RegKey key = CreateRaw(base_);
+  DWORD type = 0;
+  DWORD size = 0;
+  ASSERT_EQ(kErrorSuccess, Reg().RegQueryValueExA(key.get(), "TEXT", nullptr, &type, nullptr, &size));
+  EXPECT_EQ(kRegSz, type);
+  EXPECT_EQ(6u, size);
+  BYTE buffer[3];
+  size = sizeof buffer;
+  EXPECT_EQ(kErrorMoreData, Reg().RegQueryValueExA(key.get(), "text", nullptr, &type, buffer, &size));
+  EXPECT_EQ(6u, size);
+  EXPECT_EQ(kErrorFileNotFound,
+            Reg().RegQueryValueExA(key.get(), "none", nullptr, &type, nullptr, &size));
+}
+
+TEST_F(RegistryConformance, CreateReportsWhetherTheKeyIsNew) {
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  ASSERT_EQ(kErrorSuccess, Reg().RegCreateKeyExA(HkeyCurrentUser(), Rel("New").c_str(), 0, nullptr,
+                                                 0, kKeyAllAccess, nullptr, &key, &disposition));
+  RegKey first(key);
+  EXPECT_EQ(kRegCreatedNewKey, disposition);
+  ASSERT_EQ(kErrorSuccess, Reg().RegCreateKeyExA(HkeyCurrentUser(), Rel("new").c_str(), 0, nullptr,
+                                                 0, kKeyAllAccess, nullptr, &key, &disposition));
+  RegKey second(key);
+  EXPECT_EQ(kRegOpenedExistingKey, disposition);
+}
+
+TEST_F(RegistryConformance, AHandleOnADeletedKeyRefusesWrites) {
+  RegKey doomed = CreateRaw(Rel("Doomed"));
+  RegKey base = CreateRaw(base_);
+  ASSERT_EQ(kErrorSuccess, Reg().RegDeleteKeyA(base.get(), "Doomed"));
+  const BYTE data[4] = {1, 0, 0, 0};
+  EXPECT_EQ(kErrorKeyDeleted, Reg().RegSetValueExA(doomed.get(), "v", 0, kRegDword, data, 4));
+}
+
+TEST_F(RegistryConformance, LeadingBackslashInASubkeyIsABadPath) {
+  HKEY key = nullptr;
+  CreateRaw(base_);
+  EXPECT_EQ(kErrorBadPathname,
+            Reg().RegOpenKeyExA(HkeyCurrentUser(), ("\\" + base_).c_str(), 0, kKeyRead, &key));
+  EXPECT_EQ(kErrorBadPathname,
+            Reg().RegCreateKeyExA(HkeyCurrentUser(), ("\\" + base_).c_str(), 0, nullptr, 0,
+                                  kKeyAllAccess, nullptr, &key, nullptr));
+}
+
+}  // namespace
+}  // namespace tarnwick

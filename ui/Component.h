@@ -1,0 +1,47 @@
+#pragma once
+// The common base of every component: a name, an integer tag, an owner, and the loading state
+// during which a window's stored layout is applied and no click handler runs.
+#include <functional>
+#include <string>
+
+namespace tarnwick::ui {
+
+class Component;
+
+// An event whose only argument is the component that raised it.
+using TNotifyEvent = std::function<void(Component& sender)>;
+
+class Component {
+ public:
+  explicit Component(Component* owner = nullptr) : owner_(owner) {}
+  virtual ~Component() = default;
+  Component(const Component&) = delete;
+  Component& operator=(const Component&) = delete;
+
+  Component* Owner() const { return owner_; }
+  const std::string& Name() const { return name_; }
+  void SetName(std::string name) { name_ = std::move(name); }
+  int Tag() const { return tag_; }
+  void SetTag(int tag) { tag_ = tag; }
+
+  // True while the stored layout is being applied.
+  bool Loading() const { return loading_; }
+  void BeginLoading() { loading_ = true; }
+  // Ends loading and runs the load-completion step.
+  void EndLoading() {
+    loading_ = false;
+    Loaded();
+  }
+
+ protected:
+  // Runs once all stored properties of the owning window are in place.
+  virtual void Loaded() {}
+
+ private:
+  Component* owner_;
+  std::string name_;
+  int tag_ = 0;
+  bool loading_ = false;
+};
+
+}  // namespace tarnwick::ui

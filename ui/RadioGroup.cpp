@@ -1,0 +1,23 @@
+#include "ui/RadioGroup.h"
+
+#include <algorithm>
+
+namespace tarnwick::ui {
+
+void RadioGroup::SetItems(std::vector<std::string> items) {
+  items_ = std::move(items);
+  if (itemIndex_ >= static_cast<int>(items_.size())) itemIndex_ = -1;
+}
+
+void RadioGroup::SetItemIndex(int index) {
+  index = std::clamp(index, -1, static_cast<int>(items_.size()) - 1);
+  if (index == itemIndex_) return;
+  itemIndex_ = index;
+  if (index >= 0 && !Loading()) Click();
+}
+
+void RadioGroup::Click() {
+  if (OnClick) OnClick(*this);
+}
+
+}  // namespace tarnwick::ui
