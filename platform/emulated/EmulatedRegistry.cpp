@@ -10,7 +10,8 @@ namespace {
 
 using namespace os;
 
-constexpr std::size_t kMaxKeyNameLength = 255;
+constexpr std::size_t kMaxKeyNameLength = 256;
+constexpr std::size_t kMaxAnsiPathLength = 260;
 constexpr std::size_t kMaxValueNameLength = 16383;
 // Rights that change a key or its values; a root refusing writes refuses each of them.
 constexpr REGSAM kWriteRights =
@@ -32,25 +33,25 @@ bool WantsWrite(REGSAM desired) {
   return (desired & (kWriteRights | kGenericAll | kGenericWrite | kMaximumAllowed)) != 0;
 }
 
-// Splits a subkey path into its names the way the registry does: a trailing backslash is
-// dropped; a leading one or an empty name in the middle makes the path unusable.
+// Splits a subkey path into its names as Wine's advapi32 does: the ANSI path may have at most
+// 260 characters; empty names (doubled or trailing backslashes) are skipped, but a path may not
+// begin with a backslash. A name over 256 characters is refused only when the walk reaches it,
+// so it is kept in `names` and the caller checks each with NameTooLong.
 LONG SplitPath(std::string_view path, std::vector<std::string_view>* names) {
   names->clear();
-  if (path.empty()) return kErrorSuccess;
-  if (path.front() == '\\') return kErrorBadPathname;
-  if (path.back() == '\\') path.remove_suffix(1);
+  if (path.size() > kMaxAnsiPathLength) return kErrorMoreData;
+  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
   std::size_t start = 0;
-  while (start <= path.size()) {
+  while (start < path.size()) {
     std::size_t end = path.find('\\', start);
     if (end == std::string_view::npos) end = path.size();
-    std::string_view name = path.substr(start, end - start);
-    if (name.empty()) return kErrorBadPathname;
-    if (name.size() > kMaxKeyNameLength) return kErrorInvalidParameter;
-    names->push_back(name);
+    if (end > start) names->push_back(path.substr(start, end - start));
     start = end + 1;
   }
   return kErrorSuccess;
 }
+
+bool NameTooLong(std::string_view name) { return name.size() > kMaxKeyNameLength; }
 
 }  // namespace
 
@@ -137,9 +138,16 @@ LONG EmulatedRegistry::OpenOrCreate(std::string_view function, HKEY base, const 
   const bool denied = *handle->key->denyWrites;
   if (denied && WantsWrite(desired)) return Record(function, baseKey, subKey, kErrorAccessDenied);
 
+  // Asked for itself, a predefined root hands back its own handle.
+  if (names.empty() && RootOf(base)) {
+    *result = base;
+    if (disposition != nullptr) *disposition = kRegOpenedExistingKey;
+    return Record(function, baseKey, subKey, kErrorSuccess);
+  }
   std::shared_ptr<Key> key = handle->key;
   bool created = false;
   for (std::string_view name : names) {
+    if (NameTooLong(name)) return Record(function, baseKey, subKey, kErrorInvalidParameter);
     auto it = key->subkeys.find(Upper(name));
     if (it != key->subkeys.end()) {
       key = it->second;
@@ -313,6 +321,7 @@ LONG EmulatedRegistry::RegDeleteKeyA(HKEY key, const char* subKey) {
   if (split != kErrorSuccess) return Record(kFn, base, subKey, split);
   std::shared_ptr<Key> target = handle->key;
   for (std::string_view name : names) {
+    if (NameTooLong(name)) return Record(kFn, base, subKey, kErrorInvalidParameter);
     auto it = target->subkeys.find(Upper(name));
     if (it == target->subkeys.end()) return Record(kFn, base, subKey, kErrorFileNotFound);
     target = it->second;
@@ -353,7 +362,7 @@ std::shared_ptr<EmulatedRegistry::Key> EmulatedRegistry::Lookup(HKEY root,
   if (!key || SplitPath(path, &names) != kErrorSuccess) return nullptr;
   for (std::string_view name : names) {
     auto it = key->subkeys.find(Upper(name));
-    if (it == key->subkeys.end()) return nullptr;
+    if (NameTooLong(name) || it == key->subkeys.end()) return nullptr;
     key = it->second;
   }
   return key;

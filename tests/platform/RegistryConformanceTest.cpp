@@ -143,21 +143,65 @@ TEST_F(RegistryConformance, EmptyPathOpensASecondHandleOnTheBase) {
   TRegAccessor atRoot;
   EXPECT_TRUE(atRoot.OpenPath("", false));  // the root itself
   EXPECT_TRUE(atRoot.HasOpenKey());
+  atRoot.ClosePath();  // closing the root's own handle leaves the root usable
+  EXPECT_TRUE(atRoot.OpenPath(Abs("Self"), false));
 }
 
-TEST_F(RegistryConformance, KeyNamesUpTo255CharactersOpenAndLongerOnesFail) {
+TEST_F(RegistryConformance, OverlongNamesAndPathsAreRefusedAndCreateNothing) {
+  RegKey base = CreateRaw(base_);
+  struct Case {
+    std::string subKey;
+    LONG expected;
+  };
+  const Case cases[] = {
+      {std::string(256, 'k'), kErrorSuccess},
+      {std::string(257, 'k'), kErrorInvalidParameter},
+      {std::string(260, 'k'), kErrorInvalidParameter},
+      {std::string(261, 'k'), kErrorMoreData},  // the ANSI path itself is too long
+      {"a\\" + std::string(258, 'k'), kErrorInvalidParameter},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.subKey.size());
+    HKEY key = nullptr;
+    EXPECT_EQ(c.expected, Reg().RegCreateKeyExA(base.get(), c.subKey.c_str(), 0, nullptr, 0,
+                                                kKeyAllAccess, nullptr, &key, nullptr));
+    RegKey owner(c.expected == kErrorSuccess ? key : nullptr);
+  }
   TRegAccessor accessor;
-  EXPECT_TRUE(accessor.OpenPath(Abs(std::string(255, 'k')), true));
-  TRegAccessor tooLong;
-  EXPECT_FALSE(tooLong.OpenPath(Abs(std::string(256, 'k')), true));
-  EXPECT_FALSE(tooLong.HasOpenKey());
+  EXPECT_FALSE(accessor.OpenPath(Abs(std::string(250, 'k')), true));  // over 260 in all
+  EXPECT_FALSE(accessor.HasOpenKey());
+  DWORD subKeys = 9;
+  ASSERT_EQ(kErrorSuccess, Reg().RegQueryInfoKeyA(base.get(), nullptr, nullptr, nullptr, &subKeys,
+                                                  nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                  nullptr, nullptr));
+  EXPECT_EQ(2u, subKeys);  // the 256-character key, and "a", made before its child was refused
 }
 
-TEST_F(RegistryConformance, DoubledBackslashesAreNotAKeyPath) {
+TEST_F(RegistryConformance, EmptyNamesInAPathAreSkippedButALeadingBackslashIsRefused) {
   TRegAccessor accessor;
   // "\\\\X" keeps one backslash after the root's is removed; a path may not begin with one.
   EXPECT_FALSE(accessor.OpenPath("\\" + Abs("Lead"), true));
-  EXPECT_FALSE(accessor.OpenPath(Abs("A\\\\B"), true));
+  EXPECT_TRUE(accessor.OpenPath(Abs("A\\\\B\\\\"), true));
+  accessor.WriteDword("v", 5);
+  TRegAccessor reader;
+  ASSERT_TRUE(reader.OpenPath(Abs("A\\B"), false));
+  EXPECT_EQ(5, reader.ReadDword("v"));
+}
+
+TEST_F(RegistryConformance, StringsAreStoredWithTheSizeGiven) {
+  const BYTE unterminated[] = {'a', 'b', 'x'};  // the byte after the data is no zero
+  RegKey key = CreateRaw(base_);
+  ASSERT_EQ(kErrorSuccess, Reg().RegSetValueExA(key.get(), "sz", 0, kRegSz, unterminated, 2));
+  ASSERT_EQ(kErrorSuccess, Reg().RegSetValueExA(key.get(), "empty", 0, kRegSz, unterminated, 0));
+  for (auto [name, size] : {std::pair{"sz", 2u}, std::pair{"empty", 0u}}) {
+    DWORD actual = 99;
+    ASSERT_EQ(kErrorSuccess, Reg().RegQueryValueExA(key.get(), name, nullptr, nullptr, nullptr, &actual));
+    EXPECT_EQ(size, actual) << name;
+  }
+  TRegAccessor accessor;
+  ASSERT_TRUE(accessor.OpenPath(Abs(), false));
+  EXPECT_EQ("ab", accessor.ReadText("sz"));
+  EXPECT_EQ("", accessor.ReadText("empty"));
 }
 
 // --- SetRoot ----------------------------------------------------------------------------------
