@@ -1,0 +1,35 @@
+# The two commands the README documents are `make run` and `make test`; both install what is
+# missing first.
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build native windows test run sanitize clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+native: deps
+	@cmake --preset native >/dev/null
+	@cmake --build --preset native -j $(JOBS)
+
+windows: deps
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows -j $(JOBS)
+
+build: native windows
+
+test: build
+	@scripts/run-tests.sh
+
+# The native tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	@cmake --preset sanitize >/dev/null
+	@cmake --build --preset sanitize -j $(JOBS)
+	@ctest --preset sanitize -j $(JOBS) | tail -n 3
+
+run: build
+	@echo "Built build/windows. The program's window arrives with the main window; nothing to start yet."
+
+clean:
+	rm -rf build

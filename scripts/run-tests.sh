@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Runs every test: the native build's directly, the Windows build's under Wine with a virtual
+# X display and one persistent wineserver. Prints how many ran in each.
+set -uo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/.." && pwd)"
+cd "$root"
+jobs="$(nproc)"
+
+count() {  # "N passed, M failed" from a ctest log
+  local line total failed
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  failed=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  if [ -z "$line" ]; then
+    echo "0 0"
+  else
+    echo "$((total - failed)) $failed"
+  fi
+}
+
+logdir="$root/build/test-logs"
+mkdir -p "$logdir"
+
+ctest --preset native -j "$jobs" 2>&1 | tee "$logdir/native.log" | grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
+native_status=${PIPESTATUS[0]}
+
+# Windows tests: a private X display (any free number), the build's prefix and a warm server.
+xvfb_pid=""
+cleanup() {
+  "$here/wine-server" stop
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -f "$logdir/display"
+}
+trap cleanup EXIT
+if command -v Xvfb >/dev/null; then
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$logdir/display" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -s "$logdir/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$logdir/display")"
+fi
+"$here/wine-server" start
+ctest --preset windows -j "$jobs" 2>&1 | tee "$logdir/wine.log" | grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
+wine_status=${PIPESTATUS[0]}
+
+read -r native_passed native_failed < <(count "$logdir/native.log")
+read -r wine_passed wine_failed < <(count "$logdir/wine.log")
+echo
+echo "native: $native_passed passed, $native_failed failed"
+echo "wine: $wine_passed passed, $wine_failed failed"
+echo "total: $((native_passed + wine_passed)) passed, $((native_failed + wine_failed)) failed"
+[ "$native_status" -eq 0 ] && [ "$wine_status" -eq 0 ] && [ "$native_passed" -gt 0 ] && [ "$wine_passed" -gt 0 ]
