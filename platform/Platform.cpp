@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include <stdexcept>
+#include <string>
 
 namespace tarnwick::platform {
 namespace {
@@ -8,13 +9,17 @@ Services& Current() {
   static Services services;
   return services;
 }
+
+template <typename T>
+T& Require(T* service, const char* name) {
+  if (service == nullptr) throw std::logic_error(std::string("no ") + name + " service installed");
+  return *service;
+}
 }  // namespace
 
-Registry& Reg() {
-  Registry* registry = Current().registry;
-  if (registry == nullptr) throw std::logic_error("no registry service installed");
-  return *registry;
-}
+Registry& Reg() { return Require(Current().registry, "registry"); }
+Windows& Win() { return Require(Current().windows, "windows"); }
+Shell& Sh() { return Require(Current().shell, "shell"); }
 
 Services Install(const Services& services) {
   Services before = Current();

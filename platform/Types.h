@@ -16,9 +16,74 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 
+using UINT_PTR = std::uintptr_t;
+using ATOM = WORD;
+using SHORT = std::int16_t;
+
 // Opaque handles: distinct types so that a key cannot be passed where a window is meant.
 struct HKEY__;
 using HKEY = HKEY__*;
+struct HWND__;
+using HWND = HWND__*;
+struct HICON__;
+using HICON = HICON__*;
+struct HMENU__;
+using HMENU = HMENU__*;
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+struct HBRUSH__;
+using HBRUSH = HBRUSH__*;
+struct HCURSOR__;
+using HCURSOR = HCURSOR__*;
+
+// The x64 window-procedure signature; identical in layout and calling convention to Win32's.
+using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
+
+struct POINT {
+  LONG x = 0;
+  LONG y = 0;
+};
+
+struct MSG {
+  HWND hwnd = nullptr;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  DWORD time = 0;
+  POINT pt;
+};
+
+struct WNDCLASSA {
+  UINT style = 0;
+  WNDPROC lpfnWndProc = nullptr;
+  int cbClsExtra = 0;
+  int cbWndExtra = 0;
+  HINSTANCE hInstance = nullptr;
+  HICON hIcon = nullptr;
+  HCURSOR hCursor = nullptr;
+  HBRUSH hbrBackground = nullptr;
+  const char* lpszMenuName = nullptr;
+  const char* lpszClassName = nullptr;
+};
+
+// NOTIFYICONDATAA in its version-2 ANSI layout (488 bytes on 32-bit Windows; the same fields,
+// naturally aligned, on 64-bit).
+struct NOTIFYICONDATAA {
+  DWORD cbSize = 0;
+  HWND hWnd = nullptr;
+  UINT uID = 0;
+  UINT uFlags = 0;
+  UINT uCallbackMessage = 0;
+  HICON hIcon = nullptr;
+  char szTip[128] = {};
+  DWORD dwState = 0;
+  DWORD dwStateMask = 0;
+  char szInfo[256] = {};
+  UINT uTimeout = 0;  // also uVersion, with NIM_SETVERSION
+  char szInfoTitle[64] = {};
+  DWORD dwInfoFlags = 0;
+};
 
 inline HKEY PredefinedKey(std::uint32_t value) {
   // Win32 sign-extends the predefined key values to pointer width.
@@ -64,5 +129,80 @@ constexpr REGSAM kKeyAllAccess = 0xF003F;
 constexpr DWORD kRegOptionNonVolatile = 0;
 constexpr DWORD kRegCreatedNewKey = 1;
 constexpr DWORD kRegOpenedExistingKey = 2;
+
+// Window messages.
+constexpr UINT kWmNull = 0x0000;
+constexpr UINT kWmCreate = 0x0001;
+constexpr UINT kWmDestroy = 0x0002;
+constexpr UINT kWmSize = 0x0005;
+constexpr UINT kWmClose = 0x0010;
+constexpr UINT kWmQueryEndSession = 0x0011;
+constexpr UINT kWmQuit = 0x0012;
+constexpr UINT kWmShowWindow = 0x0018;
+constexpr UINT kWmEndSession = 0x0016;
+constexpr UINT kWmWindowPosChanged = 0x0047;
+constexpr UINT kWmNcCreate = 0x0081;
+constexpr UINT kWmNcDestroy = 0x0082;
+constexpr UINT kWmCommand = 0x0111;
+constexpr UINT kWmSysCommand = 0x0112;
+constexpr UINT kWmTimer = 0x0113;
+constexpr UINT kWmMouseMove = 0x0200;
+constexpr UINT kWmLButtonDown = 0x0201;
+constexpr UINT kWmLButtonUp = 0x0202;
+constexpr UINT kWmLButtonDblClk = 0x0203;
+constexpr UINT kWmRButtonDown = 0x0204;
+constexpr UINT kWmRButtonUp = 0x0205;
+constexpr UINT kWmRButtonDblClk = 0x0206;
+constexpr UINT kWmMButtonDown = 0x0207;
+constexpr UINT kWmMButtonUp = 0x0208;
+constexpr UINT kWmUser = 0x0400;
+
+constexpr WPARAM kSizeMinimized = 1;
+constexpr WPARAM kScMinimize = 0xF020;
+constexpr WPARAM kScRestore = 0xF120;
+constexpr LPARAM kSwParentClosing = 1;
+
+// Window styles and ShowWindow commands.
+constexpr DWORD kWsPopup = 0x80000000;
+constexpr DWORD kWsExToolWindow = 0x00000080;
+constexpr int kSwHide = 0;
+constexpr int kSwShowNormal = 1;
+constexpr int kSwShowMinimized = 2;
+constexpr int kSwShow = 5;
+constexpr int kSwMinimize = 6;
+constexpr int kSwRestore = 9;
+
+// GetWindowLongPtr indexes.
+constexpr int kGwlpWndProc = -4;
+constexpr int kGwlpUserData = -21;
+
+// PeekMessage.
+constexpr UINT kPmNoRemove = 0;
+constexpr UINT kPmRemove = 1;
+
+// Virtual keys.
+constexpr int kVkShift = 0x10;
+constexpr int kVkControl = 0x11;
+constexpr int kVkMenu = 0x12;
+
+// Shell_NotifyIcon.
+constexpr DWORD kNimAdd = 0;
+constexpr DWORD kNimModify = 1;
+constexpr DWORD kNimDelete = 2;
+constexpr DWORD kNimSetVersion = 4;
+constexpr UINT kNifMessage = 0x01;
+constexpr UINT kNifIcon = 0x02;
+constexpr UINT kNifTip = 0x04;
+constexpr UINT kNifInfo = 0x10;
+constexpr DWORD kNiifNone = 0;
+constexpr DWORD kNiifInfo = 1;
+constexpr DWORD kNiifWarning = 2;
+constexpr DWORD kNiifError = 3;
+constexpr UINT kNinSelect = 0x0400;
+constexpr UINT kNinKeySelect = 0x0401;
+constexpr UINT kNinBalloonShow = 0x0402;
+constexpr UINT kNinBalloonHide = 0x0403;
+constexpr UINT kNinBalloonTimeout = 0x0404;
+constexpr UINT kNinBalloonUserClick = 0x0405;
 
 }  // namespace tarnwick::os

@@ -1,0 +1,79 @@
+#pragma once
+// Windows, messages and timers as user32 offers them, and the bits of kernel32 they need.
+// Each call has the Win32 arguments and results; BOOL results are non-zero on success.
+#include "platform/Types.h"
+
+namespace tarnwick::platform {
+
+namespace os = ::tarnwick::os;
+using os::ATOM;
+using os::BOOL;
+using os::DWORD;
+using os::HINSTANCE;
+using os::HMENU;
+using os::HWND;
+using os::LPARAM;
+using os::LRESULT;
+using os::MSG;
+using os::POINT;
+using os::SHORT;
+using os::UINT;
+using os::UINT_PTR;
+using os::WNDCLASSA;
+using os::WNDPROC;
+using os::WPARAM;
+
+class Windows {
+ public:
+  virtual ~Windows() = default;
+
+  virtual HINSTANCE GetModuleHandleA(const char* moduleName) = 0;
+
+  // Window classes.
+  virtual ATOM RegisterClassA(const WNDCLASSA* windowClass) = 0;
+  virtual BOOL GetClassInfoA(HINSTANCE instance, const char* className, WNDCLASSA* windowClass) = 0;
+  virtual BOOL UnregisterClassA(const char* className, HINSTANCE instance) = 0;
+
+  // Windows. CreateWindowExA sends WM_NCCREATE and WM_CREATE through the class procedure before
+  // it returns; DestroyWindow sends WM_DESTROY and then WM_NCDESTROY.
+  virtual HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName,
+                               DWORD style, int x, int y, int width, int height, HWND parent,
+                               HMENU menu, HINSTANCE instance, void* param) = 0;
+  virtual BOOL DestroyWindow(HWND window) = 0;
+  virtual BOOL IsWindow(HWND window) = 0;
+  virtual LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  virtual LRESULT CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wParam,
+                                  LPARAM lParam) = 0;
+  // kGwlpWndProc and kGwlpUserData; Set returns the previous value.
+  virtual std::intptr_t GetWindowLongPtrA(HWND window, int index) = 0;
+  virtual std::intptr_t SetWindowLongPtrA(HWND window, int index, std::intptr_t value) = 0;
+  virtual HWND FindWindowA(const char* className, const char* windowName) = 0;
+  virtual BOOL ShowWindow(HWND window, int command) = 0;  // result: was it visible before
+  virtual BOOL IsWindowVisible(HWND window) = 0;
+  virtual BOOL IsIconic(HWND window) = 0;
+  virtual BOOL SetForegroundWindow(HWND window) = 0;
+
+  // Messages.
+  virtual UINT RegisterWindowMessageA(const char* name) = 0;
+  virtual BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  virtual LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  virtual void PostQuitMessage(int exitCode) = 0;
+  // 0 after WM_QUIT, -1 on error, otherwise non-zero.
+  virtual BOOL GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax) = 0;
+  virtual BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax,
+                            UINT removeMessage) = 0;
+  virtual BOOL TranslateMessage(const MSG* message) = 0;
+  virtual LRESULT DispatchMessageA(const MSG* message) = 0;
+
+  // Timers: a second SetTimer with the same window and id replaces the first.
+  virtual UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, os::TIMERPROC proc) = 0;
+  virtual BOOL KillTimer(HWND window, UINT_PTR id) = 0;
+
+  // Input and system facts.
+  virtual BOOL GetCursorPos(POINT* point) = 0;
+  virtual SHORT GetAsyncKeyState(int virtualKey) = 0;
+  virtual UINT GetDoubleClickTime() = 0;
+  virtual DWORD GetTickCount() = 0;
+};
+
+}  // namespace tarnwick::platform
