@@ -1,8 +1,10 @@
 #pragma once
-// The common base of every component: a name, an integer tag, an owner, and the loading state
-// during which a window's stored layout is applied and no click handler runs.
+// The common base of every component: a name, an integer tag, an owner, the loading state
+// during which a window's stored layout is applied, and removal notices between components that
+// refer to each other.
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tarnwick::ui {
 
@@ -14,7 +16,7 @@ using TNotifyEvent = std::function<void(Component& sender)>;
 class Component {
  public:
   explicit Component(Component* owner = nullptr) : owner_(owner) {}
-  virtual ~Component() = default;
+  virtual ~Component();
   Component(const Component&) = delete;
   Component& operator=(const Component&) = delete;
 
@@ -33,15 +35,24 @@ class Component {
     Loaded();
   }
 
+  // `listener` is told through Notification when this component is destroyed. Either side may
+  // go first; the link is dropped in both directions.
+  void FreeNotification(Component& listener);
+  void RemoveFreeNotification(Component& listener);
+
  protected:
   // Runs once all stored properties of the owning window are in place.
   virtual void Loaded() {}
+  // `component`, which this one asked to hear about, is being destroyed.
+  virtual void Notification(Component& component) { (void)component; }
 
  private:
   Component* owner_;
   std::string name_;
   int tag_ = 0;
   bool loading_ = false;
+  std::vector<Component*> listeners_;  // told when this one goes
+  std::vector<Component*> watched_;    // this one listens to them
 };
 
 }  // namespace tarnwick::ui

@@ -1,0 +1,38 @@
+#pragma once
+// An invisible zero-size pop-up window of class "TMessageWindow" whose messages go to one
+// handler. The window is bound to this object through GWLP_USERDATA and owned by it.
+#include <functional>
+#include <optional>
+
+#include "platform/Platform.h"
+
+namespace tarnwick::tray {
+
+using platform::HWND;
+using platform::LPARAM;
+using platform::LRESULT;
+using platform::UINT;
+using platform::WPARAM;
+
+inline constexpr const char* kMessageWindowClass = "TMessageWindow";
+
+class MessageWindow {
+ public:
+  // Returns the message's result, or nullopt to leave it to DefWindowProcA.
+  using Handler = std::function<std::optional<LRESULT>(UINT message, WPARAM wParam, LPARAM lParam)>;
+
+  explicit MessageWindow(Handler handler);
+  ~MessageWindow();
+  MessageWindow(const MessageWindow&) = delete;
+  MessageWindow& operator=(const MessageWindow&) = delete;
+
+  HWND Handle() const { return handle_; }
+
+ private:
+  static LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  Handler handler_;
+  HWND handle_ = nullptr;
+};
+
+}  // namespace tarnwick::tray

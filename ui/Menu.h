@@ -1,0 +1,69 @@
+#pragma once
+// Menu items and the popup menu. A popup menu is tracked by a tracker: the real one on Windows
+// (installed by ui/win32), a scripted one in tests, none when headless.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/Component.h"
+
+namespace tarnwick::ui {
+
+class MenuItem : public Component {
+ public:
+  using Component::Component;
+
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(std::string caption) { caption_ = std::move(caption); }
+  bool Default() const { return default_; }
+  void SetDefault(bool isDefault) { default_ = isDefault; }
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled) { enabled_ = enabled; }
+  bool Checked() const { return checked_; }
+  void SetChecked(bool checked) { checked_ = checked; }
+
+  // The user chose the item; runs its OnClick.
+  virtual void Click();
+
+  TNotifyEvent OnClick;
+
+ private:
+  std::string caption_;
+  bool default_ = false;
+  bool enabled_ = true;
+  bool checked_ = false;
+};
+
+class PopupMenu : public Component {
+ public:
+  // Shows `menu` at a screen point until it closes; returns the index of the chosen top-level
+  // item, or -1.
+  using Tracker = std::function<int(PopupMenu& menu, int x, int y)>;
+
+  using Component::Component;
+
+  MenuItem& Add(std::string caption);
+  int Count() const { return static_cast<int>(items_.size()); }
+  MenuItem& Item(int index) const { return *items_.at(static_cast<std::size_t>(index)); }
+
+  bool AutoPopup() const { return autoPopup_; }
+  void SetAutoPopup(bool autoPopup) { autoPopup_ = autoPopup; }
+  Component* PopupComponent() const { return popupComponent_; }
+  void SetPopupComponent(Component* component) { popupComponent_ = component; }
+
+  // Fires OnPopup, tracks the menu at (x, y) and clicks the chosen item.
+  virtual void Popup(int x, int y);
+
+  // The tracker every popup menu uses; returns the one before.
+  static Tracker SetTracker(Tracker tracker);
+
+  TNotifyEvent OnPopup;
+
+ private:
+  std::vector<std::unique_ptr<MenuItem>> items_;
+  bool autoPopup_ = true;
+  Component* popupComponent_ = nullptr;
+};
+
+}  // namespace tarnwick::ui
