@@ -1,0 +1,72 @@
+#include "platform/win32/Win32Shell.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <winver.h>
+
+#include <cstring>
+#include <vector>
+
+namespace tarnwick::platform::win32 {
+namespace {
+
+// The shell tells the record's version by its size alone; only the sizes of its own layouts
+// are understood, and anything else is read as the first version (no balloon, a short tip).
+// Ours is the version-2 ANSI layout of this architecture.
+constexpr ::DWORD kNotifyDataSize = NOTIFYICONDATAA_V2_SIZE;
+static_assert(sizeof(os::NOTIFYICONDATAA) == kNotifyDataSize);
+static_assert(sizeof(os::NOTIFYICONDATAA::szTip) == sizeof(::NOTIFYICONDATAA::szTip));
+static_assert(sizeof(os::NOTIFYICONDATAA::szInfo) == sizeof(::NOTIFYICONDATAA::szInfo));
+static_assert(sizeof(os::NOTIFYICONDATAA::szInfoTitle) ==
+              sizeof(::NOTIFYICONDATAA::szInfoTitle));
+
+// Always terminated, so that a caller's full buffer never lets the shell read past it.
+template <std::size_t N>
+void CopyText(char (&to)[N], const char (&from)[N]) {
+  std::memcpy(to, from, N);
+  to[N - 1] = '\0';
+}
+
+}  // namespace
+
+os::BOOL Win32Shell::Shell_NotifyIconA(os::DWORD message, os::NOTIFYICONDATAA* data) {
+  if (data == nullptr) return FALSE;
+  data->cbSize = kNotifyDataSize;
+  ::NOTIFYICONDATAA native{};
+  native.cbSize = kNotifyDataSize;
+  native.hWnd = reinterpret_cast<::HWND>(data->hWnd);
+  native.uID = data->uID;
+  native.uFlags = data->uFlags;
+  native.uCallbackMessage = data->uCallbackMessage;
+  native.hIcon = reinterpret_cast<::HICON>(data->hIcon);
+  CopyText(native.szTip, data->szTip);
+  native.dwState = data->dwState;
+  native.dwStateMask = data->dwStateMask;
+  CopyText(native.szInfo, data->szInfo);
+  native.uTimeout = data->uTimeout;
+  CopyText(native.szInfoTitle, data->szInfoTitle);
+  native.dwInfoFlags = data->dwInfoFlags;
+  return ::Shell_NotifyIconA(message, &native);
+}
+
+os::DWORD Win32Shell::FileVersion(const char* fileName) {
+  if (fileName == nullptr) return 0;
+  ::DWORD ignored = 0;
+  const ::DWORD size = ::GetFileVersionInfoSizeA(fileName, &ignored);
+  if (size == 0) return 0;
+  std::vector<unsigned char> block(size);
+  if (!::GetFileVersionInfoA(fileName, 0, size, block.data())) return 0;
+  void* value = nullptr;
+  ::UINT length = 0;
+  if (!::VerQueryValueA(block.data(), "\\", &value, &length) || value == nullptr ||
+      length < sizeof(VS_FIXEDFILEINFO)) {
+    return 0;
+  }
+  VS_FIXEDFILEINFO info;
+  std::memcpy(&info, value, sizeof info);
+  if (info.dwSignature != static_cast<::DWORD>(VS_FFI_SIGNATURE)) return 0;
+  return static_cast<os::DWORD>(HIWORD(info.dwFileVersionMS)) << 16 |
+         LOWORD(info.dwFileVersionMS);
+}
+
+}  // namespace tarnwick::platform::win32

@@ -1,0 +1,51 @@
+#pragma once
+// user32's windows, messages and timers, and the kernel32 calls they need, reached through the
+// platform interface.
+#include "platform/Windows.h"
+
+namespace tarnwick::platform::win32 {
+
+class Win32Windows final : public Windows {
+ public:
+  HINSTANCE GetModuleHandleA(const char* moduleName) override;
+
+  ATOM RegisterClassA(const WNDCLASSA* windowClass) override;
+  BOOL GetClassInfoA(HINSTANCE instance, const char* className, WNDCLASSA* windowClass) override;
+  BOOL UnregisterClassA(const char* className, HINSTANCE instance) override;
+
+  HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
+                       int x, int y, int width, int height, HWND parent, HMENU menu,
+                       HINSTANCE instance, void* param) override;
+  BOOL DestroyWindow(HWND window) override;
+  BOOL IsWindow(HWND window) override;
+  LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wParam,
+                          LPARAM lParam) override;
+  std::intptr_t GetWindowLongPtrA(HWND window, int index) override;
+  std::intptr_t SetWindowLongPtrA(HWND window, int index, std::intptr_t value) override;
+  HWND FindWindowA(const char* className, const char* windowName) override;
+  BOOL ShowWindow(HWND window, int command) override;
+  BOOL IsWindowVisible(HWND window) override;
+  BOOL IsIconic(HWND window) override;
+  BOOL SetForegroundWindow(HWND window) override;
+
+  UINT RegisterWindowMessageA(const char* name) override;
+  BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  void PostQuitMessage(int exitCode) override;
+  BOOL GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax) override;
+  BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax,
+                    UINT removeMessage) override;
+  BOOL TranslateMessage(const MSG* message) override;
+  LRESULT DispatchMessageA(const MSG* message) override;
+
+  UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, os::TIMERPROC proc) override;
+  BOOL KillTimer(HWND window, UINT_PTR id) override;
+
+  BOOL GetCursorPos(POINT* point) override;
+  SHORT GetAsyncKeyState(int virtualKey) override;
+  UINT GetDoubleClickTime() override;
+  DWORD GetTickCount() override;
+};
+
+}  // namespace tarnwick::platform::win32
