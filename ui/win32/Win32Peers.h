@@ -1,0 +1,13 @@
+#pragma once
+// Connects the headless ui models to real Win32 controls: popup menus tracked with
+// TrackPopupMenu and errors shown in message boxes.
+namespace tarnwick::ui {
+class Application;
+}
+
+namespace tarnwick::ui::win32 {
+
+// Installs the real peers for `app`; call once after the platform is installed.
+void InstallPeers(Application& app);
+
+}  // namespace tarnwick::ui::win32
