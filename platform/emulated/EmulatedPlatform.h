@@ -2,20 +2,26 @@
 // A fresh emulated operating system, installed as the platform for as long as it lives.
 #include "platform/Platform.h"
 #include "platform/emulated/EmulatedRegistry.h"
+#include "platform/emulated/EmulatedShell.h"
+#include "platform/emulated/EmulatedWindows.h"
 
 namespace tarnwick::platform::emulated {
 
 class EmulatedPlatform {
  public:
-  EmulatedPlatform() : previous_(Install(Services{&registry_})) {}
+  EmulatedPlatform() : previous_(Install(Services{&registry_, &windows_, &shell_})) {}
   ~EmulatedPlatform() { Install(previous_); }
   EmulatedPlatform(const EmulatedPlatform&) = delete;
   EmulatedPlatform& operator=(const EmulatedPlatform&) = delete;
 
   EmulatedRegistry& registry() { return registry_; }
+  EmulatedWindows& windows() { return windows_; }
+  EmulatedShell& shell() { return shell_; }
 
  private:
   EmulatedRegistry registry_;
+  EmulatedWindows windows_;
+  EmulatedShell shell_{windows_};
   Services previous_;
 };
 
