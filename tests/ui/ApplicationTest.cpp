@@ -1,0 +1,123 @@
+#include "ui/Application.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "platform/emulated/EmulatedPlatform.h"
+#include "ui/ErrorBoundary.h"
+#include "ui/Form.h"
+
+namespace tarnwick::ui {
+namespace {
+
+using namespace platform::os;
+using platform::emulated::EmulatedPlatform;
+
+class ApplicationTest : public ::testing::Test {
+ protected:
+  ApplicationTest() { app_.Initialize(); }
+  EmulatedPlatform os_;
+  platform::emulated::EmulatedWindows& win_ = os_.windows();
+  Application app_;
+};
+
+TEST_F(ApplicationTest, HooksSeeMessagesFirstAndCanTakeThem) {
+  std::vector<std::string> seen;
+  const int first = app_.AddHook([&](UINT message, WPARAM, LPARAM, LRESULT&) {
+    if (message == kWmUser) seen.push_back("first");
+    return false;
+  });
+  app_.AddHook([&](UINT message, WPARAM, LPARAM, LRESULT& result) {
+    if (message != kWmUser) return false;
+    seen.push_back("second");
+    result = 42;
+    return true;
+  });
+  EXPECT_EQ(42, win_.SendMessageA(app_.Handle(), kWmUser, 0, 0));
+  app_.RemoveHook(first);
+  win_.SendMessageA(app_.Handle(), kWmUser, 0, 0);
+  EXPECT_EQ((std::vector<std::string>{"first", "second", "second"}), seen);
+}
+
+TEST_F(ApplicationTest, MinimizeAndRestoreTheApplicationWindow) {
+  win_.ShowWindow(app_.Handle(), kSwShow);
+  app_.Minimize();
+  EXPECT_TRUE(win_.IsIconic(app_.Handle()));
+  app_.Restore();
+  EXPECT_FALSE(win_.IsIconic(app_.Handle()));
+  EXPECT_TRUE(win_.IsWindowVisible(app_.Handle()));
+}
+
+TEST_F(ApplicationTest, ProcessMessagesRunsWhatIsPendingAndNotesAQuit) {
+  int handled = 0;
+  app_.AddHook([&](UINT message, WPARAM, LPARAM, LRESULT&) {
+    if (message == kWmUser) ++handled;
+    return false;
+  });
+  win_.PostMessageA(app_.Handle(), kWmUser, 0, 0);
+  win_.PostMessageA(app_.Handle(), kWmUser, 0, 0);
+  app_.ProcessMessages();
+  EXPECT_EQ(2, handled);
+  EXPECT_FALSE(app_.Terminated());
+  win_.PostQuitMessage(0);
+  app_.ProcessMessages();
+  EXPECT_TRUE(app_.Terminated());
+}
+
+TEST_F(ApplicationTest, RunShowsTheMainWindowUnlessToldNotToAndEndsOnQuit) {
+  for (bool show : {true, false}) {
+    EmulatedPlatform os;
+    Application app;
+    app.Initialize();
+    Form main("TMainForm");
+    app.SetMainForm(&main);
+    app.SetShowMainForm(show);
+    os.windows().PostQuitMessage(0);
+    app.Run();
+    EXPECT_EQ(show, main.Visible());
+    EXPECT_TRUE(app.Terminated());
+  }
+}
+
+TEST_F(ApplicationTest, FormsAreOwnedByTheApplicationWindowAndNamedByTheirClass) {
+  Form form("TQuillmoor");
+  form.SetCaption("Tarnwick v1.0b Personal");
+  auto info = win_.Info(form.Handle());
+  ASSERT_TRUE(info);
+  EXPECT_EQ("TQuillmoor", info->className);
+  EXPECT_EQ(app_.Handle(), info->parent);
+  EXPECT_EQ(form.Handle(), win_.FindWindowA("TQuillmoor", nullptr));
+}
+
+TEST_F(ApplicationTest, EscapedErrorsGoToTheHandlerOrAreShown) {
+  std::vector<std::string> shown;
+  app_.ShowError = [&](const std::string& message) { shown.push_back(message); };
+  Guard([] { throw std::runtime_error("Invalid data type for '101'"); });
+  EXPECT_EQ(std::vector<std::string>{"Invalid data type for '101'"}, shown);
+
+  int custom = 0;
+  app_.OnException = [&](Application& sender, std::exception_ptr) {
+    EXPECT_EQ(&app_, &sender);
+    ++custom;
+  };
+  Guard([] { throw 7; });
+  EXPECT_EQ(1, custom);
+  EXPECT_EQ(1u, shown.size());
+}
+
+TEST_F(ApplicationTest, AnErrorInAFormsHandlerDoesNotUnwindThroughTheWindow) {
+  std::vector<std::string> shown;
+  app_.ShowError = [&](const std::string& message) { shown.push_back(message); };
+  Form form("TMainForm");
+  form.AddHook([](UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (message == kWmUser) throw std::runtime_error("boom");
+    return std::nullopt;
+  });
+  win_.PostMessageA(form.Handle(), kWmUser, 0, 0);
+  EXPECT_NO_THROW(app_.ProcessMessages());
+  EXPECT_EQ(std::vector<std::string>{"boom"}, shown);
+}
+
+}  // namespace
+}  // namespace tarnwick::ui
