@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace tarnwick::platform::emulated {
 namespace {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 namespace tarnwick::platform::emulated {
@@ -575,7 +576,8 @@ std::size_t EmulatedWindows::DispatchDue() {
       message = TakeTimer(*timer, true);
     }
     if (++count > kMaxDispatchesPerRound) {
-      throw std::logic_error("over 100000 messages in one round: a handler keeps posting");
+      throw std::logic_error("over " + std::to_string(kMaxDispatchesPerRound) +
+                             " messages in one round: a handler keeps posting");
     }
     DispatchMessageA(&message);
   }

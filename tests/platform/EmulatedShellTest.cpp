@@ -62,7 +62,9 @@ class EmulatedShellTest : public ::testing::Test {
     std::strncpy(data.szTip, tip, sizeof data.szTip - 1);
     return data;
   }
-  BOOL Notify(DWORD message, NOTIFYICONDATAA data) { return shell_.Shell_NotifyIconA(message, &data); }
+  BOOL Notify(DWORD message, NOTIFYICONDATAA data) {
+    return shell_.Shell_NotifyIconA(message, &data);
+  }
 
   std::vector<Received> received_;
   EmulatedPlatform os_;
@@ -78,8 +80,8 @@ TEST_F(EmulatedShellTest, EachCallSucceedsOnlyWhenTheIconIsOrIsNotThereAsItRequi
     std::size_t iconsAfter;
   };
   const std::vector<Step> steps = {
-      {kNimModify, 0, 0}, {kNimSetVersion, 0, 0}, {kNimDelete, 0, 0}, {kNimAdd, 1, 1},
-      {kNimAdd, 0, 1},    {kNimModify, 1, 1},     {kNimSetVersion, 1, 1}, {kNimDelete, 1, 0},
+      {kNimModify, 0, 0}, {kNimSetVersion, 0, 0},     {kNimDelete, 0, 0},     {kNimAdd, 1, 1},
+      {kNimAdd, 0, 1},    {kNimModify, 1, 1},         {kNimSetVersion, 1, 1}, {kNimDelete, 1, 0},
       {kNimDelete, 0, 0}, {3 /*NIM_SETFOCUS*/, 0, 0},
   };
   for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -159,8 +161,8 @@ TEST_F(EmulatedShellTest, ABalloonIsRecordedForAnAcceptedCallWithInfoText) {
   };
   const std::vector<Step> steps = {
       {kNimModify, balloon, 0},  // no icon yet: refused, nothing shown
-      {kNimAdd, balloon, 1},      {kNimModify, withoutFlag, 1}, {kNimModify, emptyText, 1},
-      {kNimModify, unterminated, 2},
+      {kNimAdd, balloon, 1},      {kNimModify, withoutFlag, 1},
+      {kNimModify, emptyText, 1}, {kNimModify, unterminated, 2},
   };
   for (std::size_t i = 0; i < steps.size(); ++i) {
     NOTIFYICONDATAA data = steps[i].data;
@@ -225,8 +227,9 @@ TEST_F(EmulatedShellTest, ARecreatedTaskbarForgetsTheIconsAndTellsEveryTopLevelW
 
   shell_.RecreateTaskbar();
   EXPECT_EQ(0u, shell_.IconCount());
-  EXPECT_EQ((std::vector<Received>{{window_, taskbarCreated, 0, 0}, {second, taskbarCreated, 0, 0}}),
-            received_);
+  EXPECT_EQ(
+      (std::vector<Received>{{window_, taskbarCreated, 0, 0}, {second, taskbarCreated, 0, 0}}),
+      received_);
   EXPECT_EQ(0, Notify(kNimModify, Data(1)));
   EXPECT_NE(0, Notify(kNimAdd, Data(1)));
 }
