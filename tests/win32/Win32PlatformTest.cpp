@@ -112,14 +112,15 @@ class TestWindow {
 bool PumpUntil(const std::function<bool()>& done, os::DWORD limit) {
   const os::DWORD start = Win().GetTickCount();
   for (;;) {
-    os::MSG message;
-    while (Win().PeekMessageA(&message, nullptr, 0, 0, os::kPmRemove)) {
-      Win().TranslateMessage(&message);
-      Win().DispatchMessageA(&message);
-    }
     if (done()) return true;
     if (Win().GetTickCount() - start >= limit) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    os::MSG message;
+    if (Win().PeekMessageA(&message, nullptr, 0, 0, os::kPmRemove)) {
+      Win().TranslateMessage(&message);
+      Win().DispatchMessageA(&message);
+    } else {
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
   }
 }
 
