@@ -20,6 +20,7 @@ T& Require(T* service, const char* name) {
 Registry& Reg() { return Require(Current().registry, "registry"); }
 Windows& Win() { return Require(Current().windows, "windows"); }
 Shell& Sh() { return Require(Current().shell, "shell"); }
+System& Sys() { return Require(Current().system, "system"); }
 
 Services Install(const Services& services) {
   Services before = Current();

@@ -67,6 +67,14 @@ struct WNDCLASSA {
   const char* lpszClassName = nullptr;
 };
 
+struct GUID {
+  DWORD Data1 = 0;
+  WORD Data2 = 0;
+  WORD Data3 = 0;
+  BYTE Data4[8] = {};
+};
+using HRESULT = LONG;
+
 // NOTIFYICONDATAA in its version-2 ANSI layout (488 bytes on 32-bit Windows; the same fields,
 // naturally aligned, on 64-bit).
 struct NOTIFYICONDATAA {
@@ -184,6 +192,13 @@ constexpr UINT kPmRemove = 1;
 constexpr int kVkShift = 0x10;
 constexpr int kVkControl = 0x11;
 constexpr int kVkMenu = 0x12;
+
+// MessageBox styles and answers.
+constexpr UINT kMbOk = 0x0000;
+constexpr UINT kMbIconError = 0x0010;
+constexpr UINT kMbIconInformation = 0x0040;
+constexpr UINT kMbTaskModal = 0x2000;
+constexpr int kIdOk = 1;
 
 // Shell_NotifyIcon.
 constexpr DWORD kNimAdd = 0;

@@ -52,6 +52,11 @@ class Windows {
   virtual BOOL IsWindowVisible(HWND window) = 0;
   virtual BOOL IsIconic(HWND window) = 0;
   virtual BOOL SetForegroundWindow(HWND window) = 0;
+  virtual BOOL SetWindowTextA(HWND window, const char* text) = 0;
+  // Copies at most size - 1 characters and a zero; returns the number copied.
+  virtual int GetWindowTextA(HWND window, char* text, int size) = 0;
+  // Modal; returns the button pressed (kIdOk, ...), 0 on failure.
+  virtual int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) = 0;
 
   // Messages.
   virtual UINT RegisterWindowMessageA(const char* name) = 0;

@@ -29,7 +29,9 @@ Application::Application() {
     CurrentApplication() = this;
     SetExceptionHandler([this](std::exception_ptr error) { HandleException(error); });
   }
-  ShowError = [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); };
+  ShowError = [this](const std::string& message) {
+    Win().MessageBoxA(handle_, message.c_str(), title_.c_str(), kMbOk | kMbIconError);
+  };
 }
 
 Application::~Application() {

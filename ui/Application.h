@@ -66,7 +66,7 @@ class Application {
   // The default error handler: OnException when assigned, otherwise ShowError with the message.
   void HandleException(std::exception_ptr error);
   std::function<void(Application& sender, std::exception_ptr error)> OnException;
-  // Presents an error message to the user; a message box on Windows.
+  // Presents an error message to the user; by default a message box titled with the title.
   std::function<void(const std::string& message)> ShowError;
 
  private:

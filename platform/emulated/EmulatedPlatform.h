@@ -3,13 +3,14 @@
 #include "platform/Platform.h"
 #include "platform/emulated/EmulatedRegistry.h"
 #include "platform/emulated/EmulatedShell.h"
+#include "platform/emulated/EmulatedSystem.h"
 #include "platform/emulated/EmulatedWindows.h"
 
 namespace tarnwick::platform::emulated {
 
 class EmulatedPlatform {
  public:
-  EmulatedPlatform() : previous_(Install(Services{&registry_, &windows_, &shell_})) {}
+  EmulatedPlatform() : previous_(Install(Services{&registry_, &windows_, &shell_, &system_})) {}
   ~EmulatedPlatform() { Install(previous_); }
   EmulatedPlatform(const EmulatedPlatform&) = delete;
   EmulatedPlatform& operator=(const EmulatedPlatform&) = delete;
@@ -17,11 +18,13 @@ class EmulatedPlatform {
   EmulatedRegistry& registry() { return registry_; }
   EmulatedWindows& windows() { return windows_; }
   EmulatedShell& shell() { return shell_; }
+  EmulatedSystem& system() { return system_; }
 
  private:
   EmulatedRegistry registry_;
   EmulatedWindows windows_;
   EmulatedShell shell_{windows_};
+  EmulatedSystem system_;
   Services previous_;
 };
 

@@ -144,4 +144,13 @@ std::vector<NOTIFYICONDATAA> EmulatedShell::Icons() const {
   return out;
 }
 
+os::HINSTANCE EmulatedShell::ShellExecuteA(os::HWND owner, const char* verb, const char* file,
+                                          const char* parameters, const char* directory,
+                                          int showCommand) {
+  auto text = [](const char* s) { return std::string(s != nullptr ? s : ""); };
+  executions_.push_back({owner, text(verb), text(file), text(parameters), text(directory), showCommand});
+  // Results up to 32 are errors; 2 is "file not found".
+  return reinterpret_cast<os::HINSTANCE>(static_cast<std::intptr_t>(refuseAll_ ? 2 : 42));
+}
+
 }  // namespace tarnwick::platform::emulated

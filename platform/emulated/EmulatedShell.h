@@ -42,6 +42,20 @@ class EmulatedShell final : public Shell {
   os::BOOL Shell_NotifyIconA(os::DWORD message, os::NOTIFYICONDATAA* data) override;
   // As set by SetFileVersion; by default 6.0 for comctl32.dll and 0 for anything else.
   os::DWORD FileVersion(const char* fileName) override;
+  // Recorded; succeeds (42) unless RefuseAll is set.
+  os::HINSTANCE ShellExecuteA(os::HWND owner, const char* verb, const char* file,
+                              const char* parameters, const char* directory,
+                              int showCommand) override;
+
+  struct Execution {
+    os::HWND owner = nullptr;
+    std::string verb;
+    std::string file;
+    std::string parameters;
+    std::string directory;
+    int showCommand = 0;
+  };
+  const std::vector<Execution>& Executions() const { return executions_; }
 
   // --- Test controls and inspection -----------------------------------------------------------
 
@@ -69,6 +83,7 @@ class EmulatedShell final : public Shell {
   std::size_t IconCount() const { return icons_.size(); }
 
  private:
+  std::vector<Execution> executions_;
   using IconKey = std::pair<std::uintptr_t, os::UINT>;
   struct Icon {
     os::NOTIFYICONDATAA data;

@@ -1,5 +1,7 @@
 #include "platform/emulated/EmulatedWindows.h"
 
+#include <cstring>
+
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
@@ -610,6 +612,25 @@ BOOL EmulatedWindows::SetWindowTextA(HWND window, const char* text) {
   if (target == nullptr) return 0;
   target->info.title = text != nullptr ? text : "";
   return 1;
+}
+
+int EmulatedWindows::GetWindowTextA(HWND window, char* text, int size) {
+  const Window* target = Find(window);
+  if (target == nullptr || text == nullptr || size <= 0) return 0;
+  const std::string& title = target->info.title;
+  const std::size_t count = std::min(title.size(), static_cast<std::size_t>(size - 1));
+  std::memcpy(text, title.data(), count);
+  text[count] = '\0';
+  return static_cast<int>(count);
+}
+
+int EmulatedWindows::MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
+  messageBoxes_.push_back({owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type});
+  if (OnMessageBox) OnMessageBox(messageBoxes_.back());
+  if (messageBoxAnswers_.empty()) return kIdOk;
+  const int answer = messageBoxAnswers_.front();
+  messageBoxAnswers_.pop_front();
+  return answer;
 }
 
 std::optional<EmulatedWindows::WindowInfo> EmulatedWindows::Info(HWND window) const {

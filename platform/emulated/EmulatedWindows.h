@@ -10,8 +10,9 @@
 // WM_WINDOWPOSCHANGED and DefWindowProc).
 #include <chrono>
 #include <cstddef>
-#include <cstdint>
 #include <deque>
+#include <functional>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -129,7 +130,22 @@ class EmulatedWindows final : public Windows {
   // --- Test controls and inspection -----------------------------------------------------------
 
   // Retitles a window directly; no WM_SETTEXT is sent.
-  BOOL SetWindowTextA(HWND window, const char* text);
+  BOOL SetWindowTextA(HWND window, const char* text) override;
+  int GetWindowTextA(HWND window, char* text, int size) override;
+  // Recorded; answers with the next scripted answer, kIdOk when none is left.
+  int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
+
+  struct MessageBoxCall {
+    HWND owner = nullptr;
+    std::string text;
+    std::string caption;
+    UINT type = 0;
+  };
+  const std::vector<MessageBoxCall>& MessageBoxes() const { return messageBoxes_; }
+  void ClearMessageBoxes() { messageBoxes_.clear(); }
+  void ScriptMessageBoxAnswer(int answer) { messageBoxAnswers_.push_back(answer); }
+  // Runs while a message box is "open", as the modal loop of a real one would run messages.
+  std::function<void(const MessageBoxCall&)> OnMessageBox;
   std::optional<WindowInfo> Info(HWND window) const;
   // Top-level windows in creation order.
   std::vector<HWND> TopLevelWindows() const;
@@ -152,6 +168,8 @@ class EmulatedWindows final : public Windows {
   const std::vector<HWND>& ForegroundCalls() const { return foregroundCalls_; }
 
  private:
+  std::vector<MessageBoxCall> messageBoxes_;
+  std::deque<int> messageBoxAnswers_;
   struct WindowClass {
     std::string name;  // as registered
     WNDCLASSA info;

@@ -69,4 +69,11 @@ os::DWORD Win32Shell::FileVersion(const char* fileName) {
          LOWORD(info.dwFileVersionMS);
 }
 
+os::HINSTANCE Win32Shell::ShellExecuteA(os::HWND owner, const char* verb, const char* file,
+                                       const char* parameters, const char* directory,
+                                       int showCommand) {
+  return reinterpret_cast<os::HINSTANCE>(::ShellExecuteA(reinterpret_cast<::HWND>(owner), verb, file,
+                                                         parameters, directory, showCommand));
+}
+
 }  // namespace tarnwick::platform::win32

@@ -202,6 +202,18 @@ BOOL Win32Windows::SetForegroundWindow(HWND window) {
   return ::SetForegroundWindow(Native(window));
 }
 
+BOOL Win32Windows::SetWindowTextA(HWND window, const char* text) {
+  return ::SetWindowTextA(Native(window), text);
+}
+
+int Win32Windows::GetWindowTextA(HWND window, char* text, int size) {
+  return ::GetWindowTextA(Native(window), text, size);
+}
+
+int Win32Windows::MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
+  return ::MessageBoxA(Native(owner), text, caption, type);
+}
+
 UINT Win32Windows::RegisterWindowMessageA(const char* name) {
   return ::RegisterWindowMessageA(name);
 }

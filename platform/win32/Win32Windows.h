@@ -28,6 +28,9 @@ class Win32Windows final : public Windows {
   BOOL IsWindowVisible(HWND window) override;
   BOOL IsIconic(HWND window) override;
   BOOL SetForegroundWindow(HWND window) override;
+  BOOL SetWindowTextA(HWND window, const char* text) override;
+  int GetWindowTextA(HWND window, char* text, int size) override;
+  int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
 
   UINT RegisterWindowMessageA(const char* name) override;
   BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <string>
 
 #include "ui/Application.h"
 #include "ui/Menu.h"
@@ -47,13 +46,8 @@ int TrackMenu(PopupMenu& menu, int x, int y) {
 
 }  // namespace
 
-void InstallPeers(Application& app) {
+void InstallPeers(Application&) {
   PopupMenu::SetTracker(&TrackMenu);
-  app.ShowError = [&app](const std::string& message) {
-    const std::string title = app.Title().empty() ? "Error" : app.Title();
-    MessageBoxA(reinterpret_cast<::HWND>(app.Handle()), message.c_str(), title.c_str(),
-                MB_OK | MB_ICONERROR);
-  };
 }
 
 }  // namespace tarnwick::ui::win32

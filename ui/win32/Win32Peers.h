@@ -1,6 +1,6 @@
 #pragma once
 // Connects the headless ui models to real Win32 controls: popup menus tracked with
-// TrackPopupMenu and errors shown in message boxes.
+// TrackPopupMenu.
 namespace tarnwick::ui {
 class Application;
 }
