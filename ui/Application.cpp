@@ -64,6 +64,11 @@ void Application::Initialize() {
   Win().SetWindowLongPtrA(handle_, kGwlpUserData, reinterpret_cast<std::intptr_t>(this));
 }
 
+void Application::SetTitle(std::string title) {
+  title_ = std::move(title);
+  if (handle_ != nullptr) Win().SetWindowTextA(handle_, title_.c_str());
+}
+
 void Application::Minimize() {
   if (handle_ != nullptr) Win().ShowWindow(handle_, kSwMinimize);
 }
@@ -85,10 +90,13 @@ bool Application::Step(bool wait) {
     terminated_ = true;
     return false;
   }
+  if (messageFilter_ && Guard(false, [&] { return messageFilter_(message); })) return true;
   Win().TranslateMessage(&message);
   Win().DispatchMessageA(&message);
   return true;
 }
+
+void Application::Terminate() { Win().PostQuitMessage(0); }
 
 void Application::ProcessMessages() {
   while (Step(false)) {

@@ -15,6 +15,7 @@ class Form;
 using platform::HWND;
 using platform::LPARAM;
 using platform::LRESULT;
+using platform::MSG;
 using platform::UINT;
 using platform::WPARAM;
 
@@ -39,7 +40,8 @@ class Application {
   HWND Handle() const { return handle_; }
 
   const std::string& Title() const { return title_; }
-  void SetTitle(std::string title) { title_ = std::move(title); }
+  // Also the text of the taskbar button.
+  void SetTitle(std::string title);
 
   Form* MainForm() const { return mainForm_; }
   // The first form created at start becomes the main window.
@@ -59,6 +61,13 @@ class Application {
   bool Terminated() const { return terminated_; }
   // Shows the main window (when ShowMainForm) and runs the message loop until WM_QUIT.
   void Run();
+  // Ends the message loop: posts WM_QUIT.
+  void Terminate();
+
+  // Sees each message the loop takes from the queue before it is dispatched; true consumes it.
+  // Keyboard handling of forms (default and cancel buttons) hooks in here.
+  using MessageFilter = std::function<bool(MSG& message)>;
+  void SetMessageFilter(MessageFilter filter) { messageFilter_ = std::move(filter); }
 
   int AddHook(Hook hook);
   void RemoveHook(int id);
@@ -81,6 +90,7 @@ class Application {
   bool terminated_ = false;
   std::vector<std::pair<int, Hook>> hooks_;
   int nextHook_ = 1;
+  MessageFilter messageFilter_;
 };
 
 }  // namespace tarnwick::ui

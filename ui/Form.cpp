@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "ui/Application.h"
+#include "ui/Button.h"
 #include "ui/ErrorBoundary.h"
 
 namespace tarnwick::ui {
@@ -48,7 +49,69 @@ HWND Form::Handle() {
   return handle_;
 }
 
-void Form::SetCaption(std::string caption) { caption_ = std::move(caption); }
+void Form::SetCaption(std::string caption) {
+  caption_ = std::move(caption);
+  if (handle_ != nullptr) Win().SetWindowTextA(handle_, caption_.c_str());
+}
+
+namespace {
+PeerFactory& CurrentFactory() {
+  static PeerFactory factory;
+  return factory;
+}
+
+template <typename Visit>
+void EachControl(const std::vector<Control*>& controls, Visit&& visit) {
+  for (Control* control : controls) {
+    visit(*control);
+    EachControl(control->Children(), visit);
+  }
+}
+
+Button* FindButton(const std::vector<Control*>& controls, bool (Button::*flag)() const) {
+  Button* found = nullptr;
+  EachControl(controls, [&](Control& control) {
+    auto* button = dynamic_cast<Button*>(&control);
+    if (found == nullptr && button != nullptr && (button->*flag)()) found = button;
+  });
+  return found;
+}
+}  // namespace
+
+PeerFactory Form::SetPeerFactory(PeerFactory factory) {
+  return std::exchange(CurrentFactory(), std::move(factory));
+}
+
+void Form::CreatePeers() {
+  const PeerFactory& factory = CurrentFactory();
+  Handle();
+  if (factory.control) {
+    EachControl(controls_, [&](Control& control) {
+      if (control.Peer() == nullptr) control.SetPeer(factory.control(*this, control));
+    });
+  }
+  if (factory.menu && menu_ != nullptr) factory.menu(*this, *menu_);
+}
+
+bool Form::KeyDown(int virtualKey) {
+  Button* target = nullptr;
+  if (virtualKey == kVkEscape) target = FindButton(controls_, &Button::Cancel);
+  if (virtualKey == kVkReturn && dynamic_cast<Button*>(focused_) == nullptr) {
+    target = FindButton(controls_, &Button::Default);
+  }
+  if (target == nullptr || !target->Enabled()) return false;
+  target->UserClick();
+  return true;
+}
+
+void Form::Close() {
+  bool canClose = true;
+  CloseQuery(canClose);
+  if (!canClose) return;
+  SetVisible(false);
+  Application* app = Application::Current();
+  if (app != nullptr && app->MainForm() == this) app->Terminate();
+}
 
 bool Form::Visible() const {
   return handle_ != nullptr ? Win().IsWindowVisible(handle_) != 0 : visible_;
@@ -81,6 +144,10 @@ void Form::RemoveHook(int id) {
 }
 
 LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kWmClose) {
+    UserClose();
+    return 0;
+  }
   return Win().DefWindowProcA(handle_, message, wParam, lParam);
 }
 

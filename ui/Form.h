@@ -9,6 +9,8 @@
 
 #include "platform/Platform.h"
 #include "ui/Component.h"
+#include "ui/Control.h"
+#include "ui/Menu.h"
 
 namespace tarnwick::ui {
 
@@ -19,6 +21,17 @@ using platform::UINT;
 using platform::WPARAM;
 
 enum class WindowState { Normal, Minimized };
+
+inline constexpr int kVkReturn = 0x0D;
+inline constexpr int kVkEscape = 0x1B;
+
+class Form;
+
+// Creates the real windows of a form's controls and menu; installed by ui/win32, none headless.
+struct PeerFactory {
+  std::function<std::unique_ptr<ControlPeer>(Form& form, Control& control)> control;
+  std::function<void(Form& form, MainMenu& menu)> menu;
+};
 
 class Form : public Component {
  public:
@@ -34,6 +47,7 @@ class Form : public Component {
   bool HandleAllocated() const { return handle_ != nullptr; }
 
   const std::string& Caption() const { return caption_; }
+  // Also the window's title, which a second start of the program looks for.
   void SetCaption(std::string caption);
   bool Visible() const;
   void SetVisible(bool visible);
@@ -44,9 +58,30 @@ class Form : public Component {
   int AddHook(Hook hook);
   void RemoveHook(int id);
 
+  // The form's top-level controls; their children hang below them.
+  void AddControl(Control& control) { controls_.push_back(&control); }
+  const std::vector<Control*>& Controls() const { return controls_; }
+  MainMenu* Menu() const { return menu_; }
+  void SetMenu(MainMenu* menu) { menu_ = menu; }
+  // Gives every control and the menu its real window, parents first, when a factory is installed.
+  void CreatePeers();
+  static PeerFactory SetPeerFactory(PeerFactory factory);
+
+  Control* FocusedControl() const { return focused_; }
+  void SetFocusedControl(Control* control) { focused_ = control; }
+  // Escape presses the cancel button; Enter presses the default button unless the focus is on
+  // another button. Returns whether a button took the key.
+  bool KeyDown(int virtualKey);
+
+  // Asks CloseQuery; when it agrees the window hides, and closing the main window ends the loop.
+  void Close();
+  // The user asked to close the window (its close box, Alt+F4).
+  void UserClose() { Close(); }
  protected:
   // The form's own handling of a message that no hook took.
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // Whether the window may close now; a form can refuse.
+  virtual void CloseQuery(bool& canClose) { (void)canClose; }
 
  private:
   static LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -58,6 +93,9 @@ class Form : public Component {
   bool visible_ = false;
   std::vector<std::pair<int, Hook>> hooks_;
   int nextHook_ = 1;
+  std::vector<Control*> controls_;
+  MainMenu* menu_ = nullptr;
+  Control* focused_ = nullptr;
 };
 
 }  // namespace tarnwick::ui

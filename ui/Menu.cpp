@@ -10,8 +10,48 @@ PopupMenu::Tracker& CurrentTracker() {
 }
 }  // namespace
 
+MenuItem::~MenuItem() {
+  if (action_ != nullptr) action_->RemoveClient(*this);
+}
+
+void MenuItem::SetCaption(std::string caption) {
+  caption_ = std::move(caption);
+  if (OnChanged) OnChanged(*this);
+}
+
+void MenuItem::SetAction(Action* action) {
+  if (action_ != nullptr) action_->RemoveClient(*this);
+  action_ = action;
+  if (action_ != nullptr) {
+    action_->AddClient(*this);
+    SetCaption(action_->Caption());
+  }
+}
+
+void MenuItem::ActionChanged(Action& action, bool gone) {
+  if (gone) {
+    action_ = nullptr;
+    return;
+  }
+  SetCaption(action.Caption());
+}
+
+MenuItem& MenuItem::Add(std::string caption) {
+  items_.push_back(std::make_unique<MenuItem>(this));
+  items_.back()->SetCaption(std::move(caption));
+  return *items_.back();
+}
+
 void MenuItem::Click() {
-  if (enabled_ && OnClick) OnClick(*this);
+  if (!enabled_) return;
+  if (action_ != nullptr && action_->Execute()) return;
+  if (OnClick) OnClick(*this);
+}
+
+MenuItem& MainMenu::Add(std::string caption) {
+  items_.push_back(std::make_unique<MenuItem>(this));
+  items_.back()->SetCaption(std::move(caption));
+  return *items_.back();
 }
 
 MenuItem& PopupMenu::Add(std::string caption) {

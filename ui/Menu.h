@@ -6,16 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "ui/Action.h"
 #include "ui/Component.h"
 
 namespace tarnwick::ui {
 
-class MenuItem : public Component {
+class MenuItem : public Component, public ActionClient {
  public:
   using Component::Component;
+  ~MenuItem() override;
 
   const std::string& Caption() const { return caption_; }
-  void SetCaption(std::string caption) { caption_ = std::move(caption); }
+  void SetCaption(std::string caption);
   bool Default() const { return default_; }
   void SetDefault(bool isDefault) { default_ = isDefault; }
   bool Enabled() const { return enabled_; }
@@ -23,16 +25,44 @@ class MenuItem : public Component {
   bool Checked() const { return checked_; }
   void SetChecked(bool checked) { checked_ = checked; }
 
-  // The user chose the item; runs its OnClick.
+  Action* GetAction() const { return action_; }
+  // The item shows the action's caption and executes it when clicked.
+  void SetAction(Action* action);
+
+  // Sub-items, for the items of a main menu's bar.
+  MenuItem& Add(std::string caption);
+  int Count() const { return static_cast<int>(items_.size()); }
+  MenuItem& Item(int index) const { return *items_.at(static_cast<std::size_t>(index)); }
+
+  // The user chose the item: executes its action, or else runs its OnClick.
   virtual void Click();
 
   TNotifyEvent OnClick;
+  // Told when the caption or the sub-items change, so a real menu can follow.
+  std::function<void(MenuItem&)> OnChanged;
 
  private:
+  void ActionChanged(Action& action, bool gone) override;
+
+  Action* action_ = nullptr;
+  std::vector<std::unique_ptr<MenuItem>> items_;
   std::string caption_;
   bool default_ = false;
   bool enabled_ = true;
   bool checked_ = false;
+};
+
+// The menu bar of a form: its items are the bar's entries, each with its sub-items.
+class MainMenu : public Component {
+ public:
+  using Component::Component;
+
+  MenuItem& Add(std::string caption);
+  int Count() const { return static_cast<int>(items_.size()); }
+  MenuItem& Item(int index) const { return *items_.at(static_cast<std::size_t>(index)); }
+
+ private:
+  std::vector<std::unique_ptr<MenuItem>> items_;
 };
 
 class PopupMenu : public Component {

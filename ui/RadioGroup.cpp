@@ -7,12 +7,14 @@ namespace tarnwick::ui {
 void RadioGroup::SetItems(std::vector<std::string> items) {
   items_ = std::move(items);
   if (itemIndex_ >= static_cast<int>(items_.size())) itemIndex_ = -1;
+  NotifyPeer(Change::Items);
 }
 
 void RadioGroup::SetItemIndex(int index) {
   index = std::clamp(index, -1, static_cast<int>(items_.size()) - 1);
   if (index == itemIndex_) return;
   itemIndex_ = index;
+  NotifyPeer(Change::ItemIndex);
   if (index >= 0 && !Loading()) Click();
 }
 

@@ -3,16 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "ui/Component.h"
+#include "ui/Control.h"
 
 namespace tarnwick::ui {
 
-class RadioGroup : public Component {
+class RadioGroup : public Control {
  public:
-  using Component::Component;
+  using Control::Control;
 
-  const std::string& Caption() const { return caption_; }
-  void SetCaption(std::string caption) { caption_ = std::move(caption); }
   int Columns() const { return columns_; }
   void SetColumns(int columns) { columns_ = columns < 1 ? 1 : columns; }
   const std::vector<std::string>& Items() const { return items_; }
@@ -24,7 +22,9 @@ class RadioGroup : public Component {
   // except while loading; -1 clears the selection without a click; the same index does nothing.
   void SetItemIndex(int index);
   // The user picked item `index`; picking the selected item does nothing.
-  void UserSelect(int index) { SetItemIndex(index); }
+  void UserSelect(int index) {
+    if (Enabled()) SetItemIndex(index);
+  }
 
   TNotifyEvent OnClick;
 
@@ -32,7 +32,6 @@ class RadioGroup : public Component {
   virtual void Click();
 
  private:
-  std::string caption_;
   std::vector<std::string> items_;
   int columns_ = 1;
   int itemIndex_ = -1;

@@ -1,0 +1,287 @@
+#include "blocking/MainWindow.h"
+
+#include <array>
+#include <string>
+
+#include "blocking/ContentKinds.h"
+#include "blocking/ContentPolicies.h"
+#include "platform/Platform.h"
+#include "settings/SettingsStore.h"
+#include "ui/Application.h"
+#include "ui/ErrorBoundary.h"
+
+namespace tarnwick::blocking {
+namespace {
+
+using namespace platform::os;
+
+constexpr UINT kMonitorInterval = 5000;
+constexpr const char* kHideCaption = "H&ide";
+constexpr const char* kRestoreCaption = "Restore";
+constexpr const char* kMonitorCaption = "M&onitor";
+constexpr const char* kStopMonitorCaption = "Stop m&onitor";
+
+// The folder of `path`, with its trailing backslash.
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+TQuillmoor::TQuillmoor(const MainWindowImages& images) : ui::Form(kMainWindowClass) {
+  LoadLayout(images);
+  FormCreate(*this);
+}
+
+TQuillmoor::~TQuillmoor() = default;
+
+void TQuillmoor::LoadLayout(const MainWindowImages& images) {
+  ui::Component* components[] = {this, &TabControl1, &GroupBox1, &RadioGroup1, &RadioGroup2,
+                                 &RadioGroup3, &RadioGroup4, &RadioGroup5, &RadioGroup6, &Image1,
+                                 &Button4, &Button5, &Button1, &ListBox1, &StatusBar1,
+                                 &ImageList1, &ExitAction, &ShowHideAction, &MonitorAction,
+                                 &MainMenu1, &PopupMenu1, &PopupMenu2, &TrayIcon1};
+  for (ui::Component* component : components) component->BeginLoading();
+
+  // The window: 404 x 369 client area, fixed border, minimise box, centred.
+  SetCaption("Program Name");
+
+  // Stored values, in the order of the layout.
+  TabControl1.SetBounds(0, 0, 404, 241);
+  AddControl(TabControl1);
+  GroupBox1.SetParent(&TabControl1);
+  GroupBox1.SetBounds(4, 6, 387, 139);
+  GroupBox1.SetCaption("Type of advertizing:");
+
+  struct ChoiceGroup {
+    ui::RadioGroup& group;
+    ui::Bounds bounds;
+  };
+  const ChoiceGroup choices[] = {
+      {RadioGroup1, {16, 16, 129, 33}}, {RadioGroup2, {152, 16, 217, 33}},
+      {RadioGroup3, {16, 56, 129, 33}}, {RadioGroup4, {152, 56, 217, 33}},
+      {RadioGroup5, {16, 96, 129, 33}},
+  };
+  for (std::size_t i = 0; i < std::size(choices); ++i) {
+    const ContentKind& kind = ContentKinds()[i];
+    ui::RadioGroup& group = choices[i].group;
+    group.SetParent(&GroupBox1);
+    group.SetBounds(choices[i].bounds.left, choices[i].bounds.top, choices[i].bounds.width,
+                    choices[i].bounds.height);
+    group.SetTag(kind.kind);
+    group.SetCaption(kind.caption);
+    group.SetItems({"Yes", "No"});
+    group.SetColumns(2);
+    group.SetItemIndex(kind.defaultChoice);
+    group.OnClick = [this](ui::Component& sender) { RadioGroupClick(sender); };
+  }
+
+  RadioGroup6.SetParent(&TabControl1);
+  RadioGroup6.SetBounds(4, 152, 237, 33);
+  RadioGroup6.SetTag(6);
+  RadioGroup6.SetCaption("Global s&ettings");
+  RadioGroup6.SetItems({"Yes to all", "No to all", "Defaults"});
+  RadioGroup6.SetColumns(3);
+  RadioGroup6.OnClick = [this](ui::Component& sender) { RadioGroup6Click(sender); };
+
+  Image1.SetParent(&TabControl1);
+  Image1.SetBounds(292, 160, 32, 32);
+  Image1.SetTransparent(true);
+  Image1.SetPicture(images.designPicture);
+
+  ExitAction.SetCaption("E&xit");
+  ExitAction.OnExecute = [this](ui::Component& sender) { ExitActionExecute(sender); };
+  ShowHideAction.SetCaption(kHideCaption);
+  ShowHideAction.OnExecute = [this](ui::Component& sender) { ShowHideActionExecute(sender); };
+  MonitorAction.SetCaption(kMonitorCaption);
+  MonitorAction.OnExecute = [this](ui::Component& sender) { MonitorActionExecute(sender); };
+
+  Button4.SetParent(&TabControl1);
+  Button4.SetBounds(32, 200, 75, 25);
+  Button5.SetParent(&TabControl1);
+  Button5.SetBounds(136, 200, 75, 25);
+  Button5.SetDefault(true);
+  Button5.SetCancel(true);
+  Button1.SetParent(&TabControl1);
+  Button1.SetBounds(232, 200, 153, 25);
+
+  ListBox1.SetBounds(0, 241, 404, 109);
+  ListBox1.SetFont({"Courier New", -11, 204});  // RUSSIAN_CHARSET
+  ListBox1.SetItemHeight(14);
+  AddControl(ListBox1);
+  StatusBar1.SetBounds(0, 350, 404, 19);
+  AddControl(StatusBar1);
+
+  ImageList1.Add(images.monitoringOff);
+  ImageList1.Add(images.monitoringOn);
+
+  Timer1.SetInterval(kMonitorInterval);
+  Timer1.SetOnTimer([this](tray::TIntervalTimer& sender) { Timer1Timer(sender); });
+
+  File1 = &MainMenu1.Add("&File");
+  Exit1 = &File1->Add("");
+  ools1 = &MainMenu1.Add("&Tools");
+  Options1 = &ools1->Add("&Options");
+  Help1 = &MainMenu1.Add("&Help");
+  Help2 = &Help1->Add("&Help");
+  Help2->OnClick = [this](ui::Component& sender) { Help2Click(sender); };
+  About1 = &Help1->Add("&About");
+  SetMenu(&MainMenu1);
+
+  Hide1 = &PopupMenu1.Add("");
+  Monitor1 = &PopupMenu1.Add("");
+  Exit2 = &PopupMenu1.Add("");
+  Clearlog1 = &PopupMenu2.Add("Clear log");
+  Clearlog1->OnClick = [this](ui::Component& sender) { Clearlog1Click(sender); };
+
+  ui::Icon trayIcon;
+  trayIcon.SetHandle(images.trayIcon);
+  TrayIcon1.SetCycleInterval(0);
+  TrayIcon1.SetHint("Tarnwick v1.0");
+  TrayIcon1.SetIcon(trayIcon);
+  TrayIcon1.SetIconVisible(true);
+  TrayIcon1.SetIconIndex(0);
+  TrayIcon1.SetMinimizeToTray(true);
+  TrayIcon1.OnClick = [this](ui::Component& sender) { ShowHideActionExecute(sender); };
+  TrayIcon1.OnStartup = [this](ui::Component& sender, bool& show) { TrayIcon1Startup(sender, show); };
+
+  // References to other components, after all values.
+  Button4.SetAction(&ExitAction);
+  Button5.SetAction(&ShowHideAction);
+  Button1.SetAction(&MonitorAction);
+  Exit1->SetAction(&ExitAction);
+  Hide1->SetAction(&ShowHideAction);
+  Monitor1->SetAction(&MonitorAction);
+  Exit2->SetAction(&ExitAction);
+  ListBox1.SetContextMenu(&PopupMenu2);
+  TrayIcon1.SetIconList(&ImageList1);
+  TrayIcon1.SetPopupMenu(&PopupMenu1);
+
+  for (ui::Component* component : components) component->EndLoading();
+}
+
+void TQuillmoor::FormCreate(ui::Component&) {
+  // Each step is reported on its own and the rest still run, so that a failing ban at start
+  // still leaves a window that a second start can find and a counted launch.
+  Log("* Reading settings...");
+  ui::Guard([&] {
+    if (settings::ReadSettings("102", 0) == 1) Button1.UserClick();
+  });
+  Log("* Done.");
+  Log("* Applying settings...");
+  ui::RadioGroup* groups[] = {&RadioGroup1, &RadioGroup2, &RadioGroup3, &RadioGroup4, &RadioGroup5};
+  for (std::size_t i = 0; i < std::size(groups); ++i) {
+    const ContentKind& kind = ContentKinds()[i];
+    ui::Guard([&] {
+      groups[i]->SetItemIndex(settings::ReadSettings(std::to_string(kind.kind), kind.defaultChoice));
+    });
+  }
+  Log("* Done...");
+  TrayIcon1.SetHint(kProgramTitle);
+  if (ui::Application* app = ui::Application::Current()) app->SetTitle(kProgramTitle);
+  SetCaption(kProgramTitle);
+  ui::Guard([] { settings::RecordLaunch(); });
+}
+
+void TQuillmoor::TrayIcon1Startup(ui::Component&, bool& showMainForm) {
+  showMainForm = settings::ReadSettings("101", 0) != 1;
+}
+
+void TQuillmoor::MonitorActionExecute(ui::Component&) {
+  Image1.Clear();
+  const bool starting = monitorOff_;
+  ui::Icon picture;
+  ImageList1.GetIcon(starting ? 1 : 0, picture);
+  Image1.SetPicture(picture.Handle());
+  TrayIcon1.SetIconIndex(starting ? 1 : 0);
+  // The button carries the action, so setting the action's caption sets both.
+  MonitorAction.SetCaption(starting ? kStopMonitorCaption : kMonitorCaption);
+  Log(starting ? "* Start monitoring..." : "* Stop monitoring...");
+  Image1.Repaint();
+  Timer1.SetEnabled(starting);
+  monitorOff_ = !monitorOff_;
+  ReapplyBansReported();
+}
+
+// A failing pass is reported once; while the passes go on failing, and while that report is
+// open, no further box appears, so a denied ban every 5 s cannot pile up error boxes. The first
+// failure after a pass that succeeded is reported again.
+void TQuillmoor::ReapplyBansReported() {
+  try {
+    ReapplyBans();
+    banFailureReported_ = false;
+  } catch (...) {
+    if (banFailureReported_ || reportingBanFailure_) return;
+    banFailureReported_ = true;
+    reportingBanFailure_ = true;
+    ui::ReportException(std::current_exception());
+    reportingBanFailure_ = false;
+  }
+}
+
+void TQuillmoor::ShowHideActionExecute(ui::Component&) {
+  ui::Application* app = ui::Application::Current();
+  if (Visible()) {
+    if (app != nullptr) app->Minimize();
+    TrayIcon1.HideToTray();
+    if (settings::ReadSettings("i", 0) == 0) {
+      TrayIcon1.DisplayBalloon(kProgramTitle, kBalloonText, 1, 10);
+      settings::SaveSettings("i", 1);
+    }
+    ShowHideAction.SetCaption(kRestoreCaption);
+  } else {
+    TrayIcon1.RestoreFromTray();
+    ShowHideAction.SetCaption(kHideCaption);
+  }
+}
+
+void TQuillmoor::ExitActionExecute(ui::Component&) {
+  exitRequested_ = true;
+  Close();
+}
+
+void TQuillmoor::FormCloseQuery(ui::Component&, bool& canClose) {
+  if (exitRequested_ || settings::ReadSettings("103", 1) == 1) {
+    canClose = true;
+    return;
+  }
+  canClose = false;
+  if (ui::Application* app = ui::Application::Current()) app->Minimize();
+  TrayIcon1.HideToTray();
+}
+
+void TQuillmoor::RadioGroupClick(ui::Component& sender) {
+  auto& group = static_cast<ui::RadioGroup&>(sender);
+  ApplyChoice(group.Tag(), group.ItemIndex());
+}
+
+void TQuillmoor::RadioGroup6Click(ui::Component&) {
+  SelectPreset(RadioGroup6.ItemIndex(),
+               {&RadioGroup1, &RadioGroup2, &RadioGroup3, &RadioGroup4, &RadioGroup5});
+}
+
+void TQuillmoor::Timer1Timer(tray::TIntervalTimer&) { ReapplyBansReported(); }
+
+void TQuillmoor::Clearlog1Click(ui::Component&) { ListBox1.Clear(); }
+
+void TQuillmoor::Help2Click(ui::Component&) {
+  char path[1024] = {};
+  const DWORD length = platform::Sys().GetModuleFileNameA(nullptr, path, sizeof path);
+  const std::string file = FolderOf(std::string(path, length)) + "help.chm";
+  platform::Sh().ShellExecuteA(nullptr, "open", file.c_str(), nullptr, nullptr, kSwShowNormal);
+}
+
+LRESULT TQuillmoor::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kWmQueryEndSession) {
+    exitRequested_ = true;
+    return 1;
+  }
+  if (message == kWmUser) {
+    ShowHideAction.Execute();
+    return 0;
+  }
+  return ui::Form::WndProc(message, wParam, lParam);
+}
+
+}  // namespace tarnwick::blocking

@@ -1,0 +1,107 @@
+#pragma once
+// The main window: the five content choices and the presets, Monitor, Hide and Exit, the
+// monitoring picture and the log. It owns the tray icon and the monitoring timer.
+#include <string>
+
+#include "tray/IntervalTimer.h"
+#include "tray/TrayIcon.h"
+#include "ui/Action.h"
+#include "ui/Button.h"
+#include "ui/Control.h"
+#include "ui/Form.h"
+#include "ui/Image.h"
+#include "ui/ImageList.h"
+#include "ui/ListBox.h"
+#include "ui/Menu.h"
+#include "ui/RadioGroup.h"
+
+namespace tarnwick::blocking {
+
+inline constexpr const char* kProgramTitle = "Tarnwick v1.0b Personal";
+inline constexpr const char* kMainWindowClass = "TQuillmoor";
+inline constexpr const char* kBalloonText = "You can restore program by clicking the icon";
+
+// The pictures the window shows; real icons from the executable, or stand-ins in tests.
+struct MainWindowImages {
+  os::HICON monitoringOff = nullptr;  // ImageList1 image 0
+  os::HICON monitoringOn = nullptr;   // ImageList1 image 1
+  os::HICON designPicture = nullptr;  // Image1 until Monitor first runs
+  os::HICON trayIcon = nullptr;       // TrayIcon1's own stored icon
+};
+
+class TQuillmoor : public ui::Form {
+ public:
+  // Builds the window from its layout, then runs FormCreate.
+  explicit TQuillmoor(const MainWindowImages& images);
+  ~TQuillmoor() override;
+
+  // --- Controls and components, by their designer names ---------------------------------------
+  ui::TabControl TabControl1{this};
+  ui::GroupBox GroupBox1{this};
+  ui::RadioGroup RadioGroup1{this};
+  ui::RadioGroup RadioGroup2{this};
+  ui::RadioGroup RadioGroup3{this};
+  ui::RadioGroup RadioGroup4{this};
+  ui::RadioGroup RadioGroup5{this};
+  ui::RadioGroup RadioGroup6{this};
+  ui::Image Image1{this};
+  ui::Button Button4{this};
+  ui::Button Button5{this};
+  ui::Button Button1{this};
+  ui::ListBox ListBox1{this};
+  ui::StatusBar StatusBar1{this};
+  ui::ImageList ImageList1{this};
+  ui::Action ExitAction{this};
+  ui::Action ShowHideAction{this};
+  ui::Action MonitorAction{this};
+  ui::MainMenu MainMenu1{this};
+  ui::PopupMenu PopupMenu1{this};
+  ui::PopupMenu PopupMenu2{this};
+  tray::TIntervalTimer Timer1;
+  tray::TTrayIcon TrayIcon1{this};
+  // Menu items, owned by their menus.
+  ui::MenuItem* File1 = nullptr;
+  ui::MenuItem* Exit1 = nullptr;
+  ui::MenuItem* ools1 = nullptr;
+  ui::MenuItem* Options1 = nullptr;
+  ui::MenuItem* Help1 = nullptr;
+  ui::MenuItem* Help2 = nullptr;
+  ui::MenuItem* About1 = nullptr;
+  ui::MenuItem* Hide1 = nullptr;
+  ui::MenuItem* Monitor1 = nullptr;
+  ui::MenuItem* Exit2 = nullptr;
+  ui::MenuItem* Clearlog1 = nullptr;
+
+  // --- Handlers -----------------------------------------------------------------------------
+  void FormCreate(ui::Component& sender);
+  void TrayIcon1Startup(ui::Component& sender, bool& showMainForm);
+  void MonitorActionExecute(ui::Component& sender);
+  void ShowHideActionExecute(ui::Component& sender);
+  void ExitActionExecute(ui::Component& sender);
+  void FormCloseQuery(ui::Component& sender, bool& canClose);
+  void RadioGroupClick(ui::Component& sender);
+  void RadioGroup6Click(ui::Component& sender);
+  void Timer1Timer(tray::TIntervalTimer& sender);
+  void Clearlog1Click(ui::Component& sender);
+  void Help2Click(ui::Component& sender);
+
+  bool MonitorOff() const { return monitorOff_; }
+  bool ExitRequested() const { return exitRequested_; }
+
+ protected:
+  os::LRESULT WndProc(os::UINT message, os::WPARAM wParam, os::LPARAM lParam) override;
+  void CloseQuery(bool& canClose) override { FormCloseQuery(*this, canClose); }
+
+ private:
+  void LoadLayout(const MainWindowImages& images);
+  void Log(const char* line) { ListBox1.Add(line); }
+  // One pass of the bans from a tick or a Monitor press; see the .cpp for how failures are told.
+  void ReapplyBansReported();
+
+  bool monitorOff_ = true;
+  bool exitRequested_ = false;
+  bool banFailureReported_ = false;
+  bool reportingBanFailure_ = false;
+};
+
+}  // namespace tarnwick::blocking

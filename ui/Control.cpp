@@ -1,0 +1,46 @@
+#include "ui/Control.h"
+
+#include <algorithm>
+
+namespace tarnwick::ui {
+
+Control::~Control() {
+  peer_.reset();  // the peer may still look at the model while it goes
+  SetParent(nullptr);
+  for (Control* child : children_) child->parent_ = nullptr;
+}
+
+void Control::SetParent(Control* parent) {
+  if (parent_ == parent) return;
+  if (parent_ != nullptr) {
+    auto& siblings = parent_->children_;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  }
+  parent_ = parent;
+  if (parent_ != nullptr) parent_->children_.push_back(this);
+}
+
+void Control::SetCaption(std::string caption) {
+  if (caption == caption_) return;
+  caption_ = std::move(caption);
+  NotifyPeer(Change::Caption);
+}
+
+void Control::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  NotifyPeer(Change::Visible);
+}
+
+void Control::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  NotifyPeer(Change::Enabled);
+}
+
+void Control::SetFont(Font font) {
+  font_ = std::move(font);
+  NotifyPeer(Change::Font);
+}
+
+}  // namespace tarnwick::ui
