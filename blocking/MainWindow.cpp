@@ -46,6 +46,8 @@ void TQuillmoor::LoadLayout(const MainWindowImages& images) {
 
   // The window: 404 x 369 client area, fixed border, minimise box, centred.
   SetCaption("Program Name");
+  SetClientSize(404, 369);
+  SetFont({"MS Sans Serif", -11, 1});
 
   // Stored values, in the order of the layout.
   TabControl1.SetBounds(0, 0, 404, 241);

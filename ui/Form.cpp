@@ -85,6 +85,7 @@ PeerFactory Form::SetPeerFactory(PeerFactory factory) {
 void Form::CreatePeers() {
   const PeerFactory& factory = CurrentFactory();
   Handle();
+  if (factory.form) factory.form(*this);
   if (factory.control) {
     EachControl(controls_, [&](Control& control) {
       if (control.Peer() == nullptr) control.SetPeer(factory.control(*this, control));

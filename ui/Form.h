@@ -29,6 +29,8 @@ class Form;
 
 // Creates the real windows of a form's controls and menu; installed by ui/win32, none headless.
 struct PeerFactory {
+  // Gives the form's own window its frame, size, position and font.
+  std::function<void(Form& form)> form;
   std::function<std::unique_ptr<ControlPeer>(Form& form, Control& control)> control;
   std::function<void(Form& form, MainMenu& menu)> menu;
 };
@@ -54,6 +56,11 @@ class Form : public Component {
   WindowState State() const;
   void SetWindowState(WindowState state);
   bool IsMdiFrame() const { return false; }
+  // The size of the area inside the frame, as the layout gives it.
+  const Bounds& ClientSize() const { return clientSize_; }
+  void SetClientSize(int width, int height) { clientSize_ = {0, 0, width, height}; }
+  const Font& GetFont() const { return font_; }
+  void SetFont(Font font) { font_ = std::move(font); }
 
   int AddHook(Hook hook);
   void RemoveHook(int id);
@@ -96,6 +103,8 @@ class Form : public Component {
   std::vector<Control*> controls_;
   MainMenu* menu_ = nullptr;
   Control* focused_ = nullptr;
+  Bounds clientSize_{0, 0, 400, 300};
+  Font font_;
 };
 
 }  // namespace tarnwick::ui
