@@ -1,0 +1,132 @@
+#include "toolbar/ToolbarButtons.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "settings/RegAccessor.h"
+
+namespace tarnwick::toolbar {
+namespace {
+
+using settings::TRegAccessor;
+
+constexpr std::size_t kGuidTextLength = 38;
+// Where the hyphens of "{8-4-4-4-12}" fall.
+constexpr std::array<std::size_t, 4> kHyphens = {9, 14, 19, 24};
+
+void AppendHex(std::string& out, std::uint32_t value, int digits) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kDigits[(value >> shift) & 0xF];
+}
+
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+const ToolbarButtonKindInfo* FindKind(TToolbarButtonKind kind) {
+  for (const ToolbarButtonKindInfo& info : kToolbarButtonKinds) {
+    if (info.kind == kind) return &info;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string FormatGuid(const os::GUID& guid) {
+  std::string out;
+  out.reserve(kGuidTextLength);
+  out += '{';
+  AppendHex(out, guid.Data1, 8);
+  out += '-';
+  AppendHex(out, guid.Data2, 4);
+  out += '-';
+  AppendHex(out, guid.Data3, 4);
+  out += '-';
+  AppendHex(out, guid.Data4[0], 2);
+  AppendHex(out, guid.Data4[1], 2);
+  out += '-';
+  for (int i = 2; i < 8; ++i) AppendHex(out, guid.Data4[i], 2);
+  out += '}';
+  return out;
+}
+
+bool IsGuidText(const std::string& text) {
+  if (text.size() != kGuidTextLength || text.front() != '{' || text.back() != '}') return false;
+  for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+    const bool hyphenPlace = i == kHyphens[0] || i == kHyphens[1] || i == kHyphens[2] ||
+                             i == kHyphens[3];
+    if (hyphenPlace ? text[i] != '-' : !IsHexDigit(text[i])) return false;
+  }
+  return true;
+}
+
+void AddToolbarButton(bool visibleByDefault, TToolbarButtonKind kind, const std::string& buttonText,
+                      const std::string& hotIcon, const std::string& icon,
+                      const std::string& target, std::string& identifier) {
+  os::GUID guid;
+  platform::Sys().CoCreateGuid(&guid);
+  const std::string id = FormatGuid(guid);
+
+  TRegAccessor accessor;
+  accessor.SetRoot(os::HkeyLocalMachine());
+  // A key that cannot be opened is reported by the first write, which then has no key to go to.
+  accessor.OpenPath(kExtensionsKey + id, true);
+  accessor.WriteText("Default Visible", visibleByDefault ? "Yes" : "No");
+  accessor.WriteText("ButtonText", buttonText);
+  accessor.WriteText("HotIcon", hotIcon);
+  accessor.WriteText("Icon", icon);
+  if (const ToolbarButtonKindInfo* info = FindKind(kind)) {
+    accessor.WriteText("CLSID", info->clsid);
+    accessor.WriteText(info->targetName, target);
+  }
+  accessor.ClosePath();
+
+  accessor.OpenPath(kButtonListKey, true);
+  accessor.WriteText(buttonText, id);
+  accessor.ClosePath();
+
+  identifier = id;
+}
+
+bool RemoveToolbarButton(const std::string& buttonText) {
+  TRegAccessor accessor;
+  accessor.SetRoot(os::HkeyLocalMachine());
+  accessor.OpenPath(kButtonListKey, false);
+  const std::string id = accessor.ReadText(buttonText);
+  if (id.size() != kGuidTextLength) return true;
+
+  accessor.EraseValue(buttonText);
+  accessor.ClosePath();
+  // The entry may have been edited by hand: 38 backslashes would name the whole Extensions key,
+  // other texts a key below another button. Only an identifier of our own form names a key.
+  if (IsGuidText(id)) accessor.EraseKeyTree(kExtensionsKey + id);
+  return true;
+}
+
+std::string ProgramFileName() {
+  // The system cuts a path that does not fit; a result that fills the buffer may be cut.
+  constexpr os::DWORD kLimit = 1u << 16;
+  std::vector<char> buffer(260);
+  for (;;) {
+    const os::DWORD size = static_cast<os::DWORD>(buffer.size());
+    const os::DWORD length = platform::Sys().GetModuleFileNameA(nullptr, buffer.data(), size);
+    if (length == 0) return {};
+    if (length + 1 < size || size >= kLimit) {
+      return std::string(buffer.data(), std::min<std::size_t>(length, size - 1));
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+void RegisterProgramButton(const std::string& programTitle) {
+  RemoveToolbarButton(programTitle);
+  const std::string path = ProgramFileName();
+  std::string identifier;
+  AddToolbarButton(true, TToolbarButtonKind::tbkExecutable, programTitle, path + ",1000",
+                   path + ",1001", path, identifier);
+}
+
+void UnregisterProgramButton(const std::string& programTitle) { RemoveToolbarButton(programTitle); }
+
+}  // namespace tarnwick::toolbar
