@@ -1,0 +1,92 @@
+#include "app/ProgramEntry.h"
+
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+#include "settings/RegistryError.h"
+#include "toolbar/ToolbarButtons.h"
+
+namespace tarnwick::app {
+namespace {
+
+using namespace platform::os;
+using platform::Win;
+
+HWND FindRunningInstance() {
+  return Win().FindWindowA(blocking::kMainWindowClass, blocking::kProgramTitle);
+}
+
+// Ends a Register or Unregister run: a running instance quits without its close rule.
+void TellRunningInstanceToQuit() {
+  if (HWND running = FindRunningInstance()) Win().PostMessageA(running, kWmQuit, 0, 0);
+}
+
+int RunSingleInstance(const StartEnvironment& environment) {
+  if (HWND running = FindRunningInstance()) {
+    Win().PostMessageA(running, kWmUser, 0, 0);
+    Win().SetForegroundWindow(running);
+    return 0;
+  }
+  ui::Application app;
+  app.Initialize();
+  if (environment.installPeers) environment.installPeers(app);
+  const blocking::MainWindowImages images =
+      environment.images ? environment.images() : blocking::MainWindowImages{};
+  // The first window created becomes the main window once it is built.
+  auto main = std::make_unique<blocking::TQuillmoor>(images);
+  app.SetMainForm(main.get());
+  main->CreatePeers();
+  app.Run();
+  return 0;
+}
+
+std::string DescribeError(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const settings::ERegistryError& e) {
+    return std::string("Exception ERegistryError in module tarnwick.exe.\n\n") + e.what();
+  } catch (const std::exception& e) {
+    return std::string("Exception in module tarnwick.exe.\n\n") + e.what();
+  } catch (...) {
+    return "Exception in module tarnwick.exe.";
+  }
+}
+
+}  // namespace
+
+Course ChooseCourse(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return Course::SingleInstance;
+  if (arguments.front() == "Register") return Course::Register;
+  if (arguments.front() == "Unregister") return Course::Unregister;
+  return Course::Ignore;
+}
+
+int RunProgram(const std::vector<std::string>& arguments, const StartEnvironment& environment) {
+  try {
+    switch (ChooseCourse(arguments)) {
+      case Course::SingleInstance:
+      case Course::HandOver:
+        return RunSingleInstance(environment);
+      case Course::Register:
+        toolbar::RegisterProgramButton(blocking::kProgramTitle);
+        TellRunningInstanceToQuit();
+        return 0;
+      case Course::Unregister:
+        toolbar::UnregisterProgramButton(blocking::kProgramTitle);
+        TellRunningInstanceToQuit();
+        return 0;
+      case Course::Ignore:
+        return 0;
+    }
+  } catch (...) {
+    const std::string text = DescribeError(std::current_exception());
+    Win().MessageBoxA(nullptr, text.c_str(), "Application Error",
+                      kMbOk | kMbIconError | kMbTaskModal);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace tarnwick::app

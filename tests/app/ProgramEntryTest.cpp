@@ -1,0 +1,154 @@
+#include "app/ProgramEntry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/emulated/EmulatedPlatform.h"
+#include "settings/SettingsStore.h"
+
+namespace tarnwick::app {
+namespace {
+
+using namespace platform::os;
+using platform::emulated::EmulatedPlatform;
+using Args = std::vector<std::string>;
+
+constexpr const char* kExtensions = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
+constexpr const char* kButtonList = "Software\\VE5Raroz\\ToolBar Buttons";
+
+TEST(ChooseCourseTest, OnlyTheExactFirstWordCounts) {
+  struct Case {
+    Args arguments;
+    Course expected;
+  };
+  const Case cases[] = {
+      {{}, Course::SingleInstance},
+      {{"Register"}, Course::Register},
+      {{"Unregister"}, Course::Unregister},
+      {{"Register", "extra"}, Course::Register},
+      {{"register"}, Course::Ignore},
+      {{"UNREGISTER"}, Course::Ignore},
+      {{"/Register"}, Course::Ignore},
+      {{"Register "}, Course::Ignore},
+      {{""}, Course::Ignore},
+      {{"x", "Register"}, Course::Ignore},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments.front());
+    EXPECT_EQ(c.expected, ChooseCourse(c.arguments));
+  }
+}
+
+class ProgramEntryTest : public ::testing::Test {
+ protected:
+  // A window that looks like a running instance's main window to a new start.
+  HWND FakeRunningInstance(const char* title = "Tarnwick v1.0b Personal") {
+    platform::os::WNDCLASSA windowClass;
+    windowClass.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+      return platform::Win().DefWindowProcA(w, m, wp, lp);
+    };
+    windowClass.lpszClassName = "TQuillmoor";
+    win_.RegisterClassA(&windowClass);
+    HWND window = win_.CreateWindowExA(0, "TQuillmoor", title, 0, 0, 0, 10, 10, nullptr, nullptr,
+                                       nullptr, nullptr);
+    return window;
+  }
+  std::vector<MSG> PostedTo(HWND window) {
+    std::vector<MSG> out;
+    for (const MSG& m : win_.PostedMessages()) {
+      if (m.hwnd == window) out.push_back(m);
+    }
+    return out;
+  }
+
+  EmulatedPlatform os_;
+  platform::emulated::EmulatedWindows& win_ = os_.windows();
+  platform::emulated::EmulatedRegistry& reg_ = os_.registry();
+};
+
+TEST_F(ProgramEntryTest, ASecondStartHandsOverAndCreatesNothing) {
+  HWND running = FakeRunningInstance();
+  const std::size_t windows = win_.WindowCount();
+  EXPECT_EQ(0, RunProgram({}, {}));
+  const auto posted = PostedTo(running);
+  ASSERT_EQ(1u, posted.size());
+  EXPECT_EQ(kWmUser, posted[0].message);
+  EXPECT_EQ(0u, posted[0].wParam);
+  EXPECT_EQ(0, posted[0].lParam);
+  EXPECT_EQ(running, win_.ForegroundWindow());
+  EXPECT_EQ(windows, win_.WindowCount());
+  EXPECT_FALSE(reg_.KeyExists(HkeyCurrentUser(), settings::kSettingsKey));  // not counted
+}
+
+TEST_F(ProgramEntryTest, AWindowStillCarryingItsDesignCaptionIsNotARunningInstance) {
+  HWND other = FakeRunningInstance("Program Name");
+  win_.PostQuitMessage(0);  // lets the new instance's loop end at once
+  EXPECT_EQ(0, RunProgram({}, {}));
+  EXPECT_TRUE(PostedTo(other).empty());
+  EXPECT_EQ(settings::LaunchCount(), 0);
+  EXPECT_TRUE(reg_.GetValue(HkeyCurrentUser(), settings::kSettingsKey, "Ypos").has_value());
+}
+
+TEST_F(ProgramEntryTest, AnUnknownArgumentChangesNothing) {
+  HWND running = FakeRunningInstance();
+  for (const char* argument : {"register", "/Register", "Unregister2", "--help"}) {
+    EXPECT_EQ(0, RunProgram({argument}, {}));
+  }
+  EXPECT_TRUE(PostedTo(running).empty());
+  EXPECT_TRUE(reg_.Calls().empty());
+  EXPECT_TRUE(win_.MessageBoxes().empty());
+}
+
+TEST_F(ProgramEntryTest, RegisterAddsOneButtonAndEndsTheRunningInstance) {
+  HWND running = FakeRunningInstance();
+  EXPECT_EQ(0, RunProgram({"Register"}, {}));
+  EXPECT_EQ(0, RunProgram({"Register"}, {}));
+  EXPECT_EQ(1u, reg_.SubkeyNames(HkeyLocalMachine(), kExtensions).size());
+  EXPECT_TRUE(reg_.GetValue(HkeyLocalMachine(), kButtonList, "Tarnwick v1.0b Personal"));
+  const auto posted = PostedTo(running);
+  ASSERT_EQ(2u, posted.size());
+  EXPECT_EQ(kWmQuit, posted[0].message);
+
+  EXPECT_EQ(0, RunProgram({"Unregister"}, {}));
+  EXPECT_TRUE(reg_.SubkeyNames(HkeyLocalMachine(), kExtensions).empty());
+  EXPECT_FALSE(reg_.GetValue(HkeyLocalMachine(), kButtonList, "Tarnwick v1.0b Personal"));
+  EXPECT_EQ(3u, PostedTo(running).size());
+}
+
+TEST_F(ProgramEntryTest, UnregisterWithNothingRegisteredStillEndsTheRunningInstance) {
+  HWND running = FakeRunningInstance();
+  EXPECT_EQ(0, RunProgram({"Unregister"}, {}));
+  ASSERT_EQ(1u, PostedTo(running).size());
+  EXPECT_EQ(kWmQuit, PostedTo(running)[0].message);
+  EXPECT_TRUE(win_.MessageBoxes().empty());
+}
+
+TEST_F(ProgramEntryTest, ARegistrationThatFailsShowsApplicationErrorAndLeavesTheInstanceRunning) {
+  HWND running = FakeRunningInstance();
+  reg_.DenyWrites(HkeyLocalMachine());
+  EXPECT_EQ(1, RunProgram({"Register"}, {}));
+  ASSERT_EQ(1u, win_.MessageBoxes().size());
+  const auto& box = win_.MessageBoxes()[0];
+  EXPECT_EQ("Application Error", box.caption);
+  EXPECT_NE(std::string::npos, box.text.find("ERegistryError"));
+  EXPECT_NE(std::string::npos, box.text.find("Failed to set data for 'Default Visible'"));
+  EXPECT_EQ(kMbTaskModal, box.type & kMbTaskModal);
+  EXPECT_TRUE(PostedTo(running).empty());
+}
+
+TEST_F(ProgramEntryTest, AFirstStartRunsTheMainWindowUntilQuitAndCountsIt) {
+  win_.PostQuitMessage(0);
+  bool peersInstalled = false;
+  StartEnvironment environment;
+  environment.installPeers = [&](ui::Application&) { peersInstalled = true; };
+  EXPECT_EQ(0, RunProgram({}, environment));
+  EXPECT_TRUE(peersInstalled);
+  EXPECT_EQ(0, settings::LaunchCount());
+  EXPECT_TRUE(reg_.GetValue(HkeyCurrentUser(), settings::kSettingsKey, "Ypos").has_value());
+  EXPECT_EQ(0u, os_.shell().IconCount());  // the icon went with the window
+}
+
+}  // namespace
+}  // namespace tarnwick::app
