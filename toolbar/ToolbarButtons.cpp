@@ -105,7 +105,8 @@ bool RemoveToolbarButton(const std::string& buttonText) {
 }
 
 std::string ProgramFileName() {
-  // The system cuts a path that does not fit; a result that fills the buffer may be cut.
+  // A path that does not fit comes back cut, with a length of the buffer's size or one less; such
+  // a result is asked again with more room. No Windows path is longer than 32767 characters.
   constexpr os::DWORD kLimit = 1u << 16;
   std::vector<char> buffer(260);
   for (;;) {

@@ -164,6 +164,7 @@ TEST_F(ToolbarButtonsTest, EachKindWritesItsClassAndTargetNameAndOthersWriteNeit
     }
     EXPECT_EQ(expected, key);
     EXPECT_EQ(Text(id), reg.GetValue(HkeyLocalMachine(), kList, "B"));
+    EXPECT_EQ(0u, reg.OpenHandles());
   }
 }
 
@@ -325,6 +326,7 @@ TEST_F(ToolbarButtonsTest, TheProgramsButtonStartsItsOwnFileUnquoted) {
   EXPECT_EQ(Text(path + ",1001"), Machine(Ext(kFirstId), "Icon"));
   EXPECT_EQ(Text(kExecClsid), Machine(Ext(kFirstId), "CLSID"));
   EXPECT_EQ(Text(path), Machine(Ext(kFirstId), "Exec"));
+  EXPECT_EQ(0u, reg_.OpenHandles());
 }
 
 TEST_F(ToolbarButtonsTest, UnregisterRemovesTheButtonAndOnlyIt) {
