@@ -29,7 +29,7 @@ sanitize: deps
 	@ctest --preset sanitize -j $(JOBS) | tail -n 3
 
 run: build
-	@echo "Built build/windows. The program's window arrives with the main window; nothing to start yet."
+	@scripts/run.sh
 
 clean:
 	rm -rf build

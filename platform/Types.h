@@ -176,9 +176,13 @@ constexpr DWORD kWsExToolWindow = 0x00000080;
 constexpr int kSwHide = 0;
 constexpr int kSwShowNormal = 1;
 constexpr int kSwShowMinimized = 2;
+constexpr int kSwShowNoActivate = 4;
 constexpr int kSwShow = 5;
 constexpr int kSwMinimize = 6;
 constexpr int kSwRestore = 9;
+
+// The system colour of dialog faces; a class brush of (colour + 1) paints with it.
+constexpr int kColorBtnFace = 15;
 
 // GetWindowLongPtr indexes.
 constexpr int kGwlpWndProc = -4;

@@ -37,6 +37,7 @@ HWND Form::Handle() {
     WNDCLASSA windowClass;
     windowClass.lpfnWndProc = &WindowProc;
     windowClass.hInstance = instance;
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(std::intptr_t{kColorBtnFace + 1});
     windowClass.lpszClassName = className_.c_str();
     Win().RegisterClassA(&windowClass);
   }
@@ -120,6 +121,12 @@ bool Form::Visible() const {
 
 void Form::SetVisible(bool visible) {
   visible_ = visible;
+  // The application window carries the taskbar button; it appears with the main window.
+  Application* app = Application::Current();
+  if (visible && app != nullptr && app->MainForm() == this && app->Handle() != nullptr &&
+      Win().IsWindowVisible(app->Handle()) == 0) {
+    Win().ShowWindow(app->Handle(), kSwShowNoActivate);
+  }
   Win().ShowWindow(Handle(), visible ? kSwShow : kSwHide);
 }
 
