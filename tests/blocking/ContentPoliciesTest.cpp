@@ -8,9 +8,12 @@
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/RegistryError.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/Errors.h"
 
 namespace tarnwick::blocking {
 namespace {
+
+using test::MessageOf;
 
 using namespace platform::os;
 using platform::emulated::EmulatedPlatform;
@@ -74,14 +77,6 @@ class ContentPoliciesTest : public ::testing::Test {
       }
     }
     return out;
-  }
-  std::string MessageOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const settings::ERegistryError& e) {
-      return e.what();
-    }
-    return "(no error)";
   }
 
   EmulatedPlatform os_;

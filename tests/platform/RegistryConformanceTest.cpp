@@ -11,9 +11,12 @@
 #include "settings/RegistryError.h"
 #include "tests/support/RegistryTestKey.h"
 #include "tests/support/TestPlatform.h"
+#include "tests/support/Errors.h"
 
 namespace tarnwick {
 namespace {
+
+using test::MessageOf;
 
 using namespace platform::os;
 using platform::Reg;
@@ -25,10 +28,10 @@ using settings::TSettingsReader;
 
 class RegistryConformance : public ::testing::Test {
  protected:
-  void SetUp() override { base_ = testing::UniqueTestKey(); }
+  void SetUp() override { base_ = test::UniqueTestKey(); }
   void TearDown() override {
-    testing::EraseTestKey(HkeyCurrentUser(), base_);
-    testing::EraseTestKey(HkeyLocalMachine(), base_);
+    test::EraseTestKey(HkeyCurrentUser(), base_);
+    test::EraseTestKey(HkeyLocalMachine(), base_);
   }
 
   // Absolute accessor path of `sub` below the test's key.
@@ -64,16 +67,8 @@ class RegistryConformance : public ::testing::Test {
     return data;
   }
 
-  std::string ErrorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const ERegistryError& e) {
-      return e.what();
-    }
-    return "(no error)";
-  }
 
-  testing::TestPlatform os_;
+  test::TestPlatform os_;
   std::string base_;
 };
 
@@ -228,7 +223,7 @@ TEST_F(RegistryConformance, SetRootToAnotherRootClosesTheKeyAndLaterPathsResolve
 
   accessor.SetRoot(HkeyCurrentUser());
   EXPECT_FALSE(accessor.HasOpenKey());
-  EXPECT_EQ("Failed to set data for 'x'", ErrorOf([&] { accessor.WriteDword("x", 1); }));
+  EXPECT_EQ("Failed to set data for 'x'", MessageOf([&] { accessor.WriteDword("x", 1); }));
 }
 
 // --- Writes and the three error messages -------------------------------------------------------
@@ -236,9 +231,9 @@ TEST_F(RegistryConformance, SetRootToAnotherRootClosesTheKeyAndLaterPathsResolve
 TEST_F(RegistryConformance, WritesWithNoKeyOpenFailWithTheSetMessage) {
   TRegAccessor accessor;
   EXPECT_FALSE(accessor.OpenPath(Abs("Nowhere"), false));
-  EXPECT_EQ("Failed to set data for 'Name'", ErrorOf([&] { accessor.WriteText("Name", "x"); }));
-  EXPECT_EQ("Failed to set data for 'N'", ErrorOf([&] { accessor.WriteDword("N", 1); }));
-  EXPECT_EQ("Failed to set data for 'F'", ErrorOf([&] { accessor.WriteFlag("F", true); }));
+  EXPECT_EQ("Failed to set data for 'Name'", MessageOf([&] { accessor.WriteText("Name", "x"); }));
+  EXPECT_EQ("Failed to set data for 'N'", MessageOf([&] { accessor.WriteDword("N", 1); }));
+  EXPECT_EQ("Failed to set data for 'F'", MessageOf([&] { accessor.WriteFlag("F", true); }));
 }
 
 TEST_F(RegistryConformance, WrittenValuesHaveTheirTypesAndSizes) {
@@ -288,7 +283,7 @@ TEST_F(RegistryConformance, ReadTextFollowsTheValueType) {
   EXPECT_EQ("ab", accessor.ReadText("cut"));
   EXPECT_EQ("", accessor.ReadText("absent"));
   EXPECT_EQ("", accessor.ReadText("emptybin"));  // size 0 is the empty text, whatever the type
-  EXPECT_EQ("Invalid data type for 'dword'", ErrorOf([&] { accessor.ReadText("dword"); }));
+  EXPECT_EQ("Invalid data type for 'dword'", MessageOf([&] { accessor.ReadText("dword"); }));
   TRegAccessor closed;
   EXPECT_EQ("", closed.ReadText("sz"));
 }
@@ -302,13 +297,13 @@ TEST_F(RegistryConformance, ReadDwordRaisesGetOrTypeErrors) {
   TRegAccessor accessor;
   ASSERT_TRUE(accessor.OpenPath(Abs(), false));
   EXPECT_EQ(42, accessor.ReadDword("dword"));
-  EXPECT_EQ("Invalid data type for 'sz'", ErrorOf([&] { accessor.ReadDword("sz"); }));
-  EXPECT_EQ("Invalid data type for 'bin4'", ErrorOf([&] { accessor.ReadDword("bin4"); }));
-  EXPECT_EQ("Failed to get data for 'bin8'", ErrorOf([&] { accessor.ReadDword("bin8"); }));
-  EXPECT_EQ("Failed to get data for 'longsz'", ErrorOf([&] { accessor.ReadDword("longsz"); }));
-  EXPECT_EQ("Failed to get data for 'absent'", ErrorOf([&] { accessor.ReadDword("absent"); }));
+  EXPECT_EQ("Invalid data type for 'sz'", MessageOf([&] { accessor.ReadDword("sz"); }));
+  EXPECT_EQ("Invalid data type for 'bin4'", MessageOf([&] { accessor.ReadDword("bin4"); }));
+  EXPECT_EQ("Failed to get data for 'bin8'", MessageOf([&] { accessor.ReadDword("bin8"); }));
+  EXPECT_EQ("Failed to get data for 'longsz'", MessageOf([&] { accessor.ReadDword("longsz"); }));
+  EXPECT_EQ("Failed to get data for 'absent'", MessageOf([&] { accessor.ReadDword("absent"); }));
   TRegAccessor closed;
-  EXPECT_EQ("Failed to get data for 'dword'", ErrorOf([&] { closed.ReadDword("dword"); }));
+  EXPECT_EQ("Failed to get data for 'dword'", MessageOf([&] { closed.ReadDword("dword"); }));
 }
 
 TEST_F(RegistryConformance, HasValueAndEraseValue) {
@@ -340,7 +335,7 @@ TEST_F(RegistryConformance, ReadTextOrUsesATemporaryKeyAndCreatesNothing) {
   EXPECT_EQ("", reader.ReadTextOr(Abs("Src"), "empty", "dflt"));
   EXPECT_EQ("abc", reader.ReadTextOr(Abs("Src"), "text", "dflt"));
   EXPECT_EQ("dflt", reader.ReadTextOr(Abs("Src"), "absent", "dflt"));
-  EXPECT_EQ("Invalid data type for 'num'", ErrorOf([&] { reader.ReadTextOr(Abs("Src"), "num", ""); }));
+  EXPECT_EQ("Invalid data type for 'num'", MessageOf([&] { reader.ReadTextOr(Abs("Src"), "num", ""); }));
   EXPECT_EQ(1, reader.ReadDword("mine"));  // the open key is the one from before
 }
 
@@ -377,9 +372,9 @@ TEST_F(RegistryConformance, SettingsReaderRaisesForTypesOtherThanStringAndDword)
   SetRaw(path, "zero", kRegSz, Bytes("0"));
   TSettingsReader reader(path);
   EXPECT_EQ(3, reader.ReadNumberOr("dword", 0));
-  EXPECT_EQ("Invalid data type for 'bin'", ErrorOf([&] { reader.ReadNumberOr("bin", 0); }));
-  EXPECT_EQ("Failed to get data for 'bigbin'", ErrorOf([&] { reader.ReadNumberOr("bigbin", 0); }));
-  EXPECT_EQ("Invalid data type for 'expand'", ErrorOf([&] { reader.ReadNumberOr("expand", 0); }));
+  EXPECT_EQ("Invalid data type for 'bin'", MessageOf([&] { reader.ReadNumberOr("bin", 0); }));
+  EXPECT_EQ("Failed to get data for 'bigbin'", MessageOf([&] { reader.ReadNumberOr("bigbin", 0); }));
+  EXPECT_EQ("Invalid data type for 'expand'", MessageOf([&] { reader.ReadNumberOr("expand", 0); }));
   EXPECT_FALSE(reader.ReadFlagOr("zero", true));
   EXPECT_TRUE(reader.ReadFlagOr("dword", false));
   EXPECT_TRUE(reader.ReadFlagOr("absent", true));

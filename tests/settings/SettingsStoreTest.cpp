@@ -6,9 +6,12 @@
 
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/RegistryError.h"
+#include "tests/support/Errors.h"
 
 namespace tarnwick::settings {
 namespace {
+
+using test::MessageOf;
 
 using namespace platform::os;
 using platform::emulated::EmulatedPlatform;
@@ -22,14 +25,6 @@ class SettingsStoreTest : public ::testing::Test {
   }
   void Put(const char* name, Value value) {
     reg_.PutValue(HkeyCurrentUser(), kSettingsKey, name, std::move(value));
-  }
-  std::string MessageOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const ERegistryError& e) {
-      return e.what();
-    }
-    return "(no error)";
   }
 
   EmulatedPlatform os_;

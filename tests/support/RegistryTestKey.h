@@ -7,7 +7,7 @@
 
 #include "settings/RegAccessor.h"
 
-namespace tarnwick::testing {
+namespace tarnwick::test {
 
 inline std::string UniqueTestKey() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -22,4 +22,4 @@ inline void EraseTestKey(platform::HKEY root, const std::string& path) {
   accessor.EraseKeyTree("\\" + path);
 }
 
-}  // namespace tarnwick::testing
+}  // namespace tarnwick::test

@@ -8,9 +8,12 @@
 
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/RegistryError.h"
+#include "tests/support/Errors.h"
 
 namespace tarnwick::toolbar {
 namespace {
+
+using test::MessageOf;
 
 using namespace platform::os;
 using platform::emulated::EmulatedPlatform;
@@ -35,14 +38,6 @@ class ToolbarButtonsTest : public ::testing::Test {
  protected:
   std::optional<Value> Machine(const std::string& path, const std::string& name) {
     return reg_.GetValue(HkeyLocalMachine(), path, name);
-  }
-  std::string MessageOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const settings::ERegistryError& e) {
-      return e.what();
-    }
-    return "(no error)";
   }
   // The calls that changed something (or tried to).
   std::vector<std::string> Changes() {

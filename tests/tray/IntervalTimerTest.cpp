@@ -9,6 +9,7 @@
 #include "platform/emulated/EmulatedPlatform.h"
 #include "tray/SharedWindows.h"
 #include "ui/Application.h"
+#include "tests/support/Errors.h"
 
 namespace tarnwick::tray {
 namespace {
@@ -189,13 +190,7 @@ TEST_F(IntervalTimerTest, ATickForNoLiveTimerIsIgnored) {
 TEST_F(IntervalTimerTest, AnErrorInAHandlerReachesTheApplicationAndTheTimerGoesOn) {
   ui::Application app;
   std::vector<std::string> errors;
-  app.OnException = [&](ui::Application&, std::exception_ptr error) {
-    try {
-      std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-      errors.push_back(e.what());
-    }
-  };
+  test::CollectErrors(app, errors);
   TIntervalTimer timer(100, [](TIntervalTimer&) { throw std::runtime_error("tick failed"); });
   timer.SetEnabled(true);
   Advance(300ms);

@@ -11,6 +11,7 @@
 
 #include "platform/emulated/EmulatedPlatform.h"
 #include "tray/SharedWindows.h"
+#include "tests/support/Errors.h"
 
 namespace tarnwick::tray {
 namespace {
@@ -358,13 +359,7 @@ TEST_F(TrayIconTest, TheTrayWindowRefusesToCloseAndAgreesToEndTheSession) {
 TEST_F(TrayIconTest, AnErrorInAnEventHandlerReachesTheApplication) {
   ui::Application app;
   std::vector<std::string> errors;
-  app.OnException = [&](ui::Application&, std::exception_ptr error) {
-    try {
-      std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-      errors.push_back(e.what());
-    }
-  };
+  test::CollectErrors(app, errors);
   TTrayIcon icon;
   icon.SetIconVisible(true);
   icon.OnClick = [](ui::Component&) { throw std::runtime_error("Failed to set data for '1'"); };
