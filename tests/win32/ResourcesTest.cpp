@@ -223,7 +223,8 @@ TEST(IconResources, EveryIconLoadsAtEachOfItsSizesAsAShieldOnAClearGround) {
 }
 
 TEST(IconResources, PicturesThatMeanDifferentThingsLookDifferent) {
-  // The two monitoring states, and the hot and normal toolbar button, at every size they share.
+  // The two monitoring states, the hot and the normal toolbar button, and the program's icon
+  // beside either state, so that no picture stands in for another.
   const std::tuple<int, int, int> pairs[] = {
       {res::kMonitoringOffIcon, res::kMonitoringOnIcon, 32},
       {res::kToolbarHotIcon, res::kToolbarIcon, 16},
