@@ -1,5 +1,6 @@
 #pragma once
-// Connects the headless ui models to real Win32 controls: popup menus tracked with
+// Connects the headless ui models to real Win32 controls: forms get their frame, font, controls
+// and menu bar, the keyboard works as in a dialog, and popup menus are tracked with
 // TrackPopupMenu.
 namespace tarnwick::ui {
 class Application;

@@ -1,0 +1,90 @@
+#pragma once
+// Real standard controls that mirror the control models. Every control's windows are direct
+// children of the form's window, placed at the control's position accumulated through its
+// parents: Win32 group boxes and tab controls are drawn frames, not containers, and a button
+// inside one would send its notifications to it instead of to the form.
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+
+#include "ui/Control.h"
+#include "ui/win32/Handles.h"
+
+namespace tarnwick::ui::win32 {
+
+class FormPeer;
+
+// A peer with one main window (and possibly more, such as a radio group's buttons).
+class WindowPeer : public ControlPeer {
+ public:
+  WindowPeer(std::shared_ptr<FormPeer> form, Control& control);
+  ~WindowPeer() override;
+  WindowPeer(const WindowPeer&) = delete;
+  WindowPeer& operator=(const WindowPeer&) = delete;
+
+  void Changed(Change what) override;
+
+  Control& Model() const { return control_; }
+  // The window that the control's children are placed above.
+  HWND Window() const { return window_.Get(); }
+
+  // A WM_COMMAND notification `code` from `from`, one of this peer's windows.
+  virtual void Command(HWND from, int code) {
+    (void)from;
+    (void)code;
+  }
+  virtual std::optional<LRESULT> Notify(const NMHDR& header) {
+    (void)header;
+    return std::nullopt;
+  }
+  // WM_CONTEXTMENU from one of its windows at a screen point, (-1, -1) when it came from the
+  // keyboard. Pops the control's context menu; false when it has none.
+  bool ContextMenu(HWND from, int x, int y);
+  // The arrow keys moved the focus onto `window`, one of this peer's windows.
+  virtual void ArrowedInto(HWND window) { (void)window; }
+  virtual void FormResized() {}
+  // The system's colours or theme changed.
+  virtual void AppearanceChanged() {}
+  // The brush for WM_CTLCOLORSTATIC or WM_CTLCOLORBTN from `window`, one of this peer's, drawn
+  // on `dc`: the pane of the container it lies on, or null for the default.
+  HBRUSH Background(HWND window, HDC dc);
+  // For a container that paints a pane of its own: a brush with the pane's picture.
+  virtual HBRUSH PaneBrush() { return nullptr; }
+
+ protected:
+  // Creates a child window of the form and registers it with the form's router.
+  WindowHandle CreateChild(const char* className, const char* text, DWORD style, DWORD exStyle,
+                           const Bounds& at);
+  // Unregisters and destroys one of the peer's windows.
+  void Discard(WindowHandle& window);
+  // Makes `window` the peer's main window: placed above its parent's, with its font and state.
+  void Adopt(WindowHandle window);
+  // Puts `window` directly above `anchor` in the z-order (containers stay behind their
+  // contents, and tab order follows the layout); at the bottom when there is no anchor.
+  static void PlaceAbove(HWND window, HWND anchor);
+
+  // The control's bounds in the form's client area.
+  Bounds FormBounds() const;
+  bool ShownOnForm() const;
+  bool EnabledOnForm() const;
+  FormPeer& Form() const { return *form_; }
+  HFONT CurrentFont() const;
+
+  // Brings every window of the peer up to date; the children's peers follow.
+  virtual void ApplyVisible();
+  virtual void ApplyEnabled();
+  virtual void ApplyFont();
+  virtual void ApplyCaption();
+
+ private:
+  std::shared_ptr<FormPeer> form_;
+  Control& control_;
+  WindowHandle window_;
+  FontHandle ownFont_;
+};
+
+// The control's real peer, or null for a kind of control that has none.
+std::unique_ptr<ControlPeer> MakeControlPeer(std::shared_ptr<FormPeer> form, Control& control);
+
+}  // namespace tarnwick::ui::win32

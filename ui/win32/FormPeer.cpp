@@ -1,0 +1,252 @@
+#include "ui/win32/FormPeer.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "ui/win32/ControlPeers.h"
+#include "ui/win32/MenuPeer.h"
+
+namespace tarnwick::ui::win32 {
+namespace {
+
+constexpr int kFirstControlId = 1000;
+// Fixed single border, system menu and minimise box: no maximise box, no sizing.
+constexpr DWORD kFormStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+std::vector<std::weak_ptr<FormPeer>>& LivePeers() {
+  static std::vector<std::weak_ptr<FormPeer>> peers;
+  return peers;
+}
+
+HWND NativeWindow(Form& form) { return ToNative<HWND>(form.Handle()); }
+
+bool IsArrowKey(WPARAM key) {
+  return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+}
+
+// Signed screen coordinates from a message's lParam.
+int LowSigned(LPARAM value) { return static_cast<short>(LOWORD(value)); }
+int HighSigned(LPARAM value) { return static_cast<short>(HIWORD(value)); }
+
+}  // namespace
+
+FontHandle MakeFont(const Font& font) {
+  return FontHandle(CreateFontA(font.height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                font.name.c_str()));
+}
+
+bool SameFont(const Font& a, const Font& b) {
+  return a.name == b.name && a.height == b.height && a.charset == b.charset;
+}
+
+std::shared_ptr<FormPeer> FormPeer::Attach(Form& form) {
+  HWND window = NativeWindow(form);
+  auto& live = LivePeers();
+  std::erase_if(live, [](const std::weak_ptr<FormPeer>& peer) { return peer.expired(); });
+  for (const auto& weak : live) {
+    std::shared_ptr<FormPeer> peer = weak.lock();
+    if (peer != nullptr && &peer->form_ == &form && peer->window_ == window) return peer;
+  }
+  auto peer = std::make_shared<FormPeer>(form);
+  live.push_back(peer);
+  // The form keeps its hooks until it is destroyed, and with this one its peer.
+  form.AddHook([peer](UINT message, WPARAM wParam, LPARAM lParam) {
+    return peer->Hook(message, wParam, lParam);
+  });
+  return peer;
+}
+
+bool FormPeer::PreTranslate(MSG& message) {
+  if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || message.hwnd == nullptr) {
+    return false;
+  }
+  const std::vector<std::weak_ptr<FormPeer>> live = LivePeers();
+  for (const auto& weak : live) {
+    std::shared_ptr<FormPeer> peer = weak.lock();
+    if (peer == nullptr) continue;
+    if (message.hwnd == peer->window_ || IsChild(peer->window_, message.hwnd) != 0) {
+      return peer->HandleKey(message);
+    }
+  }
+  return false;
+}
+
+FormPeer::FormPeer(Form& form)
+    : form_(form),
+      window_(NativeWindow(form)),
+      font_(MakeFont(form.GetFont())),
+      nextControlId_(kFirstControlId) {
+  const LONG_PTR visible = GetWindowLongPtrA(window_, GWL_STYLE) & WS_VISIBLE;
+  SetWindowLongPtrA(window_, GWL_STYLE, static_cast<LONG_PTR>(kFormStyle) | visible);
+  // The class has no brush of its own; the form's colour is the button face.
+  SetClassLongPtrA(window_, GCLP_HBRBACKGROUND, static_cast<LONG_PTR>(COLOR_BTNFACE + 1));
+  FitToClientSize();
+}
+
+FormPeer::~FormPeer() = default;
+
+void FormPeer::Register(HWND window, WindowPeer& peer) { peers_[window] = &peer; }
+
+void FormPeer::Unregister(HWND window) {
+  peers_.erase(window);
+  if (lastFocus_ == window) lastFocus_ = nullptr;
+}
+
+WindowPeer* FormPeer::PeerOf(HWND window) const {
+  const auto found = peers_.find(window);
+  return found != peers_.end() ? found->second : nullptr;
+}
+
+void FormPeer::FocusArrived(HWND window) {
+  if (WindowPeer* peer = PeerOf(window)) {
+    form_.SetFocusedControl(&peer->Model());
+    lastFocus_ = window;
+  }
+}
+
+void FormPeer::AttachMenu(MainMenu& menu) {
+  if (menu_ != nullptr && menu_->Menu() == &menu) return;
+  menu_.reset();
+  menu_ = std::make_unique<MenuBarPeer>(window_, menu);
+  FitToClientSize();
+}
+
+void FormPeer::FitToClientSize() {
+  const Bounds& client = form_.ClientSize();
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_EXSTYLE));
+  RECT frame{0, 0, client.width, client.height};
+  AdjustWindowRectEx(&frame, style, GetMenu(window_) != nullptr, exStyle);
+  int width = frame.right - frame.left;
+  int height = frame.bottom - frame.top;
+  const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
+  SetWindowPos(window_, nullptr, 0, 0, width, height, flags | SWP_NOMOVE);
+  // A menu bar that wraps onto a second line is taller than AdjustWindowRectEx assumes.
+  RECT actual{};
+  GetClientRect(window_, &actual);
+  width += client.width - (actual.right - actual.left);
+  height += client.height - (actual.bottom - actual.top);
+  RECT work{};
+  if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) == 0) {
+    work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  const int x = work.left + (work.right - work.left - width) / 2;
+  const int y = work.top + (work.bottom - work.top - height) / 2;
+  SetWindowPos(window_, nullptr, x, y, width, height, flags);
+}
+
+std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND: {
+      if (lParam == 0) {
+        if (HIWORD(wParam) == 0 && menu_ != nullptr && menu_->Command(LOWORD(wParam))) return 0;
+        return std::nullopt;
+      }
+      HWND from = reinterpret_cast<HWND>(lParam);
+      WindowPeer* peer = PeerOf(from);
+      // IsDialogMessage sends IDOK with the focused control as the sender; that is no
+      // notification of the control's own.
+      if (peer == nullptr || GetDlgCtrlID(from) != LOWORD(wParam)) return std::nullopt;
+      peer->Command(from, HIWORD(wParam));
+      return 0;
+    }
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header == nullptr) return std::nullopt;
+      if (WindowPeer* peer = PeerOf(header->hwndFrom)) return peer->Notify(*header);
+      return std::nullopt;
+    }
+    case WM_CONTEXTMENU: {
+      HWND from = reinterpret_cast<HWND>(wParam);
+      WindowPeer* peer = PeerOf(from);
+      if (peer != nullptr && peer->ContextMenu(from, LowSigned(lParam), HighSigned(lParam))) {
+        return 0;
+      }
+      return std::nullopt;
+    }
+    case WM_INITMENUPOPUP:
+      if (menu_ != nullptr) menu_->InitPopup(reinterpret_cast<HMENU>(wParam));
+      return std::nullopt;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      HWND from = reinterpret_cast<HWND>(lParam);
+      WindowPeer* peer = PeerOf(from);
+      HBRUSH brush = peer != nullptr ? peer->Background(from, reinterpret_cast<HDC>(wParam)) : nullptr;
+      if (brush == nullptr) return std::nullopt;
+      return reinterpret_cast<LRESULT>(brush);
+    }
+    case WM_SIZE:
+      for (const auto& [window, peer] : peers_) {
+        if (window == peer->Window()) peer->FormResized();
+      }
+      return std::nullopt;
+    case WM_THEMECHANGED:
+    case WM_SYSCOLORCHANGE:
+      for (const auto& [window, peer] : peers_) {
+        if (window == peer->Window()) peer->AppearanceChanged();
+      }
+      return std::nullopt;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (PeerOf(focus) != nullptr) lastFocus_ = focus;
+      }
+      return std::nullopt;
+    case WM_SETFOCUS:
+      // As a dialog does: the focus goes on to the control that had it last, or the first.
+      if (HWND target = FocusTarget()) {
+        SetFocus(target);
+        return 0;
+      }
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+HWND FormPeer::FocusTarget() const {
+  if (lastFocus_ != nullptr && PeerOf(lastFocus_) != nullptr && IsWindowVisible(lastFocus_) &&
+      IsWindowEnabled(lastFocus_)) {
+    return lastFocus_;
+  }
+  return GetNextDlgTabItem(window_, nullptr, FALSE);
+}
+
+void FormPeer::SyncFocus() {
+  HWND focus = GetFocus();
+  WindowPeer* peer = PeerOf(focus);
+  form_.SetFocusedControl(peer != nullptr ? &peer->Model() : nullptr);
+  if (peer != nullptr) lastFocus_ = focus;
+}
+
+bool FormPeer::HandleKey(MSG& message) {
+  if (message.message == WM_KEYDOWN) {
+    // Buttons tell nothing of their focus, so the model learns it here, where it matters.
+    SyncFocus();
+    const int key = static_cast<int>(message.wParam);
+    if (key == VK_ESCAPE || key == VK_RETURN) {
+      if (form_.KeyDown(key)) return true;
+      // Enter on a focused push button presses that button.
+      HWND focus = GetFocus();
+      if (key == VK_RETURN && PeerOf(focus) != nullptr &&
+          (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+        SendMessageA(focus, BM_CLICK, 0, 0);
+        return true;
+      }
+    }
+  }
+  // Tab, Shift+Tab, the arrow keys within a group and the controls' mnemonics.
+  HWND before = GetFocus();
+  const bool taken = IsDialogMessageA(window_, &message) != 0;
+  if (message.message == WM_KEYDOWN && IsArrowKey(message.wParam)) {
+    HWND after = GetFocus();
+    if (after != before) {
+      if (WindowPeer* peer = PeerOf(after)) peer->ArrowedInto(after);
+    }
+  }
+  return taken;
+}
+
+}  // namespace tarnwick::ui::win32

@@ -1,0 +1,66 @@
+#pragma once
+// The real side of a form: its frame, size, position and font, the routing of its controls'
+// notifications to their peers, its menu bar, and its keyboard interface.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "ui/Form.h"
+#include "ui/win32/Handles.h"
+
+namespace tarnwick::ui::win32 {
+
+class WindowPeer;
+class MenuBarPeer;
+
+class FormPeer {
+ public:
+  // The peer of `form`, made on first use: gives the window its frame, size and font and starts
+  // routing its messages. The form's hooks own it, so it lives as long as the form; control
+  // peers share it so that their fonts outlive them.
+  static std::shared_ptr<FormPeer> Attach(Form& form);
+  // Handles a keyboard message for any form with a peer; true when it was consumed.
+  static bool PreTranslate(MSG& message);
+
+  explicit FormPeer(Form& form);
+  ~FormPeer();
+  FormPeer(const FormPeer&) = delete;
+  FormPeer& operator=(const FormPeer&) = delete;
+
+  Form& GetForm() const { return form_; }
+  HWND Window() const { return window_; }
+  // The form's font, which every control without a font of its own shows.
+  HFONT DefaultFont() const { return font_.Get(); }
+  // A control id not used by any other control of this form.
+  int NextControlId() { return nextControlId_++; }
+
+  // Notifications from `window` go to `peer` until it is unregistered.
+  void Register(HWND window, WindowPeer& peer);
+  void Unregister(HWND window);
+  WindowPeer* PeerOf(HWND window) const;
+  // One of the controls took the focus: the form's model follows.
+  void FocusArrived(HWND window);
+
+  // Builds the menu bar from `menu` and puts it on the window.
+  void AttachMenu(MainMenu& menu);
+  // Sizes the window so that its client area is the form's ClientSize, centred on the work area.
+  void FitToClientSize();
+
+ private:
+  std::optional<LRESULT> Hook(UINT message, WPARAM wParam, LPARAM lParam);
+  bool HandleKey(MSG& message);
+  void SyncFocus();
+  HWND FocusTarget() const;
+
+  Form& form_;
+  HWND window_;
+  FontHandle font_;
+  std::map<HWND, WindowPeer*> peers_;
+  std::unique_ptr<MenuBarPeer> menu_;
+  int nextControlId_;
+  HWND lastFocus_ = nullptr;
+};
+
+}  // namespace tarnwick::ui::win32
