@@ -549,7 +549,7 @@ TEST_F(MainWindowPeers, MonitorLogsAndRenamesItsButton) {
   EXPECT_GE(top + visible, SendMessageA(List(), LB_GETCOUNT, 0, 0));
 }
 
-TEST_F(MainWindowPeers, EscapeAndEnterPressTheHideButtonAndEnterAFocusedButton) {
+TEST_F(MainWindowPeers, EscapeEnterAndMnemonicsPressTheirButtons) {
   HWND list = List();
   SetFocus(list);
   PostKey(list, VK_ESCAPE);
@@ -572,7 +572,14 @@ TEST_F(MainWindowPeers, EscapeAndEnterPressTheHideButtonAndEnterAFocusedButton) 
   EXPECT_TRUE(IsWindowVisible(form_));
   EXPECT_EQ("* Start monitoring...", ListLines(list).back());
   EXPECT_EQ(&W().Button1, W().FocusedControl());
-  SendMessageA(monitor, BM_CLICK, 0, 0);  // monitoring off again
+
+  // A caption's mnemonic presses its button, as in a dialog.
+  HWND exitButton = Find("Button", "E&xit");
+  SetFocus(exitButton);
+  PostMessageA(exitButton, WM_CHAR, 'o', 1);
+  app_.ProcessMessages();
+  EXPECT_EQ("* Stop monitoring...", ListLines(list).back());
+  EXPECT_EQ("M&onitor", TextOf(monitor));
 }
 
 TEST_F(MainWindowPeers, TheMenuBarMirrorsTheMainMenu) {
@@ -626,12 +633,13 @@ TEST_F(MainWindowPeers, ClearLogFromTheLogsContextMenuEmptiesTheList) {
     return 0;  // "Clear log"
   });
 
-  // The form hears of a right click on a control with the control as the sender.
-  SendMessageA(Find("Button", "H&ide"), WM_CONTEXTMENU,
-               reinterpret_cast<WPARAM>(Find("Button", "H&ide")), MAKELPARAM(5, 5));
+  // A control passes WM_CONTEXTMENU on to the form with itself as the sender; only the log
+  // has a context menu.
+  HWND hide = Find("Button", "H&ide");
+  SendMessageA(hide, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hide), MAKELPARAM(5, 5));
   EXPECT_TRUE(shown.empty());
   HWND list = List();
-  SendMessageA(form_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(300, 420));
+  SendMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(300, 420));
   ui::PopupMenu::SetTracker(real);
 
   ASSERT_EQ(1u, shown.size());
