@@ -2,7 +2,7 @@
 # missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build native windows test run sanitize clean
+.PHONY: all deps build native windows test run sanitize clean screenshots
 
 all: build
 
@@ -30,6 +30,10 @@ sanitize: deps
 
 run: build
 	@scripts/run.sh
+
+# The main window and the notification area rendered under Wine, into build/screenshots/.
+screenshots: windows
+	@scripts/screenshots.sh
 
 clean:
 	rm -rf build

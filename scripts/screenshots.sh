@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Renders Tarnwick under Wine on a display and in a prefix of its own, as a first start sees it,
+# and writes into build/screenshots/:
+#   main-window.png   the main window, cut out along its frame
+#   tray.png          the notification area at the right end of the taskbar, with the icon
+#   desktop.png       the whole virtual desktop
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/.." && pwd)"
+exe="$root/build/windows/tarnwick.exe"
+rect_exe="$root/build/windows/tools/window_rect.exe"
+out="$root/build/screenshots"
+for f in "$exe" "$rect_exe"; do
+  [ -f "$f" ] || { echo "screenshots: $f is missing; build first (make screenshots does)" >&2; exit 1; }
+done
+# Never the test run's prefix or server: a screenshot must not meet a test's windows.
+export TARNWICK_WINEPREFIX="$root/build/windows/shot-prefix"
+source "$here/wine-env.sh"
+"$here/wine-prefix"
+mkdir -p "$out"
+
+xvfb_pid=""
+display_file="$(mktemp)"
+cleanup() {
+  "$WINESERVER_BIN" -k </dev/null >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -f "$display_file"
+}
+trap cleanup EXIT
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
+[ -s "$display_file" ] || { echo "screenshots: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(cat "$display_file")"
+
+"$WINESERVER_BIN" -p </dev/null >/dev/null 2>&1
+"$WINE_BIN" cmd /c exit </dev/null >/dev/null 2>&1 || true
+# A first start: default choices, and no balloon left over from an earlier Hide.
+"$WINE_BIN" reg delete 'HKCU\Software\Brambleworks\Tarnwick' /f </dev/null >/dev/null 2>&1 || true
+
+"$WINE_BIN" "$exe" </dev/null >/dev/null 2>&1 &
+where() {  # class, title: "left top width height" of the visible window
+  "$WINE_BIN" "$rect_exe" --park-cursor "$1" "$2" 15000 </dev/null 2>/dev/null | tr -d '\r'
+}
+main_rect="$(where TQuillmoor 'Tarnwick v1.0b Personal')"
+tray_rect="$(where Shell_TrayWnd '')"
+[ -n "$main_rect" ] || { echo "screenshots: the main window did not appear" >&2; exit 1; }
+[ -n "$tray_rect" ] || { echo "screenshots: no taskbar" >&2; exit 1; }
+sleep 1.5  # painting, and the icon drawn into the notification area
+
+import -window root "$out/desktop.png"
+read -r x y w h <<<"$main_rect"
+convert "$out/desktop.png" -crop "${w}x${h}+${x}+${y}" +repage -strip "$out/main-window.png"
+# The notification area is the right end of the taskbar; shown twice its size to be seen.
+read -r x y w h <<<"$tray_rect"
+tray_w=96
+convert "$out/desktop.png" -crop "${tray_w}x${h}+$((x + w - tray_w))+${y}" +repage \
+  -scale 200% -strip "$out/tray.png"
+echo "screenshots: $out/main-window.png (${main_rect// /,}), $out/tray.png, $out/desktop.png"
