@@ -2,7 +2,7 @@
 # missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build native windows test run sanitize clean screenshots
+.PHONY: all deps build native windows test run sanitize clean screenshots bench
 
 all: build
 
@@ -34,6 +34,10 @@ run: build
 # The main window and the notification area rendered under Wine, into build/screenshots/.
 screenshots: windows
 	@scripts/screenshots.sh
+
+# Start-up time of tarnwick.exe against a minimal window under Wine; not part of `make test`.
+bench: windows
+	@bench/startup.sh
 
 clean:
 	rm -rf build

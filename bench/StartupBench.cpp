@@ -1,0 +1,156 @@
+// Start-up time under Wine: from CreateProcess to the main window being visible, for tarnwick.exe
+// and for a minimal window with 20 standard controls, started in turns so that both see the same
+// warm server. Prints every run, the medians and their ratio.
+//   startup_bench [<runs of each>]
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#ifndef TARNWICK_EXE
+#error "TARNWICK_EXE must name tarnwick.exe"
+#endif
+#ifndef MINIMAL_EXE
+#error "MINIMAL_EXE must name the minimal window program"
+#endif
+
+namespace {
+
+constexpr double kGoal = 1.3;
+constexpr DWORD kStartLimit = 10000;
+constexpr DWORD kExitLimit = 5000;
+
+// The build machine's path as Windows sees it.
+std::string DosPath(std::string path) {
+  if (path.empty() || path[0] != '/') return path;
+  using ToDos = WCHAR*(CDECL*)(const char*);
+  auto toDos = reinterpret_cast<ToDos>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
+  if (toDos != nullptr) {
+    if (WCHAR* wide = toDos(path.c_str())) {
+      char narrow[MAX_PATH * 4] = {};
+      ::WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
+      ::HeapFree(::GetProcessHeap(), 0, wide);
+      return narrow;
+    }
+  }
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return "Z:" + path;
+}
+
+struct Subject {
+  const char* name;
+  std::string path;
+  const char* windowClass;
+  std::vector<double> runs;  // milliseconds
+};
+
+double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    ::QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / frequency;
+}
+
+HWND VisibleWindowOf(DWORD processId, const char* windowClass) {
+  for (HWND window = ::FindWindowExA(nullptr, nullptr, windowClass, nullptr); window != nullptr;
+       window = ::FindWindowExA(nullptr, window, windowClass, nullptr)) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == processId && ::IsWindowVisible(window)) return window;
+  }
+  return nullptr;
+}
+
+// One start: the milliseconds to the visible window, or a negative number when it failed.
+double TimeOneStart(const Subject& subject) {
+  // Every start of tarnwick.exe is a first start, so that none of them differs from the others.
+  ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brambleworks\\Tarnwick");
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Brambleworks\\Tarnwick");
+
+  std::string commandLine = "\"" + subject.path + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  LARGE_INTEGER begin;
+  ::QueryPerformanceCounter(&begin);
+  if (!::CreateProcessA(subject.path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &process)) {
+    std::fprintf(stderr, "%s: CreateProcess failed (%lu)\n", subject.name, ::GetLastError());
+    return -1;
+  }
+  double elapsed = -1;
+  HWND window = nullptr;
+  for (;;) {
+    window = VisibleWindowOf(process.dwProcessId, subject.windowClass);
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    if (window != nullptr) {
+      elapsed = Milliseconds(begin, now);
+      break;
+    }
+    if (::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
+      std::fprintf(stderr, "%s ended without showing its window\n", subject.name);
+      break;
+    }
+    if (Milliseconds(begin, now) > kStartLimit) {
+      std::fprintf(stderr, "%s showed no window within %lu ms\n", subject.name, kStartLimit);
+      break;
+    }
+    ::Sleep(1);
+  }
+  if (window != nullptr) ::PostMessageA(window, WM_CLOSE, 0, 0);
+  if (::WaitForSingleObject(process.hProcess, kExitLimit) != WAIT_OBJECT_0) {
+    std::fprintf(stderr, "%s did not close; ending it\n", subject.name);
+    ::TerminateProcess(process.hProcess, 1);
+    ::WaitForSingleObject(process.hProcess, kExitLimit);
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return elapsed;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+  Subject tarnwick{"tarnwick.exe", DosPath(TARNWICK_EXE), "TQuillmoor", {}};
+  Subject minimal{"minimal_window.exe", DosPath(MINIMAL_EXE), "MinimalWindow", {}};
+
+  // One unmeasured start of each loads their files into the caches.
+  for (Subject* subject : {&tarnwick, &minimal}) {
+    if (TimeOneStart(*subject) < 0) return 1;
+  }
+  std::printf("start to visible main window, ms (warm server, %d runs each, in turns)\n", runs);
+  std::printf("%4s %14s %14s\n", "run", tarnwick.name, minimal.name);
+  for (int run = 1; run <= runs; ++run) {
+    // Alternate which one goes first, so neither always follows the other.
+    Subject* order[2] = {&tarnwick, &minimal};
+    if (run % 2 == 0) std::swap(order[0], order[1]);
+    for (Subject* subject : order) {
+      const double ms = TimeOneStart(*subject);
+      if (ms < 0) return 1;
+      subject->runs.push_back(ms);
+    }
+    std::printf("%4d %14.1f %14.1f\n", run, tarnwick.runs.back(), minimal.runs.back());
+  }
+  const double tarnwickMedian = Median(tarnwick.runs);
+  const double minimalMedian = Median(minimal.runs);
+  const double ratio = tarnwickMedian / minimalMedian;
+  std::printf("median: %s %.1f ms, %s %.1f ms\n", tarnwick.name, tarnwickMedian, minimal.name,
+              minimalMedian);
+  std::printf("ratio tarnwick/minimal: %.2f (goal: at most %.1f) %s\n", ratio, kGoal,
+              ratio <= kGoal ? "met" : "missed");
+  return 0;
+}

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Times tarnwick.exe against a minimal window program from start to visible window, under Wine
+# with a warm server, on a display and in a prefix of its own. Arguments go to startup_bench
+# (the number of runs of each, 10 by default).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+scripts="$root/scripts"
+bench="$root/build/windows/bench/startup_bench.exe"
+[ -f "$bench" ] || { echo "bench: $bench is missing; build first (make bench does)" >&2; exit 1; }
+# Never the test run's prefix or server: a second tarnwick.exe there would hand over to a test's.
+export TARNWICK_WINEPREFIX="$root/build/windows/bench-prefix"
+source "$scripts/wine-env.sh"
+"$scripts/wine-prefix"
+
+xvfb_pid=""
+display_file="$(mktemp)"
+cleanup() {
+  "$WINESERVER_BIN" -k </dev/null >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -f "$display_file"
+}
+trap cleanup EXIT
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
+[ -s "$display_file" ] || { echo "bench: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(cat "$display_file")"
+
+"$WINESERVER_BIN" -p </dev/null >/dev/null 2>&1
+"$WINE_BIN" cmd /c exit </dev/null >/dev/null 2>&1 || true
+# Wine's background processes keep our output open after the bench ends; its own output is a file.
+log="$(mktemp)"
+status=0
+"$WINE_BIN" "$bench" "$@" </dev/null >"$log" 2>&1 || status=$?
+tr -d '\r' <"$log"
+rm -f "$log"
+exit "$status"
