@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <iterator>
@@ -500,7 +501,6 @@ std::optional<DWORD> RunToEnd(const std::string& arguments) {
 class Window {
  public:
   explicit Window(HWND handle) : handle_(handle) {}
-  HWND Handle() const { return handle_; }
   bool Visible() const { return ::IsWindowVisible(handle_) != FALSE; }
 
   HWND FindButton(const std::string& caption) const {
