@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/NamedLock.h"
 #include "platform/Platform.h"
 #include "settings/RegistryError.h"
 #include "toolbar/ToolbarButtons.h"
@@ -13,6 +14,11 @@ namespace {
 
 using namespace platform::os;
 using platform::Win;
+
+// Register and Unregister remove before they add; two runs interleaving would each remove the
+// other's nothing and both add, leaving a button no list entry names. They take turns instead.
+constexpr const char* kRegistrationLock = "Local\\TarnwickToolbarRegistration";
+constexpr DWORD kRegistrationWait = 10000;
 
 HWND FindRunningInstance() {
   return Win().FindWindowA(blocking::kMainWindowClass, blocking::kProgramTitle);
@@ -69,14 +75,19 @@ int RunProgram(const std::vector<std::string>& arguments, const StartEnvironment
       case Course::SingleInstance:
       case Course::HandOver:
         return RunSingleInstance(environment);
-      case Course::Register:
+      case Course::Register: {
+        // A run that cannot get its turn in time goes on rather than doing nothing.
+        platform::NamedLock turn(kRegistrationLock, kRegistrationWait);
         toolbar::RegisterProgramButton(blocking::kProgramTitle);
         TellRunningInstanceToQuit();
         return 0;
-      case Course::Unregister:
+      }
+      case Course::Unregister: {
+        platform::NamedLock turn(kRegistrationLock, kRegistrationWait);
         toolbar::UnregisterProgramButton(blocking::kProgramTitle);
         TellRunningInstanceToQuit();
         return 0;
+      }
       case Course::Ignore:
         return 0;
     }

@@ -15,6 +15,11 @@ class System {
   virtual os::HRESULT CoCreateGuid(os::GUID* guid) = 0;
   // Whether a file (not a folder) exists at `path`.
   virtual bool FileExists(const char* path) = 0;
+
+  // Takes the lock that all processes of the session share under `name`, waiting at most
+  // `timeoutMs`. Returns what ReleaseNamedLock takes, or null when it could not be had.
+  virtual void* AcquireNamedLock(const char* name, os::DWORD timeoutMs) = 0;
+  virtual void ReleaseNamedLock(void* lock) = 0;
 };
 
 }  // namespace tarnwick::platform

@@ -25,6 +25,23 @@ os::HRESULT EmulatedSystem::CoCreateGuid(os::GUID* guid) {
   return 0;
 }
 
+void* EmulatedSystem::AcquireNamedLock(const char* name, os::DWORD) {
+  const std::string key = name != nullptr ? name : "";
+  if (!heldLocks_.insert(key).second) {
+    lockEvents_.push_back("busy " + key);
+    return nullptr;
+  }
+  lockEvents_.push_back("acquire " + key);
+  return const_cast<std::string*>(&*heldLocks_.find(key));
+}
+
+void EmulatedSystem::ReleaseNamedLock(void* lock) {
+  if (lock == nullptr) return;
+  const std::string key = *static_cast<std::string*>(lock);
+  lockEvents_.push_back("release " + key);
+  heldLocks_.erase(key);
+}
+
 bool EmulatedSystem::FileExists(const char* path) {
   return path != nullptr && files_.count(path) != 0;
 }

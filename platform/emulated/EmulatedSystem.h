@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/System.h"
 
@@ -16,6 +17,12 @@ class EmulatedSystem final : public System {
   // GUIDs count up from a seed, so each is new and a test can predict them.
   os::HRESULT CoCreateGuid(os::GUID* guid) override;
   bool FileExists(const char* path) override;
+  // One process: a lock that is held cannot be had, and the wait ends at once.
+  void* AcquireNamedLock(const char* name, os::DWORD timeoutMs) override;
+  void ReleaseNamedLock(void* lock) override;
+  const std::set<std::string>& HeldLocks() const { return heldLocks_; }
+  // Each acquisition and release, as "acquire NAME" / "release NAME" / "busy NAME".
+  const std::vector<std::string>& LockEvents() const { return lockEvents_; }
 
   void SetModulePath(std::string path) { modulePath_ = std::move(path); }
   void AddFile(std::string path) { files_.insert(std::move(path)); }
@@ -25,6 +32,8 @@ class EmulatedSystem final : public System {
   std::string modulePath_ = kDefaultModulePath;
   std::set<std::string> files_;
   std::uint64_t guidsMade_ = 0;
+  std::set<std::string> heldLocks_;
+  std::vector<std::string> lockEvents_;
 };
 
 }  // namespace tarnwick::platform::emulated

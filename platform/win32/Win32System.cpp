@@ -23,6 +23,22 @@ os::HRESULT Win32System::CoCreateGuid(os::GUID* guid) {
   return result;
 }
 
+void* Win32System::AcquireNamedLock(const char* name, os::DWORD timeoutMs) {
+  ::HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name);
+  if (mutex == nullptr) return nullptr;
+  const ::DWORD result = ::WaitForSingleObject(mutex, timeoutMs);
+  // An abandoned lock (its holder died) is ours now.
+  if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) return mutex;
+  ::CloseHandle(mutex);
+  return nullptr;
+}
+
+void Win32System::ReleaseNamedLock(void* lock) {
+  if (lock == nullptr) return;
+  ::ReleaseMutex(static_cast<::HANDLE>(lock));
+  ::CloseHandle(static_cast<::HANDLE>(lock));
+}
+
 bool Win32System::FileExists(const char* path) {
   const ::DWORD attributes = ::GetFileAttributesA(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

@@ -117,6 +117,22 @@ TEST_F(ProgramEntryTest, RegisterAddsOneButtonAndEndsTheRunningInstance) {
   EXPECT_EQ(3u, PostedTo(running).size());
 }
 
+TEST_F(ProgramEntryTest, RegistrationsTakeTurnsThroughOneLockAndGiveItBack) {
+  EXPECT_EQ(0, RunProgram({"Register"}, {}));
+  EXPECT_EQ(0, RunProgram({"Unregister"}, {}));
+  const std::string lock = "Local\\TarnwickToolbarRegistration";
+  EXPECT_EQ((std::vector<std::string>{"acquire " + lock, "release " + lock, "acquire " + lock,
+                                      "release " + lock}),
+            os_.system().LockEvents());
+  EXPECT_TRUE(os_.system().HeldLocks().empty());
+
+  // A run that cannot get its turn still does its work.
+  void* held = os_.system().AcquireNamedLock(lock.c_str(), 0);
+  EXPECT_EQ(0, RunProgram({"Register"}, {}));
+  EXPECT_EQ(1u, reg_.SubkeyNames(HkeyLocalMachine(), kExtensions).size());
+  os_.system().ReleaseNamedLock(held);
+}
+
 TEST_F(ProgramEntryTest, UnregisterWithNothingRegisteredStillEndsTheRunningInstance) {
   HWND running = FakeRunningInstance();
   EXPECT_EQ(0, RunProgram({"Unregister"}, {}));
