@@ -11,11 +11,11 @@ deps:
 
 native: deps
 	@cmake --preset native >/dev/null
-	@cmake --build --preset native -j $(JOBS)
+	@cmake --build --preset native -j $(JOBS) -- --no-print-directory
 
 windows: deps
 	@cmake --preset windows >/dev/null
-	@cmake --build --preset windows -j $(JOBS)
+	@cmake --build --preset windows -j $(JOBS) -- --no-print-directory
 
 build: native windows
 
@@ -25,7 +25,7 @@ test: build
 # The native tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
 	@cmake --preset sanitize >/dev/null
-	@cmake --build --preset sanitize -j $(JOBS)
+	@cmake --build --preset sanitize -j $(JOBS) -- --no-print-directory
 	@ctest --preset sanitize -j $(JOBS) | tail -n 3
 
 run: build
