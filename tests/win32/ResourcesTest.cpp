@@ -57,14 +57,14 @@ void PrintTo(const Image& image, std::ostream* out) {
   *out << image.width << "x" << image.height << "@" << image.bits;
 }
 
-struct IconSpec {
+struct ExpectedIcon {
   const char* name;
   int id;
   std::vector<Image> images;
 };
 
-const std::vector<IconSpec>& Icons() {
-  static const std::vector<IconSpec> icons = {
+const std::vector<ExpectedIcon>& Icons() {
+  static const std::vector<ExpectedIcon> icons = {
       {"main", res::kMainIcon, {{16, 16, 32}, {32, 32, 32}, {48, 48, 32}, {32, 32, 8}}},
       {"monitoring off", res::kMonitoringOffIcon, {{32, 32, 32}}},
       {"monitoring on", res::kMonitoringOnIcon, {{32, 32, 32}}},
@@ -205,19 +205,19 @@ void ExpectShieldOnClearGround(const Pixels& pixels, int size) {
   EXPECT_FALSE(pixels.Transparent(size / 4, size / 2));
 }
 
-std::vector<int> Sizes(const IconSpec& spec) {
+std::vector<int> Sizes(const ExpectedIcon& expected) {
   std::vector<int> sizes;
-  for (const Image& image : spec.images) sizes.push_back(image.width);
+  for (const Image& image : expected.images) sizes.push_back(image.width);
   std::sort(sizes.begin(), sizes.end());
   sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
   return sizes;
 }
 
 TEST(IconResources, EveryIconLoadsAtEachOfItsSizesAsAShieldOnAClearGround) {
-  for (const IconSpec& spec : Icons()) {
-    for (int size : Sizes(spec)) {
-      SCOPED_TRACE(std::string(spec.name) + " at " + std::to_string(size));
-      ExpectShieldOnClearGround(LoadPixels(spec.id, size), size);
+  for (const ExpectedIcon& expected : Icons()) {
+    for (int size : Sizes(expected)) {
+      SCOPED_TRACE(std::string(expected.name) + " at " + std::to_string(size));
+      ExpectShieldOnClearGround(LoadPixels(expected.id, size), size);
     }
   }
 }
@@ -246,9 +246,9 @@ TEST(IconResources, PicturesThatMeanDifferentThingsLookDifferent) {
 }
 
 TEST(IconResources, GroupDirectoriesListExactlyTheIntendedImages) {
-  for (const IconSpec& spec : Icons()) {
-    SCOPED_TRACE(spec.name);
-    const std::vector<GroupEntry> entries = ReadGroup(spec.id);
+  for (const ExpectedIcon& expected : Icons()) {
+    SCOPED_TRACE(expected.name);
+    const std::vector<GroupEntry> entries = ReadGroup(expected.id);
     std::vector<Image> listed;
     for (const GroupEntry& entry : entries) {
       listed.push_back(entry.image);
@@ -259,10 +259,10 @@ TEST(IconResources, GroupDirectoriesListExactlyTheIntendedImages) {
       ExpectShieldOnClearGround(StoredImagePixels(entry.iconId, entry.image.width),
                                 entry.image.width);
     }
-    std::vector<Image> expected = spec.images;
+    std::vector<Image> wanted = expected.images;
     std::sort(listed.begin(), listed.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(listed, expected);
+    std::sort(wanted.begin(), wanted.end());
+    EXPECT_EQ(listed, wanted);
   }
 }
 
