@@ -26,19 +26,14 @@ ctest --preset native -j "$jobs" 2>&1 | tee "$logdir/native.log" | grep -vE '^ +
 native_status=${PIPESTATUS[0]}
 
 # Windows tests: a private X display (any free number), the build's prefix and a warm server.
+source "$here/wine-env.sh"
 xvfb_pid=""
 cleanup() {
   "$here/wine-server" stop
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -f "$logdir/display"
 }
 trap cleanup EXIT
-if command -v Xvfb >/dev/null; then
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$logdir/display" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do [ -s "$logdir/display" ] && break; sleep 0.1; done
-  export DISPLAY=":$(cat "$logdir/display")"
-fi
+start_virtual_display || exit 1
 "$here/wine-server" start
 ctest --preset windows -j "$jobs" 2>&1 | tee "$logdir/wine.log" | grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
 wine_status=${PIPESTATUS[0]}

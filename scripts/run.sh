@@ -22,12 +22,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 if [ -z "${DISPLAY:-}" ]; then
-  display_file="$(mktemp)"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
-  export DISPLAY=":$(cat "$display_file")"
-  rm -f "$display_file"
+  start_virtual_display || exit 1
   headless=1
 else
   headless=0

@@ -20,18 +20,12 @@ source "$here/wine-env.sh"
 mkdir -p "$out"
 
 xvfb_pid=""
-display_file="$(mktemp)"
 cleanup() {
   "$WINESERVER_BIN" -k </dev/null >/dev/null 2>&1 || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -f "$display_file"
 }
 trap cleanup EXIT
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
-[ -s "$display_file" ] || { echo "screenshots: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(cat "$display_file")"
+start_virtual_display || exit 1
 
 "$WINESERVER_BIN" -p </dev/null >/dev/null 2>&1
 "$WINE_BIN" cmd /c exit </dev/null >/dev/null 2>&1 || true

@@ -6,3 +6,20 @@ WINESERVER_BIN="${WINESERVER_BIN:-/usr/lib/wine/wineserver}"
 export WINEPREFIX="${TARNWICK_WINEPREFIX:-$repo_root/build/windows/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+# Starts a private X server on a free display number and exports DISPLAY; its process id is left
+# in xvfb_pid for the caller to end. Returns non-zero when the server does not come up.
+start_virtual_display() {
+  local file
+  file="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -s "$file" ] && break; sleep 0.1; done
+  if [ ! -s "$file" ]; then
+    rm -f "$file"
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":$(cat "$file")"
+  rm -f "$file"
+}
