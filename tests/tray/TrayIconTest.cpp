@@ -81,6 +81,65 @@ TEST_F(TrayIconTest, AddingSendsTheRecordWithCallbackAndTip) {
   EXPECT_FALSE(icon.AddIcon());  // already there: the shell refuses
 }
 
+TEST_F(TrayIconTest, CallsTheShellWouldRefuseOrThatRepeatItsCopyAreAnsweredWithoutIt) {
+  TTrayIcon icon;
+  ui::Icon image;
+  image.SetHandle(FakeIcon(1));
+  shell_.ClearCalls();
+  icon.SetHint("before");
+  icon.SetIcon(image);
+  EXPECT_FALSE(icon.UpdateIcon());  // nothing to change yet, as the shell would say
+  EXPECT_EQ(0u, shell_.CallCount(kNimModify));
+
+  ASSERT_TRUE(icon.AddIcon());
+  const NOTIFYICONDATAA* held = shell_.FindIcon(TrayWindow()->Handle(), icon.CallbackId());
+  ASSERT_NE(nullptr, held);
+  EXPECT_STREQ("before", held->szTip);  // what was set before arrives with the icon
+  EXPECT_EQ(FakeIcon(1), held->hIcon);
+
+  shell_.ClearCalls();
+  icon.SetHint("before");
+  EXPECT_TRUE(icon.UpdateIcon());
+  EXPECT_FALSE(icon.AddIcon());  // already there
+  EXPECT_TRUE(shell_.Calls().empty());
+
+  icon.SetHint("after");
+  EXPECT_EQ(1u, shell_.CallCount(kNimModify));
+  EXPECT_STREQ("after", held->szTip);
+  // The same handle again may stand for a new image now.
+  icon.SetIcon(image);
+  EXPECT_EQ(2u, shell_.CallCount(kNimModify));
+
+  ASSERT_TRUE(icon.RemoveIcon());
+  shell_.ClearCalls();
+  icon.SetHint("gone");
+  EXPECT_TRUE(shell_.Calls().empty());
+  EXPECT_TRUE(icon.AddIcon());
+  EXPECT_STREQ("gone", shell_.FindIcon(TrayWindow()->Handle(), icon.CallbackId())->szTip);
+}
+
+TEST_F(TrayIconTest, AfterARefusalEveryCallReachesTheShellAgain) {
+  TTrayIcon icon;
+  shell_.RefuseAll();
+  EXPECT_FALSE(icon.AddIcon());
+  shell_.RefuseAll(false);
+  shell_.ClearCalls();
+  icon.SetHint("tip");  // a refused add may still have added the icon
+  EXPECT_EQ(1u, shell_.CallCount(kNimModify));
+
+  ASSERT_TRUE(icon.AddIcon());
+  shell_.RefuseAll();
+  icon.SetHint("other");
+  shell_.RefuseAll(false);
+  shell_.ClearCalls();
+  EXPECT_FALSE(icon.AddIcon());  // asked again, and the shell says it has the icon
+  EXPECT_EQ(1u, shell_.CallCount(kNimAdd));
+  icon.SetHint("tip");  // what the shell holds, but that was in doubt
+  EXPECT_EQ(1u, shell_.CallCount(kNimModify));
+  EXPECT_TRUE(icon.UpdateIcon());
+  EXPECT_EQ(1u, shell_.CallCount(kNimModify));
+}
+
 TEST_F(TrayIconTest, TipsAreCutTo127CharactersOrLeftOut) {
   TTrayIcon icon;
   icon.SetIconVisible(true);
