@@ -71,6 +71,8 @@ FormPeer::FormPeer(Form& form)
   SetWindowLongPtrA(window_, GWL_STYLE, static_cast<LONG_PTR>(kFormStyle) | visible);
   // The class has no brush of its own; the form's colour is the button face.
   SetClassLongPtrA(window_, GCLP_HBRBACKGROUND, static_cast<LONG_PTR>(COLOR_BTNFACE + 1));
+  // The menu bar changes the frame, so with it on first the frame is sized only once.
+  if (MainMenu* menu = form.Menu()) menu_ = std::make_unique<MenuBarPeer>(window_, *menu);
   FitToClientSize();
 }
 
@@ -110,20 +112,27 @@ void FormPeer::FitToClientSize() {
   AdjustWindowRectEx(&frame, style, GetMenu(window_) != nullptr, exStyle);
   int width = frame.right - frame.left;
   int height = frame.bottom - frame.top;
-  const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
-  SetWindowPos(window_, nullptr, 0, 0, width, height, flags | SWP_NOMOVE);
-  // A menu bar that wraps onto a second line is taller than AdjustWindowRectEx assumes.
-  RECT actual{};
-  GetClientRect(window_, &actual);
-  width += client.width - (actual.right - actual.left);
-  height += client.height - (actual.bottom - actual.top);
   RECT work{};
   if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) == 0) {
     work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   }
-  const int x = work.left + (work.right - work.left - width) / 2;
-  const int y = work.top + (work.bottom - work.top - height) / 2;
-  SetWindowPos(window_, nullptr, x, y, width, height, flags);
+  const auto place = [&] {
+    const int x = work.left + (work.right - work.left - width) / 2;
+    const int y = work.top + (work.bottom - work.top - height) / 2;
+    SetWindowPos(window_, nullptr, x, y, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  };
+  place();
+  // A menu bar that wraps onto a second line is taller than AdjustWindowRectEx assumes.
+  RECT actual{};
+  GetClientRect(window_, &actual);
+  const int wider = client.width - (actual.right - actual.left);
+  const int taller = client.height - (actual.bottom - actual.top);
+  if (wider != 0 || taller != 0) {
+    width += wider;
+    height += taller;
+    place();
+  }
 }
 
 std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -155,6 +164,10 @@ std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam
       }
       return std::nullopt;
     }
+    case WM_NCACTIVATE:
+      // A hidden frame is painted whole when it is shown; painting it now is wasted.
+      if (IsWindowVisible(window_) == 0) return DefWindowProcA(window_, message, wParam, -1);
+      return std::nullopt;
     case WM_INITMENUPOPUP:
       if (menu_ != nullptr) menu_->InitPopup(reinterpret_cast<HMENU>(wParam));
       return std::nullopt;

@@ -21,9 +21,9 @@ MenuBarPeer::MenuBarPeer(HWND window, MainMenu& menu)
   MenuHandle bar(CreateMenu());
   if (bar.Get() == nullptr) throw std::runtime_error("Cannot create the menu bar");
   for (int i = 0; i < menu.Count(); ++i) Append(bar.Get(), i, menu.Item(i));
+  // SetMenu redraws the frame itself.
   if (SetMenu(window_, bar.Get()) == 0) throw std::runtime_error("Cannot attach the menu bar");
   bar_ = bar.Release();
-  DrawMenuBar(window_);
   FollowAll();
 }
 
