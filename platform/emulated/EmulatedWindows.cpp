@@ -22,7 +22,6 @@ constexpr int kGwlpHwndParent = -8;
 constexpr int kGwlStyle = -16;
 constexpr int kGwlExStyle = -20;
 constexpr int kSwShowMaximized = 3;
-constexpr int kSwShowNoActivate = 4;
 constexpr int kSwShowMinNoActive = 7;
 constexpr int kSwShowNa = 8;
 constexpr int kSwShowDefault = 10;
