@@ -428,7 +428,10 @@ void WindowPeer::PlaceAbove(HWND window, HWND anchor) {
     if (above == window) return;
     after = above != nullptr ? above : HWND_TOP;
   }
-  SetWindowPos(window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  // Off screen there is nothing to redraw; the form paints it all when it is shown.
+  if (IsWindowVisible(window) == 0) flags |= SWP_NOREDRAW | SWP_DEFERERASE;
+  SetWindowPos(window, after, 0, 0, 0, 0, flags);
 }
 
 Bounds WindowPeer::FormBounds() const {
@@ -491,7 +494,8 @@ void WindowPeer::ApplyEnabled() {
 }
 
 void WindowPeer::ApplyFont() {
-  SendMessageA(window_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), TRUE);
+  const BOOL redraw = IsWindowVisible(window_.Get());  // a hidden control is painted when shown
+  SendMessageA(window_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), redraw);
 }
 
 void WindowPeer::ApplyCaption() { SetWindowTextA(window_.Get(), control_.Caption().c_str()); }
