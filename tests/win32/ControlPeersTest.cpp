@@ -18,6 +18,8 @@
 #include "platform/win32/Win32Platform.h"
 #include "settings/SettingsStore.h"
 #include "ui/Application.h"
+#include "ui/Form.h"
+#include "ui/Menu.h"
 #include "ui/win32/Win32Peers.h"
 
 namespace {
@@ -285,6 +287,38 @@ TEST_F(MainWindowPeers, TheWindowHasItsClassTitleFixedFrameAndClientSize) {
   RECT frame{};
   GetWindowRect(form_, &frame);
   EXPECT_NEAR((work.left + work.right) / 2, (frame.left + frame.right) / 2, 1);
+  EXPECT_NEAR((work.top + work.bottom) / 2, (frame.top + frame.bottom) / 2, 1);
+}
+
+// A menu bar too wide for its form wraps onto more lines; the frame grows to keep the client
+// area the form's, and stays centred.
+TEST(FormFrame, AWrappedMenuBarStillLeavesTheLayoutsClientSize) {
+  platform::win32::Win32Platform os;
+  ui::Application app;
+  app.Initialize();
+  ui::win32::InstallPeers(app);
+  ui::MainMenu menu;
+  for (const char* caption : {"&File", "&Edit", "&View", "&Tools", "&Window", "&Help"}) {
+    menu.Add(caption).Add("&Item");
+  }
+  ui::Form form("TWrappedMenuForm");
+  form.SetClientSize(160, 60);  // wider than the narrowest frame with a caption
+  form.SetMenu(&menu);
+  form.CreatePeers();
+  HWND window = reinterpret_cast<HWND>(form.Handle());
+
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(160, client.right - client.left);
+  EXPECT_EQ(60, client.bottom - client.top);
+  RECT oneLine{0, 0, 160, 60};
+  AdjustWindowRectEx(&oneLine, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)), TRUE,
+                     static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  EXPECT_GT(frame.bottom - frame.top, oneLine.bottom - oneLine.top);  // it did wrap
+  RECT work{};
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
   EXPECT_NEAR((work.top + work.bottom) / 2, (frame.top + frame.bottom) / 2, 1);
 }
 
