@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake make g++ googletest
   g++-mingw-w64-x86-64-posix
-  wine64 fonts-wine
+  wine64 fonts-wine fonts-dejavu-core
   xvfb xauth imagemagick icoutils
 )
 
