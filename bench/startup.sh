@@ -12,16 +12,7 @@ export TARNWICK_WINEPREFIX="$root/build/windows/bench-prefix"
 source "$scripts/wine-env.sh"
 "$scripts/wine-prefix"
 
-xvfb_pid=""
-cleanup() {
-  "$WINESERVER_BIN" -k </dev/null >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-}
-trap cleanup EXIT
-start_virtual_display || exit 1
-
-"$WINESERVER_BIN" -p </dev/null >/dev/null 2>&1
-"$WINE_BIN" cmd /c exit </dev/null >/dev/null 2>&1 || true
+start_private_session || exit 1
 # Wine's background processes keep our output open after the bench ends; its own output is a file.
 log="$(mktemp)"
 status=0

@@ -19,16 +19,7 @@ source "$here/wine-env.sh"
 "$here/wine-prefix"
 mkdir -p "$out"
 
-xvfb_pid=""
-cleanup() {
-  "$WINESERVER_BIN" -k </dev/null >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-}
-trap cleanup EXIT
-start_virtual_display || exit 1
-
-"$WINESERVER_BIN" -p </dev/null >/dev/null 2>&1
-"$WINE_BIN" cmd /c exit </dev/null >/dev/null 2>&1 || true
+start_private_session || exit 1
 # A first start: default choices, and no balloon left over from an earlier Hide.
 "$WINE_BIN" reg delete 'HKCU\Software\Brambleworks\Tarnwick' /f </dev/null >/dev/null 2>&1 || true
 

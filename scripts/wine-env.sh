@@ -23,3 +23,19 @@ start_virtual_display() {
   export DISPLAY=":$(cat "$file")"
   rm -f "$file"
 }
+
+# A display and a warm persistent wineserver of the caller's own prefix, both ended when the
+# calling script exits.
+start_private_session() {
+  xvfb_pid=""
+  trap 'end_private_session' EXIT
+  start_virtual_display || return 1
+  "$WINESERVER_BIN" -p </dev/null >/dev/null 2>&1
+  "$WINE_BIN" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+end_private_session() {
+  "$WINESERVER_BIN" -k </dev/null >/dev/null 2>&1 || true
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+  return 0
+}
