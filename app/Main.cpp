@@ -29,6 +29,6 @@ int main(int argc, char** argv) {
   environment.images = [&icons] {
     return blocking::MainWindowImages{icons.off, icons.on, icons.picture, icons.tray};
   };
-  environment.installPeers = [](ui::Application& app) { ui::win32::InstallPeers(app); };
+  environment.backend = [] { return ui::win32::MakeBackend(); };
   return app::RunProgram(arguments, environment);
 }

@@ -37,7 +37,7 @@ int RunSingleInstance(const StartEnvironment& environment) {
   }
   ui::Application app;
   app.Initialize();
-  if (environment.installPeers) environment.installPeers(app);
+  if (environment.backend) app.SetBackend(environment.backend());
   const blocking::MainWindowImages images =
       environment.images ? environment.images() : blocking::MainWindowImages{};
   // The first window created becomes the main window once it is built.

@@ -3,6 +3,7 @@
 // on the desktop: run as the one instance, hand over to the running one, or add or remove the
 // browser toolbar button.
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,8 @@ enum class Course { SingleInstance, HandOver, Register, Unregister, Ignore };
 struct StartEnvironment {
   // The main window's pictures.
   std::function<blocking::MainWindowImages()> images;
-  // Connects the ui models to real controls; empty when headless.
-  std::function<void(ui::Application&)> installPeers;
+  // The real controls behind the ui models; empty when headless.
+  std::function<std::unique_ptr<ui::Backend>()> backend;
 };
 
 // The course of a start with these arguments (the program name excluded). Only the first

@@ -279,7 +279,10 @@ LRESULT TQuillmoor::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     exitRequested_ = true;
     return 1;
   }
-  if (message == kWmUser) {
+  // Only the message a second start posts is the hand-over. IsDialogMessage sends DM_GETDEFID,
+  // which has the same number, to the window it treats as a dialog.
+  ui::Application* app = ui::Application::Current();
+  if (message == kWmUser && app != nullptr && app->TakePosted(Handle(), message)) {
     ShowHideAction.Execute();
     return 0;
   }

@@ -39,6 +39,9 @@ using HCURSOR = HCURSOR__*;
 // The x64 window-procedure signature; identical in layout and calling convention to Win32's.
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
+using HOOKPROC = LRESULT (*)(int, WPARAM, LPARAM);
+struct HHOOK__;
+using HHOOK = HHOOK__*;
 
 struct POINT {
   LONG x = 0;
@@ -191,6 +194,10 @@ constexpr int kGwlpUserData = -21;
 // PeekMessage.
 constexpr UINT kPmNoRemove = 0;
 constexpr UINT kPmRemove = 1;
+
+// Hooks: WH_GETMESSAGE sees each message a loop of the thread takes from its queue.
+constexpr int kWhGetMessage = 3;
+constexpr int kHcAction = 0;
 
 // Virtual keys.
 constexpr int kVkShift = 0x10;

@@ -10,7 +10,9 @@ using os::ATOM;
 using os::BOOL;
 using os::DWORD;
 using os::HINSTANCE;
+using os::HHOOK;
 using os::HMENU;
+using os::HOOKPROC;
 using os::HWND;
 using os::LPARAM;
 using os::LRESULT;
@@ -69,6 +71,12 @@ class Windows {
                             UINT removeMessage) = 0;
   virtual BOOL TranslateMessage(const MSG* message) = 0;
   virtual LRESULT DispatchMessageA(const MSG* message) = 0;
+  // A WH_GETMESSAGE hook on this thread's queue sees every message that any loop takes, a
+  // message box's or a menu's too; lParam points at the MSG. Only that kind is offered.
+  virtual HHOOK SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId) = 0;
+  virtual BOOL UnhookWindowsHookEx(HHOOK hook) = 0;
+  virtual LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) = 0;
+  virtual DWORD GetCurrentThreadId() = 0;
 
   // Timers: a second SetTimer with the same window and id replaces the first.
   virtual UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, os::TIMERPROC proc) = 0;

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
   ui::Application app;
   app.SetTitle("Tarnwick tray demo");
   app.Initialize();
-  ui::win32::InstallPeers(app);
+  app.SetBackend(ui::win32::MakeBackend());
   ui::Form main("TTrayDemo");
   app.SetMainForm(&main);
 

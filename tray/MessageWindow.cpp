@@ -1,61 +1,13 @@
 #include "tray/MessageWindow.h"
 
-#include <stdexcept>
-
-#include "ui/ErrorBoundary.h"
-
 namespace tarnwick::tray {
-namespace {
 
-using namespace platform::os;
-using platform::Win;
-
-LRESULT ClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return Win().DefWindowProcA(window, message, wParam, lParam);
-}
-
-// Registers the class once per process, again when a class of that name has another procedure.
-void EnsureClass(HINSTANCE instance) {
-  WNDCLASSA existing;
-  if (Win().GetClassInfoA(instance, kMessageWindowClass, &existing) != 0) {
-    if (existing.lpfnWndProc == &ClassProc) return;
-    Win().UnregisterClassA(kMessageWindowClass, instance);
-  }
-  WNDCLASSA windowClass;
-  windowClass.lpfnWndProc = &ClassProc;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kMessageWindowClass;
-  Win().RegisterClassA(&windowClass);
-}
-
-}  // namespace
-
-MessageWindow::MessageWindow(Handler handler) : handler_(std::move(handler)) {
-  HINSTANCE instance = Win().GetModuleHandleA(nullptr);
-  EnsureClass(instance);
-  handle_ = Win().CreateWindowExA(kWsExToolWindow, kMessageWindowClass, "", kWsPopup, 0, 0, 0, 0,
-                                  nullptr, nullptr, instance, nullptr);
-  if (handle_ == nullptr) throw std::runtime_error("Cannot create a hidden message window");
-  Win().SetWindowLongPtrA(handle_, kGwlpUserData, reinterpret_cast<std::intptr_t>(this));
-  Win().SetWindowLongPtrA(handle_, kGwlpWndProc, reinterpret_cast<std::intptr_t>(&WindowProc));
-}
-
-MessageWindow::~MessageWindow() {
-  if (handle_ != nullptr) Win().DestroyWindow(handle_);
-}
-
-LRESULT MessageWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<MessageWindow*>(Win().GetWindowLongPtrA(window, kGwlpUserData));
-  if (message == kWmNcDestroy) {
-    Win().SetWindowLongPtrA(window, kGwlpUserData, 0);
-    if (self != nullptr) self->handle_ = nullptr;
-  }
-  if (self != nullptr && self->handler_) {
-    std::optional<LRESULT> result =
-        ui::Guard(std::optional<LRESULT>(0), [&] { return self->handler_(message, wParam, lParam); });
-    if (result) return *result;
-  }
-  return Win().DefWindowProcA(window, message, wParam, lParam);
+MessageWindow::MessageWindow(Handler handler) : window_(std::move(handler)) {
+  ui::BoundWindow::Shape shape;
+  shape.className = kMessageWindowClass;
+  shape.style = platform::os::kWsPopup;
+  shape.exStyle = platform::os::kWsExToolWindow;
+  window_.Create(shape);
 }
 
 }  // namespace tarnwick::tray

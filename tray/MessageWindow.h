@@ -1,10 +1,8 @@
 #pragma once
 // An invisible zero-size pop-up window of class "TMessageWindow" whose messages go to one
-// handler. The window is bound to this object through GWLP_USERDATA and owned by it.
-#include <functional>
-#include <optional>
-
+// handler. The window is owned by this object.
 #include "platform/Platform.h"
+#include "ui/BoundWindow.h"
 
 namespace tarnwick::tray {
 
@@ -19,20 +17,16 @@ inline constexpr const char* kMessageWindowClass = "TMessageWindow";
 class MessageWindow {
  public:
   // Returns the message's result, or nullopt to leave it to DefWindowProcA.
-  using Handler = std::function<std::optional<LRESULT>(UINT message, WPARAM wParam, LPARAM lParam)>;
+  using Handler = ui::BoundWindow::Hook;
 
   explicit MessageWindow(Handler handler);
-  ~MessageWindow();
   MessageWindow(const MessageWindow&) = delete;
   MessageWindow& operator=(const MessageWindow&) = delete;
 
-  HWND Handle() const { return handle_; }
+  HWND Handle() const { return window_.Handle(); }
 
  private:
-  static LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-  Handler handler_;
-  HWND handle_ = nullptr;
+  ui::BoundWindow window_;
 };
 
 }  // namespace tarnwick::tray

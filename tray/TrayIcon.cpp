@@ -67,9 +67,11 @@ TTrayIcon::TTrayIcon(ui::Component* owner) : ui::Component(owner) {
   }
   if (ui::Application* app = ui::Application::Current()) {
     hookedApplication_ = app;
-    applicationHookId_ = app->AddHook([this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT&) {
-      return ApplicationHook(message, wParam, lParam);
-    });
+    applicationHookId_ = app->AddHook(
+        [this](UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
+          ApplicationHook(message, wParam, lParam);
+          return std::nullopt;  // the application window's own handling always follows
+        });
   }
   if (ui::Form* form = OwnerForm()) {
     hookedOwner_ = form;
@@ -262,9 +264,7 @@ void TTrayIcon::RestoreFromTray() {
 }
 
 void TTrayIcon::HideApplicationWindow() {
-  ui::Application* app = ui::Application::Current();
-  if (app == nullptr || app->Handle() == nullptr) return;
-  if (Win().IsWindowVisible(app->Handle()) != 0) Win().ShowWindow(app->Handle(), kSwHide);
+  if (ui::Application* app = ui::Application::Current()) app->HideTaskbarButton();
 }
 
 void TTrayIcon::CollapseToTray() {
@@ -278,7 +278,10 @@ void TTrayIcon::Loaded() {
   ui::Component::Loaded();
   if (OwnerForm() != nullptr) {
     bool showMainForm = true;
-    if (OnStartup) OnStartup(*this, showMainForm);
+    // The handler runs while the window is built; its error is shown and the start goes on.
+    ui::Guard([&] {
+      if (OnStartup) OnStartup(*this, showMainForm);
+    });
     if (!showMainForm) {
       if (ui::Application* app = ui::Application::Current()) app->SetShowMainForm(false);
       HideToTray();
@@ -413,7 +416,7 @@ void TTrayIcon::ClickDefaultItem() {
   if (chosen != nullptr) chosen->Click();
 }
 
-bool TTrayIcon::ApplicationHook(UINT message, WPARAM wParam, LPARAM) {
+void TTrayIcon::ApplicationHook(UINT message, WPARAM wParam, LPARAM) {
   ui::Application* app = ui::Application::Current();
   if (message == kWmSize && wParam == kSizeMinimized && minimizeToTray_) CollapseToTray();
   if (message == kWmWindowPosChanged && mdiStartupPending_ && app != nullptr &&
@@ -433,7 +436,6 @@ bool TTrayIcon::ApplicationHook(UINT message, WPARAM wParam, LPARAM) {
     shellCopy_ = ShellCopy::Absent;  // a new taskbar starts empty
     if (iconVisible_) AddIcon();
   }
-  return false;
 }
 
 std::optional<LRESULT> TTrayIcon::OwnerWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

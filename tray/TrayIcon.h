@@ -133,7 +133,7 @@ class TTrayIcon : public ui::Component {
   unsigned CurrentShiftState();
   void ShowPopupMenu();
   void ClickDefaultItem();
-  bool ApplicationHook(os::UINT message, os::WPARAM wParam, os::LPARAM lParam);
+  void ApplicationHook(os::UINT message, os::WPARAM wParam, os::LPARAM lParam);
   std::optional<os::LRESULT> OwnerWindowProc(os::UINT message, os::WPARAM wParam,
                                              os::LPARAM lParam);
   bool InterceptMinimize();

@@ -1,7 +1,5 @@
 #include "ui/Application.h"
 
-#include <algorithm>
-#include <cstdio>
 #include <stdexcept>
 
 #include "ui/ErrorBoundary.h"
@@ -24,21 +22,22 @@ Application*& CurrentApplication() {
 
 }  // namespace
 
-Application::Application() {
+Application::Application()
+    : window_([this](UINT message, WPARAM wParam, LPARAM lParam) {
+        return WndProc(message, wParam, lParam);
+      }) {
   if (CurrentApplication() == nullptr) {
     CurrentApplication() = this;
     SetExceptionHandler([this](std::exception_ptr error) { HandleException(error); });
   }
   ShowError = [this](const std::string& message) {
-    Win().MessageBoxA(handle_, message.c_str(), title_.c_str(), kMbOk | kMbIconError);
+    Win().MessageBoxA(Handle(), message.c_str(), title_.c_str(), kMbOk | kMbIconError);
   };
 }
 
 Application::~Application() {
-  if (handle_ != nullptr) {
-    Win().SetWindowLongPtrA(handle_, kGwlpUserData, 0);
-    Win().DestroyWindow(handle_);
-  }
+  window_.Destroy();
+  if (queueHook_ != nullptr) Win().UnhookWindowsHookEx(queueHook_);
   if (CurrentApplication() == this) {
     CurrentApplication() = nullptr;
     SetExceptionHandler(nullptr);
@@ -48,33 +47,56 @@ Application::~Application() {
 Application* Application::Current() { return CurrentApplication(); }
 
 void Application::Initialize() {
-  if (handle_ != nullptr) return;
-  HINSTANCE instance = Win().GetModuleHandleA(nullptr);
-  WNDCLASSA existing;
-  if (Win().GetClassInfoA(instance, kApplicationWindowClass, &existing) == 0) {
-    WNDCLASSA windowClass;
-    windowClass.lpfnWndProc = &WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kApplicationWindowClass;
-    Win().RegisterClassA(&windowClass);
+  if (Handle() != nullptr) return;
+  BoundWindow::Shape shape;
+  shape.className = kApplicationWindowClass;
+  shape.title = title_.c_str();
+  shape.style = kApplicationStyle;
+  window_.Create(shape);
+  if (CurrentApplication() == this && queueHook_ == nullptr) {
+    queueHook_ = Win().SetWindowsHookExA(kWhGetMessage, &TakenFromQueue, nullptr,
+                                         Win().GetCurrentThreadId());
   }
-  handle_ = Win().CreateWindowExA(0, kApplicationWindowClass, title_.c_str(), kApplicationStyle,
-                                  0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-  if (handle_ == nullptr) throw std::runtime_error("Cannot create the application window");
-  Win().SetWindowLongPtrA(handle_, kGwlpUserData, reinterpret_cast<std::intptr_t>(this));
 }
 
 void Application::SetTitle(std::string title) {
   title_ = std::move(title);
-  if (handle_ != nullptr) Win().SetWindowTextA(handle_, title_.c_str());
+  if (Handle() != nullptr) Win().SetWindowTextA(Handle(), title_.c_str());
 }
 
 void Application::Minimize() {
-  if (handle_ != nullptr) Win().ShowWindow(handle_, kSwMinimize);
+  if (Handle() != nullptr) Win().ShowWindow(Handle(), kSwMinimize);
 }
 
 void Application::Restore() {
-  if (handle_ != nullptr && Win().IsIconic(handle_) != 0) Win().ShowWindow(handle_, kSwRestore);
+  if (Handle() != nullptr && Win().IsIconic(Handle()) != 0) Win().ShowWindow(Handle(), kSwRestore);
+}
+
+void Application::ShowTaskbarButton() {
+  if (Handle() != nullptr && Win().IsWindowVisible(Handle()) == 0) {
+    Win().ShowWindow(Handle(), kSwShowNoActivate);
+  }
+}
+
+void Application::HideTaskbarButton() {
+  if (Handle() != nullptr && Win().IsWindowVisible(Handle()) != 0) {
+    Win().ShowWindow(Handle(), kSwHide);
+  }
+}
+
+LRESULT Application::TakenFromQueue(int code, WPARAM wParam, LPARAM lParam) {
+  Application* app = Current();
+  if (code == kHcAction && (wParam & kPmRemove) != 0 && lParam != 0 && app != nullptr) {
+    const auto* message = reinterpret_cast<const MSG*>(lParam);
+    app->posted_ = {message->hwnd, message->message, true};
+  }
+  return Win().CallNextHookEx(app != nullptr ? app->queueHook_ : nullptr, code, wParam, lParam);
+}
+
+bool Application::TakePosted(HWND window, UINT message) {
+  if (!posted_.pending || posted_.window != window || posted_.message != message) return false;
+  posted_.pending = false;
+  return true;
 }
 
 bool Application::Step(bool wait) {
@@ -90,7 +112,7 @@ bool Application::Step(bool wait) {
     terminated_ = true;
     return false;
   }
-  if (messageFilter_ && Guard(false, [&] { return messageFilter_(message); })) return true;
+  if (backend_ && Guard(false, [&] { return backend_->PreTranslate(message); })) return true;
   Win().TranslateMessage(&message);
   Win().DispatchMessageA(&message);
   return true;
@@ -109,17 +131,6 @@ void Application::Run() {
   }
 }
 
-int Application::AddHook(Hook hook) {
-  hooks_.emplace_back(nextHook_, std::move(hook));
-  return nextHook_++;
-}
-
-void Application::RemoveHook(int id) {
-  hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(),
-                              [id](const auto& entry) { return entry.first == id; }),
-               hooks_.end());
-}
-
 void Application::HandleException(std::exception_ptr error) {
   if (OnException) {
     OnException(*this, error);
@@ -135,12 +146,7 @@ void Application::HandleException(std::exception_ptr error) {
   if (ShowError) ShowError(message);
 }
 
-LRESULT Application::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
-  const auto hooks = hooks_;
-  for (const auto& [id, hook] : hooks) {
-    LRESULT result = 0;
-    if (hook(message, wParam, lParam, result)) return result;
-  }
+std::optional<LRESULT> Application::WndProc(UINT message, WPARAM wParam, LPARAM) {
   if (message == kWmSysCommand && (wParam & 0xFFF0) == kScMinimize) {
     Minimize();
     return 0;
@@ -149,18 +155,7 @@ LRESULT Application::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     Restore();
     return 0;
   }
-  return Win().DefWindowProcA(handle_, message, wParam, lParam);
-}
-
-LRESULT Application::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* app = reinterpret_cast<Application*>(Win().GetWindowLongPtrA(window, kGwlpUserData));
-  if (app == nullptr) return Win().DefWindowProcA(window, message, wParam, lParam);
-  if (message == kWmNcDestroy) {
-    Win().SetWindowLongPtrA(window, kGwlpUserData, 0);
-    app->handle_ = nullptr;
-    return Win().DefWindowProcA(window, message, wParam, lParam);
-  }
-  return Guard(LRESULT{0}, [&] { return app->Dispatch(message, wParam, lParam); });
+  return std::nullopt;
 }
 
 }  // namespace tarnwick::ui

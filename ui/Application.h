@@ -3,10 +3,12 @@
 // and owns the main window, the main window itself, the message loop and the error handler.
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/Platform.h"
+#include "ui/Backend.h"
+#include "ui/BoundWindow.h"
 
 namespace tarnwick::ui {
 
@@ -23,8 +25,7 @@ inline constexpr const char* kApplicationWindowClass = "TApplication";
 
 class Application {
  public:
-  // Sees each of the application window's messages before its own handling; true takes it.
-  using Hook = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+  using Hook = BoundWindow::Hook;
 
   // The first application created is the current one until it is destroyed. Its HandleException
   // receives every error that reaches an OS entry point.
@@ -37,7 +38,7 @@ class Application {
 
   // Creates the application window.
   void Initialize();
-  HWND Handle() const { return handle_; }
+  HWND Handle() const { return window_.Handle(); }
 
   const std::string& Title() const { return title_; }
   // Also the text of the taskbar button.
@@ -54,6 +55,10 @@ class Application {
   void Minimize();
   // Restores the application window when it is minimised.
   void Restore();
+  // Shows the application window, and so the taskbar button, without activating it.
+  void ShowTaskbarButton();
+  // Hides the application window, and so the taskbar button.
+  void HideTaskbarButton();
 
   // Runs every message pending for the thread, then returns.
   void ProcessMessages();
@@ -64,13 +69,17 @@ class Application {
   // Ends the message loop: posts WM_QUIT.
   void Terminate();
 
-  // Sees each message the loop takes from the queue before it is dispatched; true consumes it.
-  // Keyboard handling of forms (default and cancel buttons) hooks in here.
-  using MessageFilter = std::function<bool(MSG& message)>;
-  void SetMessageFilter(MessageFilter filter) { messageFilter_ = std::move(filter); }
+  // The real controls behind the forms; null when headless.
+  Backend* GetBackend() const { return backend_.get(); }
+  void SetBackend(std::unique_ptr<Backend> backend) { backend_ = std::move(backend); }
 
-  int AddHook(Hook hook);
-  void RemoveHook(int id);
+  // Whether the message now being handled by `window` was taken from the queue by a loop (this
+  // one, a message box's or a menu's), rather than sent. Each posted message answers true once.
+  bool TakePosted(HWND window, UINT message);
+
+  // Hooks on the application window's messages, consulted before its own handling.
+  int AddHook(Hook hook) { return window_.AddHook(std::move(hook)); }
+  void RemoveHook(int id) { window_.RemoveHook(id); }
 
   // The default error handler: OnException when assigned, otherwise ShowError with the message.
   void HandleException(std::exception_ptr error);
@@ -79,18 +88,23 @@ class Application {
   std::function<void(const std::string& message)> ShowError;
 
  private:
-  static LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT TakenFromQueue(int code, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   bool Step(bool wait);
 
-  HWND handle_ = nullptr;
+  BoundWindow window_;
   std::string title_;
   Form* mainForm_ = nullptr;
   bool showMainForm_ = true;
   bool terminated_ = false;
-  std::vector<std::pair<int, Hook>> hooks_;
-  int nextHook_ = 1;
-  MessageFilter messageFilter_;
+  std::unique_ptr<Backend> backend_;
+  os::HHOOK queueHook_ = nullptr;
+  // The last message a loop took from the queue, until a window procedure claims it.
+  struct Posted {
+    HWND window = nullptr;
+    UINT message = 0;
+    bool pending = false;
+  } posted_;
 };
 
 }  // namespace tarnwick::ui

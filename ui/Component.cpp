@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "ui/ErrorBoundary.h"
+
 namespace tarnwick::ui {
 namespace {
 void Erase(std::vector<Component*>& list, Component* item) {
@@ -18,6 +20,11 @@ Component::~Component() {
     Erase(listener->watched_, this);
     listener->Notification(*this);
   }
+}
+
+void Component::EndLoading() {
+  loading_ = false;
+  Guard([&] { Loaded(); });
 }
 
 void Component::FreeNotification(Component& listener) {

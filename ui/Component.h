@@ -29,11 +29,9 @@ class Component {
   // True while the stored layout is being applied.
   bool Loading() const { return loading_; }
   void BeginLoading() { loading_ = true; }
-  // Ends loading and runs the load-completion step.
-  void EndLoading() {
-    loading_ = false;
-    Loaded();
-  }
+  // Ends loading and runs the load-completion step. It runs while a window is built, so its
+  // error is shown like a window procedure's and the building goes on.
+  void EndLoading();
 
   // `listener` is told through Notification when this component is destroyed. Either side may
   // go first; the link is dropped in both directions.

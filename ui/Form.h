@@ -1,13 +1,14 @@
 #pragma once
 // A top-level window with its own window class, named after the form's class ("TQuillmoor").
-// The window is created when its handle is first needed and bound to the form through
-// GWLP_USERDATA. Other components can watch its messages through hooks.
+// The window is created when its handle is first needed. Other components can watch its
+// messages through hooks.
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
+#include "ui/BoundWindow.h"
 #include "ui/Component.h"
 #include "ui/Control.h"
 #include "ui/Menu.h"
@@ -25,20 +26,9 @@ enum class WindowState { Normal, Minimized };
 inline constexpr int kVkReturn = 0x0D;
 inline constexpr int kVkEscape = 0x1B;
 
-class Form;
-
-// Creates the real windows of a form's controls and menu; installed by ui/win32, none headless.
-struct PeerFactory {
-  // Gives the form's own window its frame, size, position and font.
-  std::function<void(Form& form)> form;
-  std::function<std::unique_ptr<ControlPeer>(Form& form, Control& control)> control;
-  std::function<void(Form& form, MainMenu& menu)> menu;
-};
-
 class Form : public Component {
  public:
-  // Sees every message before the form; a result takes the message, nullopt passes it on.
-  using Hook = std::function<std::optional<LRESULT>(UINT message, WPARAM wParam, LPARAM lParam)>;
+  using Hook = BoundWindow::Hook;
 
   explicit Form(std::string className, Component* owner = nullptr);
   ~Form() override;
@@ -46,7 +36,7 @@ class Form : public Component {
   const std::string& ClassName() const { return className_; }
   // The window, created now if it does not exist yet.
   HWND Handle();
-  bool HandleAllocated() const { return handle_ != nullptr; }
+  bool HandleAllocated() const { return window_.Handle() != nullptr; }
 
   const std::string& Caption() const { return caption_; }
   // Also the window's title, which a second start of the program looks for.
@@ -62,17 +52,20 @@ class Form : public Component {
   const Font& GetFont() const { return font_; }
   void SetFont(Font font) { font_ = std::move(font); }
 
+  // Hooks see every message before the form; a result takes the message.
   int AddHook(Hook hook);
-  void RemoveHook(int id);
+  void RemoveHook(int id) { window_.RemoveHook(id); }
 
   // The form's top-level controls; their children hang below them.
   void AddControl(Control& control) { controls_.push_back(&control); }
   const std::vector<Control*>& Controls() const { return controls_; }
+  // Every control of the form, each parent before its children.
+  void EachControl(const std::function<void(Control&)>& visit) const;
   MainMenu* Menu() const { return menu_; }
   void SetMenu(MainMenu* menu) { menu_ = menu; }
-  // Gives every control and the menu its real window, parents first, when a factory is installed.
+  // Gives the window, every control and the menu their real windows when the application has
+  // a backend.
   void CreatePeers();
-  static PeerFactory SetPeerFactory(PeerFactory factory);
 
   Control* FocusedControl() const { return focused_; }
   void SetFocusedControl(Control* control) { focused_ = control; }
@@ -85,21 +78,17 @@ class Form : public Component {
   // The user asked to close the window (its close box, Alt+F4).
   void UserClose() { Close(); }
  protected:
-  // The form's own handling of a message that no hook took.
+  // The form's own handling of a message that no hook took. The main window's minimise box
+  // minimises the application.
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   // Whether the window may close now; a form can refuse.
   virtual void CloseQuery(bool& canClose) { (void)canClose; }
 
  private:
-  static LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-
   std::string className_;
   std::string caption_;
-  HWND handle_ = nullptr;
+  BoundWindow window_;
   bool visible_ = false;
-  std::vector<std::pair<int, Hook>> hooks_;
-  int nextHook_ = 1;
   std::vector<Control*> controls_;
   MainMenu* menu_ = nullptr;
   Control* focused_ = nullptr;

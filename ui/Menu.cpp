@@ -2,13 +2,9 @@
 
 #include <utility>
 
+#include "ui/Application.h"
+
 namespace tarnwick::ui {
-namespace {
-PopupMenu::Tracker& CurrentTracker() {
-  static PopupMenu::Tracker tracker;
-  return tracker;
-}
-}  // namespace
 
 MenuItem::~MenuItem() {
   if (action_ != nullptr) action_->RemoveClient(*this);
@@ -62,14 +58,10 @@ MenuItem& PopupMenu::Add(std::string caption) {
 
 void PopupMenu::Popup(int x, int y) {
   if (OnPopup) OnPopup(*this);
-  Tracker tracker = CurrentTracker();
-  if (!tracker) return;
-  const int chosen = tracker(*this, x, y);
+  Application* app = Application::Current();
+  if (app == nullptr || app->GetBackend() == nullptr) return;
+  const int chosen = app->GetBackend()->TrackPopup(*this, x, y);
   if (chosen >= 0 && chosen < Count()) Item(chosen).Click();
-}
-
-PopupMenu::Tracker PopupMenu::SetTracker(Tracker tracker) {
-  return std::exchange(CurrentTracker(), std::move(tracker));
 }
 
 }  // namespace tarnwick::ui

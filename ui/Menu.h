@@ -67,10 +67,6 @@ class MainMenu : public Component {
 
 class PopupMenu : public Component {
  public:
-  // Shows `menu` at a screen point until it closes; returns the index of the chosen top-level
-  // item, or -1.
-  using Tracker = std::function<int(PopupMenu& menu, int x, int y)>;
-
   using Component::Component;
 
   MenuItem& Add(std::string caption);
@@ -82,11 +78,9 @@ class PopupMenu : public Component {
   Component* PopupComponent() const { return popupComponent_; }
   void SetPopupComponent(Component* component) { popupComponent_ = component; }
 
-  // Fires OnPopup, tracks the menu at (x, y) and clicks the chosen item.
+  // Fires OnPopup, tracks the menu at (x, y) through the application's backend and clicks the
+  // chosen item.
   virtual void Popup(int x, int y);
-
-  // The tracker every popup menu uses; returns the one before.
-  static Tracker SetTracker(Tracker tracker);
 
   TNotifyEvent OnPopup;
 

@@ -47,6 +47,7 @@ class EmulatedWindows final : public Windows {
   };
 
   static constexpr DWORD kStartTick = 1'000'000;
+  static constexpr DWORD kThreadId = 0x1234;
   static constexpr UINT kDefaultDoubleClickTime = 500;
   // Dispatching more than this in one ProcessPending means a handler keeps posting to itself.
   static constexpr std::size_t kMaxDispatchesPerRound = 100'000;
@@ -105,6 +106,12 @@ class EmulatedWindows final : public Windows {
   // A WM_TIMER with a TIMERPROC calls it only if a live timer has that procedure, as user32
   // checks, so a forged lParam is never called.
   LRESULT DispatchMessageA(const MSG* message) override;
+  // WH_GETMESSAGE only, on the one thread; the newest hook is called first. ProcessPending and
+  // Advance take messages as a loop would, so hooks see those too.
+  HHOOK SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId) override;
+  BOOL UnhookWindowsHookEx(HHOOK hook) override;
+  LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) override;
+  DWORD GetCurrentThreadId() override { return kThreadId; }
 
   // A window's timer returns its id (1 for id 0); a null window's timer gets a fresh id unless
   // `id` names one of its timers already. Elapse is kept between 10 ms and 0x7FFFFFFF ms.
@@ -210,11 +217,14 @@ class EmulatedWindows final : public Windows {
   std::vector<HWND> Dependants(HWND window, Kind kind) const;
 
   bool TakePosted(MSG* message, const Filter& filter, bool remove, bool withQuit);
+  // Shows a message just taken from the queue to the WH_GETMESSAGE hooks, which may change it.
+  void RunGetMessageHooks(MSG* message, bool removed);
   Timer* ReadyTimer(const Filter& filter, const std::set<std::uint64_t>* skip);
   std::optional<std::uint64_t> NextDue(const Filter& filter) const;
   // The WM_TIMER for `timer`; with `remove` the timer starts its next period.
   MSG TakeTimer(Timer& timer, bool remove);
   bool Fetch(MSG* message, const Filter& filter, bool remove);
+  bool FetchUnhooked(MSG* message, const Filter& filter, bool remove);
   std::size_t DispatchDue();
 
   std::map<std::string, WindowClass> classes_;  // by upper-case name
@@ -223,6 +233,8 @@ class EmulatedWindows final : public Windows {
   std::map<std::uintptr_t, Window> windows_;  // handles only grow, so this is creation order
   std::uintptr_t lastWindow_ = 0x00010000;
   std::deque<MSG> posted_;
+  std::vector<std::pair<HHOOK, HOOKPROC>> hooks_;  // oldest first
+  std::uintptr_t lastHook_ = 0x4000;
   std::optional<int> quitCode_;
   std::vector<Timer> timers_;
   std::uint64_t lastTimerSerial_ = 0;

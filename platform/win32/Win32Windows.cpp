@@ -70,6 +70,8 @@ static_assert(std::is_same_v<Signature<::WNDPROC>::Args,
                              std::tuple<::HWND, ::UINT, ::WPARAM, ::LPARAM>>);
 static_assert(std::is_same_v<Signature<os::TIMERPROC>::Result, Signature<::TIMERPROC>::Result>);
 static_assert(SameAfterHandle<os::TIMERPROC, ::TIMERPROC>(std::make_index_sequence<3>()));
+static_assert(std::is_same_v<Signature<os::HOOKPROC>::Result, Signature<::HOOKPROC>::Result>);
+static_assert(std::is_same_v<Signature<os::HOOKPROC>::Args, Signature<::HOOKPROC>::Args>);
 
 ::HWND Native(HWND window) { return reinterpret_cast<::HWND>(window); }
 HWND Ours(::HWND window) { return reinterpret_cast<HWND>(window); }
@@ -254,6 +256,22 @@ LRESULT Win32Windows::DispatchMessageA(const MSG* message) {
   const ::MSG native = Native(*message);
   return ::DispatchMessageA(&native);
 }
+
+HHOOK Win32Windows::SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module,
+                                      DWORD threadId) {
+  return reinterpret_cast<HHOOK>(
+      ::SetWindowsHookExA(idHook, ProcCast<::HOOKPROC>(proc), Native(module), threadId));
+}
+
+BOOL Win32Windows::UnhookWindowsHookEx(HHOOK hook) {
+  return ::UnhookWindowsHookEx(reinterpret_cast<::HHOOK>(hook));
+}
+
+LRESULT Win32Windows::CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
+  return ::CallNextHookEx(reinterpret_cast<::HHOOK>(hook), code, wParam, lParam);
+}
+
+DWORD Win32Windows::GetCurrentThreadId() { return ::GetCurrentThreadId(); }
 
 UINT_PTR Win32Windows::SetTimer(HWND window, UINT_PTR id, UINT elapse, os::TIMERPROC proc) {
   return ::SetTimer(Native(window), id, elapse, ProcCast<::TIMERPROC>(proc));

@@ -158,12 +158,30 @@ TEST_F(ProgramEntryTest, AFirstStartRunsTheMainWindowUntilQuitAndCountsIt) {
   win_.PostQuitMessage(0);
   bool peersInstalled = false;
   StartEnvironment environment;
-  environment.installPeers = [&](ui::Application&) { peersInstalled = true; };
+  environment.backend = [&]() -> std::unique_ptr<ui::Backend> {
+    peersInstalled = true;
+    return nullptr;
+  };
   EXPECT_EQ(0, RunProgram({}, environment));
   EXPECT_TRUE(peersInstalled);
   EXPECT_EQ(0, settings::LaunchCount());
   EXPECT_TRUE(reg_.GetValue(HkeyCurrentUser(), settings::kSettingsKey, "Ypos").has_value());
   EXPECT_EQ(0u, os_.shell().IconCount());  // the icon went with the window
+}
+
+TEST_F(ProgramEntryTest, ASettingOfTheWrongTypeIsShownAndTheStartGoesOn) {
+  for (const char* name : {"101", "102", "1"}) {
+    SCOPED_TRACE(name);
+    EmulatedPlatform os;
+    auto& reg = os.registry();
+    reg.PutValue(HkeyCurrentUser(), settings::kSettingsKey, name, {kRegBinary, {1}});
+    os.windows().PostQuitMessage(0);
+    EXPECT_EQ(0, RunProgram({}, {}));
+    ASSERT_EQ(1u, os.windows().MessageBoxes().size());
+    EXPECT_EQ(std::string("Invalid data type for '") + name + "'", os.windows().MessageBoxes()[0].text);
+    EXPECT_EQ(0, settings::LaunchCount());  // counted: the counter went from none to 0
+    EXPECT_TRUE(reg.GetValue(HkeyCurrentUser(), settings::kSettingsKey, "Ypos").has_value());
+  }
 }
 
 }  // namespace

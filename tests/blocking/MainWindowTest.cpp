@@ -261,6 +261,33 @@ TEST_F(MainWindowTest, TheTrayIconClickAndASecondStartsMessageToggleTheWindow) {
   EXPECT_TRUE(w.Visible());
 }
 
+TEST_F(MainWindowTest, OnlyAPostedShowYourselfTogglesTheWindowNotASentOne) {
+  TQuillmoor& w = Start();
+  EXPECT_EQ(0, win_.SendMessageA(w.Handle(), kWmUser, 0, 0));  // as DM_GETDEFID arrives
+  win_.ProcessPending();
+  EXPECT_TRUE(w.Visible());
+  win_.PostMessageA(w.Handle(), kWmUser, 0, 0);
+  win_.ProcessPending();
+  EXPECT_FALSE(w.Visible());
+  EXPECT_EQ(0, win_.SendMessageA(w.Handle(), kWmUser, 0, 0));
+  EXPECT_FALSE(w.Visible());
+}
+
+TEST_F(MainWindowTest, TheMinimiseBoxHidesTheWindowAndTaskbarButtonIntoTheTray) {
+  TQuillmoor& w = Start();
+  EXPECT_EQ(0, win_.SendMessageA(w.Handle(), kWmSysCommand, kScMinimize, 0));
+  EXPECT_FALSE(w.Visible());
+  EXPECT_FALSE(win_.IsWindowVisible(app_.Handle()));
+  EXPECT_EQ(1u, shell_.IconCount());
+  EXPECT_EQ("H&ide", w.Button5.Caption());
+  ASSERT_TRUE(shell_.InjectCallback(w.TrayIcon1.CallbackId(), kWmLButtonDown));
+  ASSERT_TRUE(shell_.InjectCallback(w.TrayIcon1.CallbackId(), kWmLButtonUp));
+  win_.ProcessPending();
+  EXPECT_TRUE(w.Visible());
+  EXPECT_TRUE(win_.IsWindowVisible(app_.Handle()));
+  EXPECT_FALSE(win_.IsIconic(app_.Handle()));
+}
+
 TEST_F(MainWindowTest, ClosingEndsTheProgramByDefault) {
   TQuillmoor& w = Start();
   win_.SendMessageA(w.Handle(), kWmClose, 0, 0);

@@ -12,6 +12,7 @@
 #include "platform/emulated/EmulatedPlatform.h"
 #include "tray/SharedWindows.h"
 #include "tests/support/Errors.h"
+#include "tests/support/TestBackend.h"
 
 namespace tarnwick::tray {
 namespace {
@@ -337,11 +338,11 @@ TEST_F(TrayIconTest, ARightPressOpensThePopupAtTheCursorAfterMouseDown) {
   menu.Add("Hide");
   menu.Add("Exit").OnClick = [this](ui::Component&) { log_.push_back("exit chosen"); };
   icon.SetPopupMenu(&menu);
-  auto previous = ui::PopupMenu::SetTracker([this](ui::PopupMenu& m, int x, int y) {
+  test::InstallTestBackend(app).OnTrackPopup = [this](ui::PopupMenu& m, int x, int y) {
     log_.push_back("popup " + std::to_string(x) + "," + std::to_string(y));
     EXPECT_NE(nullptr, m.PopupComponent());
     return 1;
-  });
+  };
   win_.PlaceCursor({40, 50});
   Shell(icon, kWmRButtonDown);
   EXPECT_EQ((std::vector<std::string>{"down 1 16 40,50", "popup 40,50", "exit chosen"}), TakeLog());
@@ -357,7 +358,6 @@ TEST_F(TrayIconTest, ARightPressOpensThePopupAtTheCursorAfterMouseDown) {
   Shell(icon, kWmRButtonDown);
   const auto log = TakeLog();
   EXPECT_EQ(0, std::count_if(log.begin(), log.end(), [](const std::string& s) { return s.rfind("popup", 0) == 0; }));
-  ui::PopupMenu::SetTracker(previous);
 }
 
 TEST_F(TrayIconTest, ALeftPopupOpensOnTheLeftPress) {

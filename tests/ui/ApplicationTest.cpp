@@ -24,15 +24,14 @@ class ApplicationTest : public ::testing::Test {
 
 TEST_F(ApplicationTest, HooksSeeMessagesFirstAndCanTakeThem) {
   std::vector<std::string> seen;
-  const int first = app_.AddHook([&](UINT message, WPARAM, LPARAM, LRESULT&) {
+  const int first = app_.AddHook([&](UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
     if (message == kWmUser) seen.push_back("first");
-    return false;
+    return std::nullopt;
   });
-  app_.AddHook([&](UINT message, WPARAM, LPARAM, LRESULT& result) {
-    if (message != kWmUser) return false;
+  app_.AddHook([&](UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (message != kWmUser) return std::nullopt;
     seen.push_back("second");
-    result = 42;
-    return true;
+    return 42;
   });
   EXPECT_EQ(42, win_.SendMessageA(app_.Handle(), kWmUser, 0, 0));
   app_.RemoveHook(first);
@@ -51,9 +50,9 @@ TEST_F(ApplicationTest, MinimizeAndRestoreTheApplicationWindow) {
 
 TEST_F(ApplicationTest, ProcessMessagesRunsWhatIsPendingAndNotesAQuit) {
   int handled = 0;
-  app_.AddHook([&](UINT message, WPARAM, LPARAM, LRESULT&) {
+  app_.AddHook([&](UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
     if (message == kWmUser) ++handled;
-    return false;
+    return std::nullopt;
   });
   win_.PostMessageA(app_.Handle(), kWmUser, 0, 0);
   win_.PostMessageA(app_.Handle(), kWmUser, 0, 0);

@@ -21,6 +21,7 @@
 #include "ui/Form.h"
 #include "ui/Menu.h"
 #include "ui/win32/Win32Peers.h"
+#include "tests/support/TestBackend.h"
 
 namespace {
 
@@ -168,7 +169,7 @@ class MainWindowPeers : public ::testing::Test {
     for (const SavedValue& value : saved_) value.Erase();
     app_.ShowError = [this](const std::string& message) { errors_.push_back(message); };
     app_.Initialize();
-    ui::win32::InstallPeers(app_);
+    backend_ = &test::InstallTestBackend(app_, ui::win32::MakeBackend());
     images_ = {Ours(LoadIconA(nullptr, IDI_INFORMATION)), Ours(LoadIconA(nullptr, IDI_WARNING)),
                Ours(LoadIconA(nullptr, IDI_APPLICATION)), Ours(LoadIconA(nullptr, IDI_ERROR))};
     window_ = std::make_unique<TQuillmoor>(images_);
@@ -261,6 +262,7 @@ class MainWindowPeers : public ::testing::Test {
   }();
   ui::Application app_;
   blocking::MainWindowImages images_;
+  test::TestBackend* backend_ = nullptr;
   std::unique_ptr<TQuillmoor> window_;
   HWND form_ = nullptr;
   std::vector<std::string> errors_;
@@ -296,7 +298,7 @@ TEST(FormFrame, AWrappedMenuBarStillLeavesTheLayoutsClientSize) {
   platform::win32::Win32Platform os;
   ui::Application app;
   app.Initialize();
-  ui::win32::InstallPeers(app);
+  app.SetBackend(ui::win32::MakeBackend());
   ui::MainMenu menu;
   for (const char* caption : {"&File", "&Edit", "&View", "&Tools", "&Window", "&Help"}) {
     menu.Add(caption).Add("&Item");
@@ -484,8 +486,10 @@ TEST_F(MainWindowPeers, ContainersLieBehindTheirContentsAndTabFollowsTheLayout) 
   HWND tab = Find(WC_TABCONTROLA, "");
   HWND outer = Find("Button", "Type of advertizing:");
   HWND videos = Find("Button", "Display inline &videos");
-  EXPECT_LT(depth(Radio("Display inline &videos", "No")), depth(videos));
-  EXPECT_LT(depth(videos), depth(outer));
+  // A group's items follow its frame, so its mnemonic moves on to them.
+  EXPECT_LT(depth(videos), depth(Radio("Display inline &videos", "Yes")));
+  EXPECT_LT(depth(Radio("Display inline &videos", "Yes")), depth(Radio("Display inline &videos", "No")));
+  EXPECT_LT(depth(Radio("Display inline &videos", "No")), depth(outer));
   EXPECT_LT(depth(outer), depth(tab));
   EXPECT_LT(depth(Find("Button", "M&onitor")), depth(tab));
 
@@ -616,6 +620,48 @@ TEST_F(MainWindowPeers, EscapeEnterAndMnemonicsPressTheirButtons) {
   EXPECT_EQ("M&onitor", TextOf(monitor));
 }
 
+TEST_F(MainWindowPeers, AGroupsMnemonicMovesTheFocusToItsChosenItemWithoutChoosing) {
+  struct Case {
+    char key;
+    const char* group;
+    const char* item;  // the chosen one, or the first while none is
+  };
+  const Case cases[] = {
+      {'v', "Display inline &videos", "No"},
+      {'g', "Play animated &gifs", "Yes"},
+      {'s', "Background &sounds", "Yes"},
+      {'m', "&Macromedia Shockwave && Flash Player", "No"},
+      {'j', "Accept &JAVA applets", "No"},
+      {'e', "Global s&ettings", "Yes to all"},
+  };
+  HWND list = List();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.group);
+    SetFocus(list);
+    PostMessageA(list, WM_SYSCHAR, static_cast<WPARAM>(c.key), 0x20000001);  // with Alt held
+    app_.ProcessMessages();
+    EXPECT_EQ(Radio(c.group, c.item), GetFocus());
+  }
+  EXPECT_EQ(-1, W().RadioGroup6.ItemIndex());  // the focus chose nothing
+  EXPECT_EQ(0, W().RadioGroup2.ItemIndex());
+}
+
+TEST_F(MainWindowPeers, DialogKeysNeverTakeTheDefaultButtonQueryForASecondStart) {
+  // IsDialogMessage sends DM_GETDEFID (WM_USER) for Enter; only a posted WM_USER hands over.
+  HWND list = List();
+  SetFocus(list);
+  MSG enter{list, WM_KEYDOWN, VK_RETURN, 1, 0, {}};
+  IsDialogMessageA(form_, &enter);
+  app_.ProcessMessages();
+  EXPECT_TRUE(IsWindowVisible(form_));
+  SendMessageA(form_, WM_USER, 0, 0);
+  app_.ProcessMessages();
+  EXPECT_TRUE(IsWindowVisible(form_));
+  PostMessageA(form_, WM_USER, 0, 0);
+  app_.ProcessMessages();
+  EXPECT_FALSE(IsWindowVisible(form_));
+}
+
 TEST_F(MainWindowPeers, TheMenuBarMirrorsTheMainMenu) {
   HMENU bar = GetMenu(form_);
   ASSERT_NE(nullptr, bar);
@@ -662,10 +708,10 @@ TEST_F(MainWindowPeers, ClearLogFromTheLogsContextMenuEmptiesTheList) {
     int x, y;
   };
   std::vector<Shown> shown;
-  auto real = ui::PopupMenu::SetTracker([&shown](ui::PopupMenu& menu, int x, int y) {
+  backend_->OnTrackPopup = [&shown](ui::PopupMenu& menu, int x, int y) {
     shown.push_back({menu.Item(0).Caption(), x, y});
     return 0;  // "Clear log"
-  });
+  };
 
   // A control passes WM_CONTEXTMENU on to the form with itself as the sender; only the log
   // has a context menu.
@@ -674,7 +720,6 @@ TEST_F(MainWindowPeers, ClearLogFromTheLogsContextMenuEmptiesTheList) {
   EXPECT_TRUE(shown.empty());
   HWND list = List();
   SendMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(300, 420));
-  ui::PopupMenu::SetTracker(real);
 
   ASSERT_EQ(1u, shown.size());
   EXPECT_EQ("Clear log", shown[0].first);
@@ -686,12 +731,12 @@ TEST_F(MainWindowPeers, ClearLogFromTheLogsContextMenuEmptiesTheList) {
   // From the keyboard the menu opens on the list itself.
   W().ListBox1.Add("* Done.");
   shown.clear();
-  real = ui::PopupMenu::SetTracker([&shown](ui::PopupMenu& menu, int x, int y) {
+  backend_->OnTrackPopup = [&shown](ui::PopupMenu& menu, int x, int y) {
     shown.push_back({menu.Item(0).Caption(), x, y});
     return -1;
-  });
+  };
   SendMessageA(form_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
-  ui::PopupMenu::SetTracker(real);
+  backend_->OnTrackPopup = nullptr;
   ASSERT_EQ(1u, shown.size());
   RECT rect{};
   GetWindowRect(list, &rect);

@@ -207,14 +207,18 @@ class RadioGroupPeer : public WindowPeer {
     const int rowHeight = std::max(1, space / rows);
     const int columnWidth = std::max(1, (frame.width - 10) / columns);
     const int firstRow = frame.top + top + (space - rowHeight * rows) / 2;
+    HWND previous = Window();
     for (int i = 0; i < count; ++i) {
       const Bounds cell{frame.left + 8 + (i / rows) * columnWidth,
                         firstRow + (i % rows) * rowHeight, columnWidth, rowHeight};
       const DWORD style = BS_RADIOBUTTON | BS_NOTIFY | (i == 0 ? WS_GROUP : 0);
       WindowHandle button =
           CreateChild("BUTTON", items[static_cast<std::size_t>(i)].c_str(), style, 0, cell);
-      // Each item goes directly above the frame, so they keep their order above it.
-      PlaceAbove(button.Get(), Window());
+      // The items follow their frame, as a dialog lists them: the frame's mnemonic moves the
+      // focus on to the group's tab stop, and a screen reader meets the caption first. The
+      // frame is transparent, so it does not hide them.
+      PlaceBelow(button.Get(), previous);
+      previous = button.Get();
       SendMessageA(button.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), FALSE);
       buttons_.push_back(std::move(button));
     }
@@ -432,6 +436,13 @@ void WindowPeer::PlaceAbove(HWND window, HWND anchor) {
   // Off screen there is nothing to redraw; the form paints it all when it is shown.
   if (IsWindowVisible(window) == 0) flags |= SWP_NOREDRAW | SWP_DEFERERASE;
   SetWindowPos(window, after, 0, 0, 0, 0, flags);
+}
+
+void WindowPeer::PlaceBelow(HWND window, HWND anchor) {
+  if (GetWindow(anchor, GW_HWNDNEXT) == window) return;
+  UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  if (IsWindowVisible(window) == 0) flags |= SWP_NOREDRAW | SWP_DEFERERASE;
+  SetWindowPos(window, anchor, 0, 0, 0, 0, flags);
 }
 
 Bounds WindowPeer::FormBounds() const {

@@ -63,6 +63,8 @@ class WindowPeer : public ControlPeer {
   // Puts `window` directly above `anchor` in the z-order (containers stay behind their
   // contents, and tab order follows the layout); at the bottom when there is no anchor.
   static void PlaceAbove(HWND window, HWND anchor);
+  // Puts `window` directly below `anchor` in the z-order, so that it follows it in tab order.
+  static void PlaceBelow(HWND window, HWND anchor);
 
   // The control's bounds in the form's client area.
   Bounds FormBounds() const;

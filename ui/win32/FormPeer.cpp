@@ -10,13 +10,6 @@ namespace tarnwick::ui::win32 {
 namespace {
 
 constexpr int kFirstControlId = 1000;
-// Fixed single border, system menu and minimise box: no maximise box, no sizing.
-constexpr DWORD kFormStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-
-std::vector<std::weak_ptr<FormPeer>>& LivePeers() {
-  static std::vector<std::weak_ptr<FormPeer>> peers;
-  return peers;
-}
 
 HWND NativeWindow(Form& form) { return ToNative<HWND>(form.Handle()); }
 
@@ -30,47 +23,11 @@ int HighSigned(LPARAM value) { return static_cast<short>(HIWORD(value)); }
 
 }  // namespace
 
-std::shared_ptr<FormPeer> FormPeer::Attach(Form& form) {
-  HWND window = NativeWindow(form);
-  auto& live = LivePeers();
-  std::erase_if(live, [](const std::weak_ptr<FormPeer>& peer) { return peer.expired(); });
-  for (const auto& weak : live) {
-    std::shared_ptr<FormPeer> peer = weak.lock();
-    if (peer != nullptr && &peer->form_ == &form && peer->window_ == window) return peer;
-  }
-  auto peer = std::make_shared<FormPeer>(form);
-  live.push_back(peer);
-  // The form keeps its hooks until it is destroyed, and with this one its peer.
-  form.AddHook([peer](UINT message, WPARAM wParam, LPARAM lParam) {
-    return peer->Hook(message, wParam, lParam);
-  });
-  return peer;
-}
-
-bool FormPeer::PreTranslate(MSG& message) {
-  if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || message.hwnd == nullptr) {
-    return false;
-  }
-  const std::vector<std::weak_ptr<FormPeer>> live = LivePeers();
-  for (const auto& weak : live) {
-    std::shared_ptr<FormPeer> peer = weak.lock();
-    if (peer == nullptr) continue;
-    if (message.hwnd == peer->window_ || IsChild(peer->window_, message.hwnd) != 0) {
-      return peer->HandleKey(message);
-    }
-  }
-  return false;
-}
-
 FormPeer::FormPeer(Form& form)
     : form_(form),
       window_(NativeWindow(form)),
       font_(MakeFont(form.GetFont())),
       nextControlId_(kFirstControlId) {
-  const LONG_PTR visible = GetWindowLongPtrA(window_, GWL_STYLE) & WS_VISIBLE;
-  SetWindowLongPtrA(window_, GWL_STYLE, static_cast<LONG_PTR>(kFormStyle) | visible);
-  // The class has no brush of its own; the form's colour is the button face.
-  SetClassLongPtrA(window_, GCLP_HBRBACKGROUND, static_cast<LONG_PTR>(COLOR_BTNFACE + 1));
   // The menu bar changes the frame, so with it on first the frame is sized only once.
   if (MainMenu* menu = form.Menu()) menu_ = std::make_unique<MenuBarPeer>(window_, *menu);
   FitToClientSize();
@@ -95,13 +52,6 @@ void FormPeer::FocusArrived(HWND window) {
     form_.SetFocusedControl(&peer->Model());
     lastFocus_ = window;
   }
-}
-
-void FormPeer::AttachMenu(MainMenu& menu) {
-  if (menu_ != nullptr && menu_->Menu() == &menu) return;
-  menu_.reset();
-  menu_ = std::make_unique<MenuBarPeer>(window_, menu);
-  FitToClientSize();
 }
 
 void FormPeer::FitToClientSize() {
@@ -163,6 +113,15 @@ std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam
         return 0;
       }
       return std::nullopt;
+    }
+    case WM_NEXTDLGCTL: {
+      // IsDialogMessage moves the focus as it would in a dialog: onto a control, or on to the
+      // next or previous tab stop. A group box's mnemonic does both, which lands on the
+      // group's chosen item (its tab stop).
+      HWND target = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
+                                        : GetNextDlgTabItem(window_, GetFocus(), wParam != 0);
+      if (target != nullptr && Owns(target)) SetFocus(target);
+      return 0;
     }
     case WM_NCACTIVATE:
       // A hidden frame is painted whole when it is shown; painting it now is wasted.

@@ -17,13 +17,8 @@ class MenuBarPeer;
 
 class FormPeer {
  public:
-  // The peer of `form`, made on first use: gives the window its frame, size and font and starts
-  // routing its messages. The form's hooks own it, so it lives as long as the form; control
-  // peers share it so that their fonts outlive them.
-  static std::shared_ptr<FormPeer> Attach(Form& form);
-  // Handles a keyboard message for any form with a peer; true when it was consumed.
-  static bool PreTranslate(MSG& message);
-
+  // Gives the form's window its font, menu bar and size; the backend then routes the window's
+  // messages to Hook.
   explicit FormPeer(Form& form);
   ~FormPeer();
   FormPeer(const FormPeer&) = delete;
@@ -43,14 +38,18 @@ class FormPeer {
   // One of the controls took the focus: the form's model follows.
   void FocusArrived(HWND window);
 
-  // Builds the menu bar from `menu` and puts it on the window.
-  void AttachMenu(MainMenu& menu);
   // Sizes the window so that its client area is the form's ClientSize, centred on the work area.
   void FitToClientSize();
 
- private:
+  // Whether `window` is the form's window or one of its controls.
+  bool Owns(HWND window) const { return window == window_ || IsChild(window_, window) != 0; }
+  // The form's messages, before the form's own handling.
   std::optional<LRESULT> Hook(UINT message, WPARAM wParam, LPARAM lParam);
+  // A keyboard message from the loop, for this form or one of its controls; true when it was
+  // consumed as a dialog key.
   bool HandleKey(MSG& message);
+
+ private:
   void SyncFocus();
   HWND FocusTarget() const;
 

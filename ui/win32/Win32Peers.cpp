@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <utility>
+#include <vector>
 
 #include "ui/Application.h"
 #include "ui/Form.h"
@@ -14,55 +14,84 @@
 namespace tarnwick::ui::win32 {
 namespace {
 
-int TrackMenu(PopupMenu& menu, int x, int y) {
-  MenuHandle handle(CreatePopupMenu());
-  if (handle.Get() == nullptr) return -1;
-  for (int i = 0; i < menu.Count(); ++i) {
-    const MenuItem& item = menu.Item(i);
-    UINT flags = MF_STRING;
-    if (!item.Enabled()) flags |= MF_GRAYED;
-    if (item.Checked()) flags |= MF_CHECKED;
-    // Command ids start at 1: TrackPopupMenu's 0 means nothing was chosen.
-    AppendMenuA(handle.Get(), flags, static_cast<UINT_PTR>(i + 1), item.Caption().c_str());
-    if (item.Default()) SetMenuDefaultItem(handle.Get(), static_cast<UINT>(i), TRUE);
+class Win32Backend final : public Backend {
+ public:
+  Win32Backend() {
+    INITCOMMONCONTROLSEX classes{};
+    classes.dwSize = sizeof classes;
+    classes.dwICC = ICC_TAB_CLASSES | ICC_BAR_CLASSES;
+    InitCommonControlsEx(&classes);
   }
-  Application* app = Application::Current();
-  ::HWND owner = app != nullptr ? reinterpret_cast<::HWND>(app->Handle()) : nullptr;
-  const int chosen = static_cast<int>(TrackPopupMenu(
-      handle.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_BOTTOMALIGN, x, y, 0,
-      owner, nullptr));
-  return chosen - 1;
-}
 
-// The loop's messages in the layout user32 knows.
-bool FilterMessage(os::MSG& message) {
-  MSG native{};
-  native.hwnd = ToNative<HWND>(message.hwnd);
-  native.message = message.message;
-  native.wParam = message.wParam;
-  native.lParam = message.lParam;
-  native.time = message.time;
-  native.pt = {message.pt.x, message.pt.y};
-  return FormPeer::PreTranslate(native);
-}
+  void CreatePeers(Form& form) override {
+    std::shared_ptr<FormPeer> peer = PeerOf(form);
+    form.EachControl([&](Control& control) {
+      if (control.Peer() == nullptr) control.SetPeer(MakeControlPeer(peer, control));
+    });
+  }
+
+  int TrackPopup(PopupMenu& menu, int x, int y) override {
+    MenuHandle handle(CreatePopupMenu());
+    if (handle.Get() == nullptr) return -1;
+    for (int i = 0; i < menu.Count(); ++i) {
+      const MenuItem& item = menu.Item(i);
+      UINT flags = MF_STRING;
+      if (!item.Enabled()) flags |= MF_GRAYED;
+      if (item.Checked()) flags |= MF_CHECKED;
+      // Command ids start at 1: TrackPopupMenu's 0 means nothing was chosen.
+      AppendMenuA(handle.Get(), flags, static_cast<UINT_PTR>(i + 1), item.Caption().c_str());
+      if (item.Default()) SetMenuDefaultItem(handle.Get(), static_cast<UINT>(i), TRUE);
+    }
+    Application* app = Application::Current();
+    HWND owner = app != nullptr ? ToNative<HWND>(app->Handle()) : nullptr;
+    const int chosen = static_cast<int>(TrackPopupMenu(
+        handle.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_BOTTOMALIGN, x, y, 0,
+        owner, nullptr));
+    return chosen - 1;
+  }
+
+  bool PreTranslate(os::MSG& message) override {
+    if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || message.hwnd == nullptr) {
+      return false;
+    }
+    MSG native{};
+    native.hwnd = ToNative<HWND>(message.hwnd);
+    native.message = message.message;
+    native.wParam = message.wParam;
+    native.lParam = message.lParam;
+    native.time = message.time;
+    native.pt = {message.pt.x, message.pt.y};
+    std::erase_if(forms_, [](const std::weak_ptr<FormPeer>& peer) { return peer.expired(); });
+    const std::vector<std::weak_ptr<FormPeer>> live = forms_;  // a key may close a form
+    for (const auto& weak : live) {
+      std::shared_ptr<FormPeer> peer = weak.lock();
+      if (peer != nullptr && peer->Owns(native.hwnd)) return peer->HandleKey(native);
+    }
+    return false;
+  }
+
+ private:
+  // The form's peer, made on first use. The form's hooks own it, so it lives as long as the
+  // form's window; control peers share it so that their fonts outlive them.
+  std::shared_ptr<FormPeer> PeerOf(Form& form) {
+    HWND window = ToNative<HWND>(form.Handle());
+    for (const auto& weak : forms_) {
+      std::shared_ptr<FormPeer> peer = weak.lock();
+      if (peer != nullptr && &peer->GetForm() == &form && peer->Window() == window) return peer;
+    }
+    auto peer = std::make_shared<FormPeer>(form);
+    forms_.push_back(peer);
+    form.AddHook([peer](UINT message, WPARAM wParam, LPARAM lParam) {
+      return peer->Hook(message, wParam, lParam);
+    });
+    return peer;
+  }
+
+  std::vector<std::weak_ptr<FormPeer>> forms_;
+};
 
 }  // namespace
 
-void InstallPeers(Application& app) {
-  INITCOMMONCONTROLSEX classes{};
-  classes.dwSize = sizeof classes;
-  classes.dwICC = ICC_TAB_CLASSES | ICC_BAR_CLASSES;
-  InitCommonControlsEx(&classes);
-
-  PopupMenu::SetTracker(&TrackMenu);
-  PeerFactory factory;
-  factory.form = [](Form& form) { FormPeer::Attach(form); };
-  factory.control = [](Form& form, Control& control) {
-    return MakeControlPeer(FormPeer::Attach(form), control);
-  };
-  factory.menu = [](Form& form, MainMenu& menu) { FormPeer::Attach(form)->AttachMenu(menu); };
-  Form::SetPeerFactory(std::move(factory));
-  app.SetMessageFilter(&FilterMessage);
-}
+std::unique_ptr<Backend> MakeBackend() { return std::make_unique<Win32Backend>(); }
 
 }  // namespace tarnwick::ui::win32

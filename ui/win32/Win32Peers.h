@@ -2,13 +2,13 @@
 // Connects the headless ui models to real Win32 controls: forms get their frame, font, controls
 // and menu bar, the keyboard works as in a dialog, and popup menus are tracked with
 // TrackPopupMenu.
-namespace tarnwick::ui {
-class Application;
-}
+#include <memory>
+
+#include "ui/Backend.h"
 
 namespace tarnwick::ui::win32 {
 
-// Installs the real peers for `app`; call once after the platform is installed.
-void InstallPeers(Application& app);
+// The real backend, for Application::SetBackend; registers the common control classes it uses.
+std::unique_ptr<Backend> MakeBackend();
 
 }  // namespace tarnwick::ui::win32

@@ -1,0 +1,25 @@
+#pragma once
+// What the real controls add to the models. The application owns one when the program runs on
+// Windows; headless (the native tests) there is none, and the models work alone.
+#include "platform/Platform.h"
+
+namespace tarnwick::ui {
+
+class Form;
+class PopupMenu;
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  // Gives the form's window its frame, size and font, and its controls and menu bar their real
+  // windows; controls that have one already keep it.
+  virtual void CreatePeers(Form& form) = 0;
+  // Shows `menu` at a screen point until the user chooses or leaves; the chosen item's index,
+  // or -1.
+  virtual int TrackPopup(PopupMenu& menu, int x, int y) = 0;
+  // Sees each message the loop takes before it is dispatched; true when it was consumed
+  // (dialog keys).
+  virtual bool PreTranslate(platform::MSG& message) = 0;
+};
+
+}  // namespace tarnwick::ui

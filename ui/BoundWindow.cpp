@@ -1,0 +1,96 @@
+#include "ui/BoundWindow.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+#include "ui/ErrorBoundary.h"
+
+namespace tarnwick::ui {
+namespace {
+
+using namespace platform::os;
+using platform::Win;
+
+BoundWindow* BoundTo(HWND window) {
+  return reinterpret_cast<BoundWindow*>(Win().GetWindowLongPtrA(window, kGwlpUserData));
+}
+
+void Bind(HWND window, BoundWindow* object) {
+  Win().SetWindowLongPtrA(window, kGwlpUserData, reinterpret_cast<std::intptr_t>(object));
+}
+
+}  // namespace
+
+HWND BoundWindow::Create(const Shape& shape) {
+  if (handle_ != nullptr) return handle_;
+  HINSTANCE instance = Win().GetModuleHandleA(nullptr);
+  WNDCLASSA existing;
+  const bool registered = Win().GetClassInfoA(instance, shape.className, &existing) != 0;
+  if (registered && existing.lpfnWndProc != &WindowProc) {
+    Win().UnregisterClassA(shape.className, instance);
+  }
+  if (!registered || existing.lpfnWndProc != &WindowProc) {
+    WNDCLASSA windowClass;
+    windowClass.lpfnWndProc = &WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hbrBackground = shape.background;
+    windowClass.lpszClassName = shape.className;
+    Win().RegisterClassA(&windowClass);
+  }
+  // Messages before the binding (WM_NCCREATE, WM_CREATE) find no object and get the default.
+  handle_ = Win().CreateWindowExA(shape.exStyle, shape.className, shape.title, shape.style,
+                                  shape.x, shape.y, shape.width, shape.height, shape.owner,
+                                  nullptr, instance, nullptr);
+  if (handle_ == nullptr) throw std::runtime_error(std::string("Cannot create the window ") + shape.className);
+  Bind(handle_, this);
+  return handle_;
+}
+
+void BoundWindow::Destroy() {
+  if (handle_ == nullptr) return;
+  HWND window = std::exchange(handle_, nullptr);
+  Bind(window, nullptr);
+  Win().DestroyWindow(window);
+}
+
+int BoundWindow::AddHook(Hook hook) {
+  hooks_.emplace_back(nextHook_, std::move(hook));
+  return nextHook_++;
+}
+
+void BoundWindow::RemoveHook(int id) {
+  std::erase_if(hooks_, [id](const auto& entry) { return entry.first == id; });
+}
+
+LRESULT BoundWindow::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return Win().DefWindowProcA(handle_, message, wParam, lParam);
+}
+
+LRESULT BoundWindow::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // A hook may remove itself or others while it runs, so walk a copy.
+  const auto hooks = hooks_;
+  for (const auto& [id, hook] : hooks) {
+    if (std::optional<LRESULT> result = hook(message, wParam, lParam)) return *result;
+  }
+  if (owner_) {
+    if (std::optional<LRESULT> result = owner_(message, wParam, lParam)) return *result;
+  }
+  return Win().DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT BoundWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  BoundWindow* self = BoundTo(window);
+  if (self == nullptr) return Win().DefWindowProcA(window, message, wParam, lParam);
+  if (message != kWmNcDestroy) {
+    return Guard(LRESULT{0}, [&] { return self->Dispatch(window, message, wParam, lParam); });
+  }
+  // The window is going on its own (its owner window went); the object forgets it.
+  Bind(window, nullptr);
+  const LRESULT result =
+      Guard(LRESULT{0}, [&] { return self->Dispatch(window, message, wParam, lParam); });
+  self->handle_ = nullptr;
+  return result;
+}
+
+}  // namespace tarnwick::ui
