@@ -25,27 +25,13 @@ void CopyField(char (&field)[size], const std::string& text) {
   std::memcpy(field, text.data(), std::min(text.size(), size - 1));
 }
 
-template <std::size_t size>
-bool SameField(const char (&a)[size], const char (&b)[size]) {
-  return std::memcmp(a, b, size) == 0;
-}
-
-bool SameRecord(const NOTIFYICONDATAA& a, const NOTIFYICONDATAA& b) {
-  return a.hWnd == b.hWnd && a.uID == b.uID && a.uFlags == b.uFlags &&
-         a.uCallbackMessage == b.uCallbackMessage && a.hIcon == b.hIcon &&
-         SameField(a.szTip, b.szTip) && a.dwState == b.dwState &&
-         a.dwStateMask == b.dwStateMask && SameField(a.szInfo, b.szInfo) &&
-         a.uTimeout == b.uTimeout && SameField(a.szInfoTitle, b.szInfoTitle) &&
-         a.dwInfoFlags == b.dwInfoFlags;
-}
-
 }  // namespace
 
 TTrayIcon::TTrayIcon(ui::Component* owner) : ui::Component(owner) {
   AcquireTrayWindow();
   icon_ = std::make_unique<ui::Icon>();
   icon_->OnChange = [this] {
-    imageChanged_ = true;
+    shell_.ImageChanged();
     UpdateIcon();
   };
 
@@ -139,7 +125,7 @@ void TTrayIcon::SetIcon(const ui::Icon& icon) {
   auto notice = std::exchange(icon_->OnChange, nullptr);
   icon_->Assign(icon);
   icon_->OnChange = std::move(notice);
-  imageChanged_ = true;
+  shell_.ImageChanged();
   UpdateIcon();
 }
 
@@ -188,28 +174,9 @@ bool TTrayIcon::RefreshIconData() {
   return true;
 }
 
-// Each call is a round trip to the shell's process, and setting up an icon makes many that it
-// would refuse or that repeat what it holds. Those are answered here as the shell would answer
-// them. Whenever an answer leaves it unclear what the shell holds, every call goes through again.
 bool TTrayIcon::Notify(DWORD message) {
   if (!RefreshIconData()) return false;
-  if (message == kNimAdd && shellCopy_ == ShellCopy::Held) return false;
-  if (message == kNimModify && shellCopy_ == ShellCopy::Absent) return false;
-  if (message == kNimModify && shellCopy_ == ShellCopy::Held && !imageChanged_ &&
-      (notifyData_.uFlags & kNifInfo) == 0 && SameRecord(notifyData_, accepted_)) {
-    return true;
-  }
-  const bool accepted = Sh().Shell_NotifyIconA(message, &notifyData_) != 0;
-  if (message == kNimAdd || message == kNimModify) {
-    shellCopy_ = accepted ? ShellCopy::Held : ShellCopy::Unsure;
-    if (accepted) {
-      accepted_ = notifyData_;
-      imageChanged_ = false;
-    }
-  } else if (message == kNimDelete) {
-    shellCopy_ = accepted ? ShellCopy::Absent : ShellCopy::Unsure;
-  }
-  return accepted;
+  return shell_.Send(message, notifyData_);
 }
 
 bool TTrayIcon::AddIcon() {
@@ -433,7 +400,7 @@ void TTrayIcon::ApplicationHook(UINT message, WPARAM wParam, LPARAM) {
     app->MainForm()->SetVisible(true);
   }
   if (taskbarCreatedMessage_ != 0 && message == taskbarCreatedMessage_) {
-    shellCopy_ = ShellCopy::Absent;  // a new taskbar starts empty
+    shell_.TaskbarRecreated();
     if (iconVisible_) AddIcon();
   }
 }

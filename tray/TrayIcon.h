@@ -10,6 +10,7 @@
 
 #include "platform/Platform.h"
 #include "tray/IntervalTimer.h"
+#include "tray/ShellIconRecord.h"
 #include "ui/Application.h"
 #include "ui/Component.h"
 #include "ui/Form.h"
@@ -158,11 +159,7 @@ class TTrayIcon : public ui::Component {
   bool minimizeToTray_ = false;
 
   os::NOTIFYICONDATAA notifyData_;
-  // What the shell holds of the icon, as far as its answers tell, and the last record it took.
-  enum class ShellCopy { Absent, Held, Unsure };
-  ShellCopy shellCopy_ = ShellCopy::Absent;
-  os::NOTIFYICONDATAA accepted_;
-  bool imageChanged_ = false;  // a handle may be reused for another image, so any assignment counts
+  ShellIconRecord shell_;
   std::uint32_t callbackId_ = 0;
   os::UINT taskbarCreatedMessage_ = 0;
   std::unique_ptr<TIntervalTimer> cyclingTimer_;
