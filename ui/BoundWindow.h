@@ -1,8 +1,8 @@
 #pragma once
 // A window bound to the object that owns it: its class is registered once, the object is found
-// through the window's user data from creation until WM_NCDESTROY, every message runs guarded, and a hook
-// list sees each message before the owner does. The form, the application window and the hidden
-// message windows are all made this way.
+// through the window's user data from creation until WM_NCDESTROY, every message runs guarded,
+// and a hook list sees each message before the owner does. The form, the application window and
+// the hidden message windows are all made this way.
 #include <functional>
 #include <optional>
 #include <utility>
