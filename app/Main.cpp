@@ -19,8 +19,9 @@ int main(int argc, char** argv) {
     os::HICON on = ui::win32::LoadIconResource(resources::kMonitoringOnIcon, 32);
     os::HICON picture = ui::win32::LoadIconResource(resources::kStatePicture, 32);
     os::HICON tray = ui::win32::LoadIconResource(resources::kTrayIcon, 32);
+    os::HICON program = ui::win32::LoadIconResource(resources::kMainIcon, 32);
     ~Icons() {
-      for (os::HICON icon : {off, on, picture, tray}) ui::win32::FreeIconResource(icon);
+      for (os::HICON icon : {off, on, picture, tray, program}) ui::win32::FreeIconResource(icon);
     }
   };
   Icons icons;  // outlives the windows that show them
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
   environment.images = [&icons] {
     return blocking::MainWindowImages{icons.off, icons.on, icons.picture, icons.tray};
   };
+  environment.programIcon = [&icons] { return icons.program; };
   environment.backend = [] { return ui::win32::MakeBackend(); };
   return app::RunProgram(arguments, environment);
 }

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "dialogs/AboutForm.h"
+#include "dialogs/SettingsForm.h"
 #include "platform/NamedLock.h"
 #include "platform/Platform.h"
 #include "settings/RegistryError.h"
@@ -44,6 +46,10 @@ int RunSingleInstance(const StartEnvironment& environment) {
   auto main = std::make_unique<blocking::TQuillmoor>(images);
   app.SetMainForm(main.get());
   main->CreatePeers();
+  // The dialogs are made hidden, in this order; their windows come when they are first shown.
+  auto options = std::make_unique<dialogs::TSettingsF>();
+  auto about = std::make_unique<dialogs::TAboutF>(environment.programIcon ? environment.programIcon()
+                                                                          : nullptr);
   app.Run();
   return 0;
 }

@@ -18,6 +18,8 @@ enum class Course { SingleInstance, HandOver, Register, Unregister, Ignore };
 struct StartEnvironment {
   // The main window's pictures.
   std::function<blocking::MainWindowImages()> images;
+  // The program's own icon, which the About dialog shows.
+  std::function<os::HICON()> programIcon;
   // The real controls behind the ui models; empty when headless.
   std::function<std::unique_ptr<ui::Backend>()> backend;
 };

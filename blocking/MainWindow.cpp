@@ -5,6 +5,8 @@
 
 #include "blocking/ContentKinds.h"
 #include "blocking/ContentPolicies.h"
+#include "dialogs/AboutForm.h"
+#include "dialogs/SettingsForm.h"
 #include "platform/Platform.h"
 #include "settings/SettingsStore.h"
 #include "ui/Application.h"
@@ -125,10 +127,12 @@ void TQuillmoor::LoadLayout(const MainWindowImages& images) {
   Exit1 = &File1->Add("");
   ools1 = &MainMenu1.Add("&Tools");
   Options1 = &ools1->Add("&Options");
+  Options1->OnClick = [this](ui::Component& sender) { Options1Click(sender); };
   Help1 = &MainMenu1.Add("&Help");
   Help2 = &Help1->Add("&Help");
   Help2->OnClick = [this](ui::Component& sender) { Help2Click(sender); };
   About1 = &Help1->Add("&About");
+  About1->OnClick = [this](ui::Component& sender) { About1Click(sender); };
   SetMenu(&MainMenu1);
 
   Hide1 = &PopupMenu1.Add("");
@@ -225,6 +229,8 @@ void TQuillmoor::ReapplyBansReported() {
 void TQuillmoor::ShowHideActionExecute(ui::Component&) {
   ui::Application* app = ui::Application::Current();
   if (Visible()) {
+    // A dialog open over the window closes with it, as its Ok would; the program hides whole.
+    if (ui::Form* modal = app != nullptr ? app->ModalForm() : nullptr) modal->Close();
     if (app != nullptr) app->Minimize();
     TrayIcon1.HideToTray();
     if (settings::ReadSettings("i", 0) == 0) {
@@ -264,6 +270,14 @@ void TQuillmoor::RadioGroup6Click(ui::Component&) {
 }
 
 void TQuillmoor::Timer1Timer(tray::TIntervalTimer&) { ReapplyBansReported(); }
+
+void TQuillmoor::Options1Click(ui::Component&) {
+  if (dialogs::SettingsF != nullptr) dialogs::SettingsF->ShowModal();
+}
+
+void TQuillmoor::About1Click(ui::Component&) {
+  if (dialogs::AboutF != nullptr) dialogs::AboutF->ShowModal();
+}
 
 void TQuillmoor::Clearlog1Click(ui::Component&) { ListBox1.Clear(); }
 

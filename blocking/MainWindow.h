@@ -82,6 +82,8 @@ class TQuillmoor : public ui::Form {
   void RadioGroupClick(ui::Component& sender);
   void RadioGroup6Click(ui::Component& sender);
   void Timer1Timer(tray::TIntervalTimer& sender);
+  void Options1Click(ui::Component& sender);
+  void About1Click(ui::Component& sender);
   void Clearlog1Click(ui::Component& sender);
   void Help2Click(ui::Component& sender);
 

@@ -54,6 +54,9 @@ class Windows {
   virtual BOOL IsWindowVisible(HWND window) = 0;
   virtual BOOL IsIconic(HWND window) = 0;
   virtual BOOL SetForegroundWindow(HWND window) = 0;
+  // Returns whether the window was disabled before. A disabled window takes no input.
+  virtual BOOL EnableWindow(HWND window, BOOL enable) = 0;
+  virtual BOOL IsWindowEnabled(HWND window) = 0;
   virtual BOOL SetWindowTextA(HWND window, const char* text) = 0;
   // Copies at most size - 1 characters and a zero; returns the number copied.
   virtual int GetWindowTextA(HWND window, char* text, int size) = 0;

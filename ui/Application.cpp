@@ -99,23 +99,46 @@ bool Application::TakePosted(HWND window, UINT message) {
   return true;
 }
 
-bool Application::Step(bool wait) {
+bool Application::Step(bool wait, int* quitCode) {
   MSG message;
   if (wait) {
     if (Win().GetMessageA(&message, nullptr, 0, 0) <= 0) {
       terminated_ = true;
+      if (quitCode != nullptr) *quitCode = static_cast<int>(message.wParam);
       return false;
     }
   } else if (Win().PeekMessageA(&message, nullptr, 0, 0, kPmRemove) == 0) {
     return false;
   } else if (message.message == kWmQuit) {
     terminated_ = true;
+    if (quitCode != nullptr) *quitCode = static_cast<int>(message.wParam);
     return false;
   }
   if (backend_ && Guard(false, [&] { return backend_->PreTranslate(message); })) return true;
   Win().TranslateMessage(&message);
   Win().DispatchMessageA(&message);
   return true;
+}
+
+bool Application::HandleMessage(int* quitCode) { return Step(true, quitCode); }
+
+std::vector<HWND> Application::DisableFormsExcept(const Form& except) {
+  std::vector<HWND> disabled;
+  for (Form* form : forms_) {
+    if (form == &except || !form->HandleAllocated()) continue;
+    HWND window = form->Handle();
+    if (Win().IsWindowEnabled(window) == 0) continue;
+    Win().EnableWindow(window, 0);
+    disabled.push_back(window);
+  }
+  return disabled;
+}
+
+Form* Application::ModalForm() const {
+  for (auto it = forms_.rbegin(); it != forms_.rend(); ++it) {
+    if ((*it)->Modal()) return *it;
+  }
+  return nullptr;
 }
 
 void Application::Terminate() { Win().PostQuitMessage(0); }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "ui/Backend.h"
@@ -62,12 +63,23 @@ class Application {
 
   // Runs every message pending for the thread, then returns.
   void ProcessMessages();
+  // Waits for one message and runs it; false when it was WM_QUIT, whose exit code goes to
+  // `quitCode`. The loop of a modal form.
+  bool HandleMessage(int* quitCode = nullptr);
   // True once the loop has received WM_QUIT.
   bool Terminated() const { return terminated_; }
   // Shows the main window (when ShowMainForm) and runs the message loop until WM_QUIT.
   void Run();
   // Ends the message loop: posts WM_QUIT.
   void Terminate();
+
+  // The forms of the program, for a modal form to disable the others.
+  void AddForm(Form& form) { forms_.push_back(&form); }
+  void RemoveForm(Form& form) { std::erase(forms_, &form); }
+  // Disables every form's window that is enabled, other than `except`'s; returns them.
+  std::vector<HWND> DisableFormsExcept(const Form& except);
+  // The modal form shown last that is still shown, or null.
+  Form* ModalForm() const;
 
   // The real controls behind the forms; null when headless.
   Backend* GetBackend() const { return backend_.get(); }
@@ -90,7 +102,7 @@ class Application {
  private:
   static LRESULT TakenFromQueue(int code, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> WndProc(UINT message, WPARAM wParam, LPARAM lParam);
-  bool Step(bool wait);
+  bool Step(bool wait, int* quitCode = nullptr);
 
   BoundWindow window_;
   std::string title_;
@@ -98,6 +110,7 @@ class Application {
   bool showMainForm_ = true;
   bool terminated_ = false;
   std::unique_ptr<Backend> backend_;
+  std::vector<Form*> forms_;
   os::HHOOK queueHook_ = nullptr;
   // The last message a loop took from the queue, until a window procedure claims it.
   struct Posted {

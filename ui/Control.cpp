@@ -20,6 +20,20 @@ void Control::SetParent(Control* parent) {
   if (parent_ != nullptr) parent_->children_.push_back(this);
 }
 
+int Control::TabOrder() const {
+  if (parent_ == nullptr) return 0;
+  const auto& siblings = parent_->children_;
+  return static_cast<int>(std::find(siblings.begin(), siblings.end(), this) - siblings.begin());
+}
+
+void Control::SetTabOrder(int order) {
+  if (parent_ == nullptr) return;
+  auto& siblings = parent_->children_;
+  siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  const auto place = static_cast<std::size_t>(std::clamp(order, 0, static_cast<int>(siblings.size())));
+  siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(place), this);
+}
+
 void Control::SetCaption(std::string caption) {
   if (caption == caption_) return;
   caption_ = std::move(caption);

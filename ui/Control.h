@@ -2,6 +2,7 @@
 // A control: a component with a place on a form, a caption, and a peer that mirrors it as a real
 // window. Headless (in the native tests) there is no peer and the model alone holds the state.
 // The peer reports the user's acts through the same entry points that tests call.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,7 +15,7 @@ class Control;
 class PopupMenu;
 
 // What a peer must bring up to date.
-enum class Change { Caption, Items, ItemAdded, ItemIndex, Visible, Enabled, Picture, Font };
+enum class Change { Caption, Items, ItemAdded, ItemIndex, Visible, Enabled, Picture, Font, Checked };
 
 class ControlPeer {
  public:
@@ -29,10 +30,20 @@ struct Bounds {
   int height = 0;
 };
 
+// Font styles, combined as bits.
+inline constexpr unsigned kFontBold = 0x1;
+inline constexpr unsigned kFontUnderline = 0x2;
+// The text colour a control takes from the system unless its font names one.
+inline constexpr std::uint32_t kDefaultTextColor = 0xFFFFFFFF;
+inline constexpr std::uint32_t kBlue = 0x00FF0000;  // as a COLORREF: 0x00BBGGRR
+
 struct Font {
   std::string name = "MS Sans Serif";
-  int height = -11;
-  int charset = 1;  // DEFAULT_CHARSET
+  int height = -11;  // pixels at 96 dots per inch; negative: the characters' height
+  int charset = 1;   // DEFAULT_CHARSET
+  unsigned style = 0;
+  std::uint32_t color = kDefaultTextColor;
+  bool operator==(const Font&) const = default;
 };
 
 class Control : public Component {
@@ -43,7 +54,11 @@ class Control : public Component {
   Control* Parent() const { return parent_; }
   // Makes this control a child of `parent`, after its existing children.
   void SetParent(Control* parent);
+  // In tab order, which is also the order their windows lie in.
   const std::vector<Control*>& Children() const { return children_; }
+  // The place among its parent's children in tab order; past the last means the last.
+  int TabOrder() const;
+  void SetTabOrder(int order);
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string caption);

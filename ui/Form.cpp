@@ -1,6 +1,8 @@
 #include "ui/Form.h"
 
+#include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "ui/Application.h"
 #include "ui/Button.h"
@@ -14,6 +16,10 @@ using platform::Win;
 // WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN: a fixed single border, no
 // maximise box, and controls that the frame does not paint over.
 constexpr DWORD kFormStyle = 0x02CA0000;
+// WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | DS_MODALFRAME, with WS_EX_DLGMODALFRAME: the
+// dialog frame, with the close box alone.
+constexpr DWORD kDialogStyle = 0x02C80080;
+constexpr DWORD kDialogExStyle = 0x00000001;
 
 void Visit(const std::vector<Control*>& controls, const std::function<void(Control&)>& visit) {
   for (Control* control : controls) {
@@ -43,9 +49,13 @@ Form::Form(std::string className, Component* owner)
       className_(std::move(className)),
       window_([this](UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
         return WndProc(message, wParam, lParam);
-      }) {}
+      }) {
+  if (Application* app = Application::Current()) app->AddForm(*this);
+}
 
-Form::~Form() = default;
+Form::~Form() {
+  if (Application* app = Application::Current()) app->RemoveForm(*this);
+}
 
 HWND Form::Handle() {
   if (window_.Handle() != nullptr) return window_.Handle();
@@ -53,8 +63,14 @@ HWND Form::Handle() {
   BoundWindow::Shape shape;
   shape.className = className_.c_str();
   shape.title = caption_.c_str();
-  shape.style = kFormStyle;
-  shape.owner = app != nullptr ? app->Handle() : nullptr;
+  const bool dialog = borderStyle_ == BorderStyle::Dialog;
+  shape.style = dialog ? kDialogStyle : kFormStyle;
+  shape.exStyle = dialog ? kDialogExStyle : 0;
+  // A dialog stays above the main window that opens it.
+  Form* main = app != nullptr ? app->MainForm() : nullptr;
+  shape.owner = dialog && main != nullptr && main != this ? main->Handle()
+                : app != nullptr                         ? app->Handle()
+                                                         : nullptr;
   shape.width = 400;
   shape.height = 300;
   shape.background = reinterpret_cast<HBRUSH>(std::intptr_t{kColorBtnFace + 1});
@@ -91,8 +107,43 @@ void Form::Close() {
   bool canClose = true;
   CloseQuery(canClose);
   if (!canClose) return;
+  if (OnClose) OnClose(*this);
+  if (modal_) {
+    modalResult_ = kMrCancel;  // the modal loop hides the form
+    return;
+  }
   SetVisible(false);
   if (IsMainForm(*this)) Application::Current()->Terminate();
+}
+
+int Form::ShowModal() {
+  Application* app = Application::Current();
+  if (app == nullptr) throw std::logic_error("A modal form needs the application");
+  if (modal_) return kMrNone;  // already shown; a nested request has nothing to wait for
+  modal_ = true;
+  modalResult_ = kMrNone;
+  const std::vector<HWND> disabled = app->DisableFormsExcept(*this);
+  int quitCode = 0;
+  bool quit = false;
+  try {
+    CreatePeers();  // a dialog gets its real windows when it is first shown
+    SetVisible(true);
+    while (modalResult_ == kMrNone) {
+      if (!app->HandleMessage(&quitCode)) {
+        quit = true;
+        modalResult_ = kMrCancel;
+      }
+    }
+  } catch (...) {
+    modalResult_ = kMrCancel;
+  }
+  // Enabled again before the form hides, so that the activation goes back to its owner.
+  for (HWND window : disabled) Win().EnableWindow(window, 1);
+  if (HandleAllocated()) Win().ShowWindow(window_.Handle(), kSwHide);
+  visible_ = false;
+  modal_ = false;
+  if (quit) Win().PostQuitMessage(quitCode);
+  return modalResult_;
 }
 
 bool Form::Visible() const {
@@ -100,10 +151,12 @@ bool Form::Visible() const {
 }
 
 void Form::SetVisible(bool visible) {
+  const bool appearing = visible && !Visible();
   visible_ = visible;
   // The application window carries the taskbar button; it appears with the main window.
   if (visible && IsMainForm(*this)) Application::Current()->ShowTaskbarButton();
   Win().ShowWindow(Handle(), visible ? kSwShow : kSwHide);
+  if (appearing && OnShow) OnShow(*this);
 }
 
 WindowState Form::State() const {

@@ -22,6 +22,14 @@ using platform::UINT;
 using platform::WPARAM;
 
 enum class WindowState { Normal, Minimized };
+// Single: the main window's fixed frame with a minimise box. Dialog: a fixed dialog frame with
+// the system menu and close box only.
+enum class BorderStyle { Single, Dialog };
+
+// ShowModal's results.
+inline constexpr int kMrNone = 0;
+inline constexpr int kMrOk = 1;
+inline constexpr int kMrCancel = 2;
 
 inline constexpr int kVkReturn = 0x0D;
 inline constexpr int kVkEscape = 0x1B;
@@ -51,6 +59,17 @@ class Form : public Component {
   void SetClientSize(int width, int height) { clientSize_ = {0, 0, width, height}; }
   const Font& GetFont() const { return font_; }
   void SetFont(Font font) { font_ = std::move(font); }
+  BorderStyle GetBorderStyle() const { return borderStyle_; }
+  // Before the window exists.
+  void SetBorderStyle(BorderStyle style) { borderStyle_ = style; }
+
+  // Shows the form and runs messages until it closes; meanwhile the program's other windows take
+  // no input, while its timers and tray icon go on. A WM_QUIT ends it, and is posted again for
+  // the loop outside. Returns the modal result (kMrCancel when closed).
+  int ShowModal();
+  bool Modal() const { return modal_; }
+  int ModalResult() const { return modalResult_; }
+  void SetModalResult(int result) { modalResult_ = result; }
 
   // Hooks see every message before the form; a result takes the message.
   int AddHook(Hook hook);
@@ -73,10 +92,15 @@ class Form : public Component {
   // another button. Returns whether a button took the key.
   bool KeyDown(int virtualKey);
 
-  // Asks CloseQuery; when it agrees the window hides, and closing the main window ends the loop.
+  // Asks CloseQuery; when it agrees OnClose runs and the window hides: a modal form's loop ends
+  // with kMrCancel, and closing the main window ends the program's loop.
   void Close();
   // The user asked to close the window (its close box, Alt+F4).
   void UserClose() { Close(); }
+ // Events; the sender is the form.
+  TNotifyEvent OnShow;   // the form became visible
+  TNotifyEvent OnClose;  // the form closes, however that was asked for
+
  protected:
   // The form's own handling of a message that no hook took. The main window's minimise box
   // minimises the application.
@@ -94,6 +118,9 @@ class Form : public Component {
   Control* focused_ = nullptr;
   Bounds clientSize_{0, 0, 400, 300};
   Font font_;
+  BorderStyle borderStyle_ = BorderStyle::Single;
+  bool modal_ = false;
+  int modalResult_ = kMrNone;
 };
 
 }  // namespace tarnwick::ui

@@ -17,6 +17,8 @@ using namespace os;
 constexpr DWORD kWsChild = 0x40000000;
 constexpr DWORD kWsMinimize = 0x20000000;
 constexpr DWORD kWsVisible = 0x10000000;
+constexpr DWORD kWsDisabled = 0x08000000;
+constexpr UINT kWmEnable = 0x000A;
 constexpr int kGwlpHInstance = -6;
 constexpr int kGwlpHwndParent = -8;
 constexpr int kGwlStyle = -16;
@@ -387,6 +389,21 @@ BOOL EmulatedWindows::SetForegroundWindow(HWND window) {
   if (Find(window) == nullptr) return 0;
   foreground_ = window;
   return 1;
+}
+
+BOOL EmulatedWindows::EnableWindow(HWND window, BOOL enable) {
+  Window* found = Find(window);
+  if (found == nullptr) return 0;
+  const bool wasDisabled = (found->info.style & kWsDisabled) != 0;
+  if (wasDisabled == (enable == 0)) return wasDisabled ? 1 : 0;
+  found->info.style = enable != 0 ? found->info.style & ~kWsDisabled : found->info.style | kWsDisabled;
+  Deliver(window, kWmEnable, enable != 0 ? 1 : 0, 0);
+  return wasDisabled ? 1 : 0;
+}
+
+BOOL EmulatedWindows::IsWindowEnabled(HWND window) {
+  const Window* found = Find(window);
+  return found != nullptr && (found->info.style & kWsDisabled) == 0 ? 1 : 0;
 }
 
 // --- Messages --------------------------------------------------------------------------------

@@ -90,6 +90,9 @@ class EmulatedWindows final : public Windows {
   BOOL IsWindowVisible(HWND window) override;
   BOOL IsIconic(HWND window) override;
   BOOL SetForegroundWindow(HWND window) override;
+  // Keeps WS_DISABLED in the style; WM_ENABLE is sent when the state changes.
+  BOOL EnableWindow(HWND window, BOOL enable) override;
+  BOOL IsWindowEnabled(HWND window) override;
 
   // Window classes and registered messages share one atom table, from 0xC000 up.
   UINT RegisterWindowMessageA(const char* name) override;

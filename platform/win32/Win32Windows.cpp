@@ -257,6 +257,12 @@ LRESULT Win32Windows::DispatchMessageA(const MSG* message) {
   return ::DispatchMessageA(&native);
 }
 
+BOOL Win32Windows::EnableWindow(HWND window, BOOL enable) {
+  return ::EnableWindow(Native(window), enable);
+}
+
+BOOL Win32Windows::IsWindowEnabled(HWND window) { return ::IsWindowEnabled(Native(window)); }
+
 HHOOK Win32Windows::SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module,
                                       DWORD threadId) {
   return reinterpret_cast<HHOOK>(

@@ -28,6 +28,8 @@ class Win32Windows final : public Windows {
   BOOL IsWindowVisible(HWND window) override;
   BOOL IsIconic(HWND window) override;
   BOOL SetForegroundWindow(HWND window) override;
+  BOOL EnableWindow(HWND window, BOOL enable) override;
+  BOOL IsWindowEnabled(HWND window) override;
   BOOL SetWindowTextA(HWND window, const char* text) override;
   int GetWindowTextA(HWND window, char* text, int size) override;
   int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;

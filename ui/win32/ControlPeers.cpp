@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "ui/Button.h"
+#include "ui/CheckBox.h"
+#include "ui/Label.h"
 #include "ui/Image.h"
 #include "ui/ListBox.h"
 #include "ui/Menu.h"
@@ -250,6 +252,116 @@ class RadioGroupPeer : public WindowPeer {
   int shown_ = -1;
 };
 
+// --- Check box ------------------------------------------------------------------------------------
+
+// The box does not check itself: a click asks the model, and the model's state is what shows.
+class CheckBoxPeer : public WindowPeer {
+ public:
+  CheckBoxPeer(std::shared_ptr<FormPeer> form, CheckBox& box)
+      : WindowPeer(std::move(form), box), box_(box) {
+    Adopt(CreateChild("BUTTON", box.Caption().c_str(), BS_CHECKBOX | BS_NOTIFY | WS_TABSTOP, 0,
+                      FormBounds()));
+    ShowCheck();
+  }
+
+  void Changed(Change what) override {
+    if (what == Change::Checked) {
+      ShowCheck();
+    } else {
+      WindowPeer::Changed(what);
+    }
+  }
+
+  void Command(HWND from, int code) override {
+    if (code == BN_CLICKED) {
+      if (EnabledOnForm()) box_.UserClick();
+    } else if (code == BN_SETFOCUS) {
+      Form().FocusArrived(from);
+    }
+  }
+
+ private:
+  void ShowCheck() {
+    SendMessageA(Window(), BM_SETCHECK, box_.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+
+  CheckBox& box_;
+};
+
+// --- Label ----------------------------------------------------------------------------------------
+
+// Static text, as wide and high as its text when the layout gives no size. A label that listens
+// to the pointer is told of clicks, moves and the pointer leaving.
+class LabelPeer : public WindowPeer {
+ public:
+  LabelPeer(std::shared_ptr<FormPeer> form, Label& label)
+      : WindowPeer(std::move(form), label), label_(label) {
+    const DWORD notify = label.WantsMouse() ? SS_NOTIFY : 0;
+    Adopt(CreateChild("STATIC", label.Caption().c_str(), SS_LEFT | SS_NOPREFIX | notify, 0,
+                      FormBounds()));
+    FitToText();
+  }
+
+  void Changed(Change what) override {
+    WindowPeer::Changed(what);
+    if (what == Change::Caption || what == Change::Font) FitToText();
+  }
+
+  void Command(HWND, int code) override {
+    if (code == STN_CLICKED) label_.UserClick();
+  }
+
+  bool Mouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_MOUSEMOVE) {
+      if (!tracking_) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
+        tracking_ = TrackMouseEvent(&track) != 0;
+      }
+      unsigned shift = 0;
+      if ((wParam & MK_SHIFT) != 0) shift |= 0x01;
+      if ((GetKeyState(VK_MENU) & 0x8000) != 0) shift |= 0x02;
+      if ((wParam & MK_CONTROL) != 0) shift |= 0x04;
+      label_.UserMouseMove(shift, static_cast<short>(LOWORD(lParam)),
+                           static_cast<short>(HIWORD(lParam)));
+      return true;
+    }
+    if (message == WM_MOUSELEAVE) {
+      tracking_ = false;
+      label_.UserMouseLeave();
+      return true;
+    }
+    return false;
+  }
+
+  bool SetCursorOver() override {
+    if (label_.GetCursor() != Cursor::HandPoint) return false;
+    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
+    return true;
+  }
+
+ protected:
+  // A label's text keeps its ampersands.
+  void ApplyCaption() override { SetWindowTextA(Window(), label_.Caption().c_str()); }
+
+ private:
+  void FitToText() {
+    const Bounds at = FormBounds();
+    if (label_.GetBounds().width > 0 && label_.GetBounds().height > 0) return;
+    HDC dc = GetDC(Window());
+    if (dc == nullptr) return;
+    HGDIOBJ previous = SelectObject(dc, CurrentFont());
+    RECT text{0, 0, 0, 0};
+    DrawTextA(dc, label_.Caption().c_str(), -1, &text, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+    SelectObject(dc, previous);
+    ReleaseDC(Window(), dc);
+    SetWindowPos(Window(), nullptr, at.left, at.top, text.right, text.bottom,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  Label& label_;
+  bool tracking_ = false;
+};
+
 // --- List box ----------------------------------------------------------------------------------
 
 class ListBoxPeer : public WindowPeer {
@@ -470,6 +582,8 @@ bool WindowPeer::EnabledOnForm() const {
 }
 
 HBRUSH WindowPeer::Background(HWND window, HDC dc) {
+  const std::uint32_t color = control_.GetFont().color;
+  if (color != kDefaultTextColor) SetTextColor(dc, static_cast<COLORREF>(color));
   for (Control* parent = control_.Parent(); parent != nullptr; parent = parent->Parent()) {
     auto* peer = dynamic_cast<WindowPeer*>(parent->Peer());
     HBRUSH pane = peer != nullptr ? peer->PaneBrush() : nullptr;
@@ -483,7 +597,10 @@ HBRUSH WindowPeer::Background(HWND window, HDC dc) {
     SetBkMode(dc, TRANSPARENT);
     return pane;
   }
-  return nullptr;
+  if (color == kDefaultTextColor) return nullptr;
+  // The default handling would set the text colour back; the face is what it would paint.
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return GetSysColorBrush(COLOR_BTNFACE);
 }
 
 HFONT WindowPeer::CurrentFont() const {
@@ -517,6 +634,12 @@ std::unique_ptr<ControlPeer> MakeControlPeer(std::shared_ptr<FormPeer> form, Con
   }
   if (auto* button = dynamic_cast<Button*>(&control)) {
     return std::make_unique<ButtonPeer>(std::move(form), *button);
+  }
+  if (auto* box = dynamic_cast<CheckBox*>(&control)) {
+    return std::make_unique<CheckBoxPeer>(std::move(form), *box);
+  }
+  if (auto* label = dynamic_cast<Label*>(&control)) {
+    return std::make_unique<LabelPeer>(std::move(form), *label);
   }
   if (auto* list = dynamic_cast<ListBox*>(&control)) {
     return std::make_unique<ListBoxPeer>(std::move(form), *list);

@@ -41,6 +41,18 @@ class WindowPeer : public ControlPeer {
   // WM_CONTEXTMENU from one of its windows at a screen point, (-1, -1) when it came from the
   // keyboard. Pops the control's context menu; false when it has none.
   bool ContextMenu(HWND from, int x, int y);
+  // A mouse message the loop took for `window`, one of this peer's windows; true when the peer
+  // used it (it is dispatched all the same).
+  virtual bool Mouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    (void)window;
+    (void)message;
+    (void)wParam;
+    (void)lParam;
+    return false;
+  }
+  // The pointer is over one of the peer's windows: sets the cursor and returns true, or false
+  // for the default.
+  virtual bool SetCursorOver() { return false; }
   // The arrow keys moved the focus onto `window`, one of this peer's windows.
   virtual void ArrowedInto(HWND window) { (void)window; }
   virtual void FormResized() {}

@@ -123,6 +123,11 @@ std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam
       if (target != nullptr && Owns(target)) SetFocus(target);
       return 0;
     }
+    case WM_SETCURSOR: {
+      WindowPeer* peer = PeerOf(reinterpret_cast<HWND>(wParam));
+      if (LOWORD(lParam) == HTCLIENT && peer != nullptr && peer->SetCursorOver()) return TRUE;
+      return std::nullopt;
+    }
     case WM_NCACTIVATE:
       // A hidden frame is painted whole when it is shown; painting it now is wasted.
       if (IsWindowVisible(window_) == 0) return DefWindowProcA(window_, message, wParam, -1);
@@ -180,6 +185,11 @@ void FormPeer::SyncFocus() {
   WindowPeer* peer = PeerOf(focus);
   form_.SetFocusedControl(peer != nullptr ? &peer->Model() : nullptr);
   if (peer != nullptr) lastFocus_ = focus;
+}
+
+bool FormPeer::HandleMouse(const MSG& message) {
+  WindowPeer* peer = PeerOf(message.hwnd);
+  return peer != nullptr && peer->Mouse(message.hwnd, message.message, message.wParam, message.lParam);
 }
 
 bool FormPeer::HandleKey(MSG& message) {

@@ -48,6 +48,8 @@ class FormPeer {
   // A keyboard message from the loop, for this form or one of its controls; true when it was
   // consumed as a dialog key.
   bool HandleKey(MSG& message);
+  // A mouse message from the loop for one of the form's controls; the peer is told of it.
+  bool HandleMouse(const MSG& message);
 
  private:
   void SyncFocus();

@@ -51,9 +51,10 @@ class Win32Backend final : public Backend {
   }
 
   bool PreTranslate(os::MSG& message) override {
-    if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || message.hwnd == nullptr) {
-      return false;
-    }
+    const bool key = message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
+    // Static controls keep their pointer messages; the loop shows them to the peers.
+    const bool mouse = message.message == WM_MOUSEMOVE || message.message == WM_MOUSELEAVE;
+    if ((!key && !mouse) || message.hwnd == nullptr) return false;
     MSG native{};
     native.hwnd = ToNative<HWND>(message.hwnd);
     native.message = message.message;
@@ -65,7 +66,12 @@ class Win32Backend final : public Backend {
     const std::vector<std::weak_ptr<FormPeer>> live = forms_;  // a key may close a form
     for (const auto& weak : live) {
       std::shared_ptr<FormPeer> peer = weak.lock();
-      if (peer != nullptr && peer->Owns(native.hwnd)) return peer->HandleKey(native);
+      if (peer == nullptr || !peer->Owns(native.hwnd)) continue;
+      if (mouse) {
+        peer->HandleMouse(native);
+        return false;
+      }
+      return peer->HandleKey(native);
     }
     return false;
   }

@@ -1,0 +1,89 @@
+#include "dialogs/AboutForm.h"
+
+#include <string>
+
+#include "platform/Platform.h"
+#include "settings/SettingsStore.h"
+#include "ui/Application.h"
+#include "ui/ErrorBoundary.h"
+
+namespace tarnwick::dialogs {
+
+TAboutF::TAboutF(os::HICON programIcon) : ui::Form(kAboutFormClass) {
+  AboutF = this;  // FormCreate reaches the dialog through it
+  LoadLayout(programIcon);
+  ui::Guard([&] { FormCreate(*this); });
+}
+
+TAboutF::~TAboutF() {
+  if (AboutF == this) AboutF = nullptr;
+}
+
+void TAboutF::LoadLayout(os::HICON programIcon) {
+  ui::Component* components[] = {this, &GroupBox1, &Image1, &Label1, &Label2,
+                                 &Label3, &Label4, &Button1};
+  for (ui::Component* component : components) component->BeginLoading();
+
+  SetBorderStyle(ui::BorderStyle::Dialog);
+  SetClientSize(359, 184);
+  SetFont({"MS Sans Serif", -11, 1});
+
+  GroupBox1.SetBounds(8, 8, 345, 137);
+  AddControl(GroupBox1);
+
+  // Labels without a size take their text's.
+  struct Line {
+    ui::Control& control;
+    int left;
+    int top;
+  };
+  const Line lines[] = {{Image1, 8, 16}, {Label1, 56, 24}, {Label2, 32, 64},
+                        {Label3, 48, 96}, {Label4, 144, 96}};
+  for (const Line& line : lines) {
+    line.control.SetParent(&GroupBox1);
+    line.control.SetBounds(line.left, line.top, 0, 0);
+  }
+  Image1.SetBounds(8, 16, 32, 32);
+  Image1.SetPicture(programIcon);
+  Label1.SetFont({"MS Sans Serif", -16, 1, ui::kFontBold});
+  Label2.SetCaption(kCopyright);
+  Label3.SetCaption("Visit our website at");
+  Label4.SetCaption(kWebSiteText);
+  Label4.SetFont({"MS Sans Serif", -11, 1, 0, ui::kBlue});
+  Label4.SetCursor(ui::Cursor::HandPoint);
+  Label4.OnClick = [this](ui::Component& sender) { Label4Click(sender); };
+  Label4.OnMouseMove = [this](ui::Component& sender, unsigned shift, int x, int y) {
+    Label4MouseMove(sender, shift, x, y);
+  };
+  Label4.OnMouseLeave = [this](ui::Component& sender) { Label4MouseLeave(sender); };
+
+  Button1.SetBounds(144, 152, 75, 25);
+  Button1.SetCaption("&Ok");
+  Button1.SetDefault(true);
+  Button1.SetCancel(true);
+  Button1.OnClick = [this](ui::Component& sender) { Button1Click(sender); };
+  AddControl(Button1);
+
+  for (ui::Component* component : components) component->EndLoading();
+}
+
+void TAboutF::FormCreate(ui::Component&) {
+  AboutF->SetCaption(std::string("About ") + settings::kProgramTitle);
+  Label1.SetCaption(settings::kProgramTitle);
+}
+
+void TAboutF::Button1Click(ui::Component&) { Close(); }
+
+void TAboutF::Label4Click(ui::Component&) {
+  ui::Application* app = ui::Application::Current();
+  platform::Sh().ShellExecuteA(app != nullptr ? app->Handle() : nullptr, "open", kWebSiteAddress,
+                               nullptr, nullptr, os::kSwHide);
+}
+
+void TAboutF::Label4MouseMove(ui::Component&, unsigned, int, int) {
+  Label4.SetFontStyle(ui::kFontUnderline);
+}
+
+void TAboutF::Label4MouseLeave(ui::Component&) { Label4.SetFontStyle(0); }
+
+}  // namespace tarnwick::dialogs

@@ -1,0 +1,148 @@
+#include "dialogs/SettingsForm.h"
+
+#include <stdexcept>
+
+#include "platform/ProgramPath.h"
+#include "settings/RegAccessor.h"
+#include "settings/SettingsStore.h"
+#include "ui/ErrorBoundary.h"
+
+namespace tarnwick::dialogs {
+namespace {
+
+using settings::kBanAtStartName;
+using settings::kExitOnCloseName;
+using settings::kStartMinimizedName;
+using settings::kStartWithWindowsName;
+
+}  // namespace
+
+TSettingsF::TSettingsF() : ui::Form(kSettingsFormClass) {
+  SettingsF = this;
+  LoadLayout();
+  // It runs while the program starts; a failing write is shown and the start goes on.
+  ui::Guard([&] { FormCreate(*this); });
+}
+
+TSettingsF::~TSettingsF() {
+  if (SettingsF == this) SettingsF = nullptr;
+}
+
+void TSettingsF::LoadLayout() {
+  ui::Component* components[] = {this, &TabControl1, &GroupBox2, &CheckBox1, &CheckBox6,
+                                 &CheckBox7, &CheckBox8, &BitBtn1, &BitBtn2};
+  for (ui::Component* component : components) component->BeginLoading();
+
+  SetBorderStyle(ui::BorderStyle::Dialog);
+  SetCaption("Options");
+  SetClientSize(212, 139);
+  SetFont({"MS Sans Serif", -11, 1});
+
+  TabControl1.SetBounds(0, 0, 212, 139);
+  AddControl(TabControl1);
+  GroupBox2.SetParent(&TabControl1);
+  GroupBox2.SetBounds(12, 8, 189, 89);
+  GroupBox2.SetCaption("Settings");
+  GroupBox2.SetTabOrder(2);
+
+  struct Box {
+    ui::CheckBox& box;
+    int top;
+    const char* caption;
+    int tabOrder;
+    const char* tag;
+    bool checked;
+  };
+  const Box boxes[] = {
+      {CheckBox1, 16, "Start with &windows", 3, kStartWithWindowsName, false},
+      {CheckBox6, 32, "Start minimi&zed", 0, kStartMinimizedName, false},
+      {CheckBox7, 48, "Ban selected items on startup", 1, kBanAtStartName, false},
+      {CheckBox8, 64, "Exi&t on close", 2, kExitOnCloseName, true},
+  };
+  for (const Box& b : boxes) {
+    b.box.SetParent(&GroupBox2);
+    b.box.SetBounds(8, b.top, 177, 17);
+    b.box.SetCaption(b.caption);
+    b.box.SetTabOrder(b.tabOrder);
+    b.box.SetTag(std::stoi(b.tag));
+    b.box.SetChecked(b.checked);
+    b.box.OnClick = [this](ui::Component& sender) { CheckBoxClick(sender); };
+  }
+
+  BitBtn1.SetParent(&TabControl1);
+  BitBtn1.SetBounds(24, 104, 75, 25);
+  BitBtn1.SetCaption("&Ok");
+  BitBtn1.SetDefault(true);
+  BitBtn1.SetCancel(true);
+  BitBtn1.SetTabOrder(0);
+  BitBtn1.OnClick = [this](ui::Component& sender) { BitBtn1Click(sender); };
+  BitBtn2.SetParent(&TabControl1);
+  BitBtn2.SetBounds(112, 104, 75, 25);
+  BitBtn2.SetCaption("&Defaults");
+  BitBtn2.SetTabOrder(1);
+  BitBtn2.OnClick = [this](ui::Component& sender) { BitBtn2Click(sender); };
+
+  OnClose = [this](ui::Component& sender) { FormClose(sender); };
+
+  for (ui::Component* component : components) component->EndLoading();
+}
+
+bool TSettingsF::ReadSettings(const std::string& name, bool defaultValue) {
+  settings::TSettingsReader reader(settings::kSettingsKey);
+  return reader.ReadFlagOr(name, defaultValue);
+}
+
+void TSettingsF::SaveSettings(const std::string& name, bool value) {
+  settings::SaveSettings(name, value ? 1 : 0);
+}
+
+void TSettingsF::FormCreate(ui::Component&) {
+  CheckBox6.SetChecked(ReadSettings(kStartMinimizedName, false));
+  CheckBox7.SetChecked(ReadSettings(kBanAtStartName, false));
+  CheckBox8.SetChecked(ReadSettings(kExitOnCloseName, true));
+  CheckBox1.SetChecked(ReadSettings(kStartWithWindowsName, false));
+}
+
+void TSettingsF::CheckBoxClick(ui::Component& sender) {
+  auto& box = static_cast<ui::CheckBox&>(sender);
+  const bool checked = box.Checked();
+  SaveSettings(std::to_string(box.Tag()), checked);
+  if (box.Tag() == std::stoi(kStartWithWindowsName)) UpdateRunEntry(checked);
+}
+
+void TSettingsF::UpdateRunEntry(bool present) {
+  settings::TRegAccessor accessor;
+  if (!accessor.OpenPath(kRunKey, true)) return;
+  if (!present) {
+    accessor.EraseValue(settings::kProgramTitle);
+    return;
+  }
+  // The ANSI calls spell a character their code page lacks as '?', which no file name holds; such
+  // an entry would start nothing at logon, so none is left and the user is told.
+  const std::string path = platform::ProgramPath();
+  if (path.empty() || path.find('?') != std::string::npos) {
+    accessor.EraseValue(settings::kProgramTitle);
+    throw std::runtime_error(
+        "Cannot start with Windows from this folder: its name has characters that the Run entry "
+        "cannot hold. Move the program to a folder with a plain name and check the box again.");
+  }
+  accessor.WriteText(settings::kProgramTitle, "\"" + path + "\"");
+}
+
+void TSettingsF::BitBtn2Click(ui::Component&) {
+  CheckBox6.SetChecked(false);
+  CheckBox7.SetChecked(false);
+  CheckBox8.SetChecked(true);
+  CheckBox1.SetChecked(false);
+}
+
+void TSettingsF::BitBtn1Click(ui::Component&) { Close(); }
+
+void TSettingsF::FormClose(ui::Component&) {
+  SaveSettings(kStartMinimizedName, CheckBox6.Checked());
+  SaveSettings(kBanAtStartName, CheckBox7.Checked());
+  SaveSettings(kExitOnCloseName, CheckBox8.Checked());
+  SaveSettings(kStartWithWindowsName, CheckBox1.Checked());
+}
+
+}  // namespace tarnwick::dialogs

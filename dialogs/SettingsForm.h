@@ -1,0 +1,53 @@
+#pragma once
+// The Options dialog: four check boxes for starting and closing the program, each stored at once
+// under its tag in the settings key, and the Run entry for "Start with windows". There is no
+// Cancel: every change is stored when it is made, and closing stores all four again.
+#include <string>
+
+#include "ui/Button.h"
+#include "ui/CheckBox.h"
+#include "ui/Control.h"
+#include "ui/Form.h"
+
+namespace tarnwick::dialogs {
+
+inline constexpr const char* kSettingsFormClass = "TSettingsF";
+// The current user's programs started at logon.
+inline constexpr const char* kRunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class TSettingsF : public ui::Form {
+ public:
+  // Builds the dialog, hidden, from its layout, then runs FormCreate.
+  TSettingsF();
+  ~TSettingsF() override;
+
+  ui::TabControl TabControl1{this};
+  ui::GroupBox GroupBox2{this};
+  ui::CheckBox CheckBox1{this};
+  ui::CheckBox CheckBox6{this};
+  ui::CheckBox CheckBox7{this};
+  ui::CheckBox CheckBox8{this};
+  ui::Button BitBtn1{this};
+  ui::Button BitBtn2{this};
+
+  // A stored value read as a flag: any non-zero number is set; missing gives `defaultValue`.
+  bool ReadSettings(const std::string& name, bool defaultValue);
+  // Stores 1 or 0; nothing, silently, when the settings key cannot be opened.
+  void SaveSettings(const std::string& name, bool value);
+
+  void FormCreate(ui::Component& sender);
+  void CheckBoxClick(ui::Component& sender);
+  void BitBtn2Click(ui::Component& sender);  // "&Defaults"
+  void BitBtn1Click(ui::Component& sender);  // "&Ok"
+  void FormClose(ui::Component& sender);
+
+ private:
+  void LoadLayout();
+  // Writes or removes the Run entry; nothing when the Run key does not open.
+  void UpdateRunEntry(bool present);
+};
+
+// The one instance, while it exists.
+inline TSettingsF* SettingsF = nullptr;
+
+}  // namespace tarnwick::dialogs
