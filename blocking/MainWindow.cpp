@@ -6,6 +6,7 @@
 #include "blocking/ContentKinds.h"
 #include "blocking/ContentPolicies.h"
 #include "platform/Platform.h"
+#include "platform/ProgramPath.h"
 #include "settings/SettingsStore.h"
 #include "ui/Application.h"
 #include "ui/ErrorBoundary.h"
@@ -168,7 +169,7 @@ void TQuillmoor::FormCreate(ui::Component&) {
   // still leaves a window that a second start can find and a counted launch.
   Log("* Reading settings...");
   ui::Guard([&] {
-    if (settings::ReadSettings("102", 0) == 1) Button1.UserClick();
+    if (settings::ReadSettings(settings::kBanAtStartName, 0) == 1) Button1.UserClick();
   });
   Log("* Done.");
   Log("* Applying settings...");
@@ -176,7 +177,7 @@ void TQuillmoor::FormCreate(ui::Component&) {
   for (std::size_t i = 0; i < std::size(groups); ++i) {
     const ContentKind& kind = ContentKinds()[i];
     ui::Guard([&] {
-      groups[i]->SetItemIndex(settings::ReadSettings(std::to_string(kind.kind), kind.defaultChoice));
+      groups[i]->SetItemIndex(settings::ReadSettings(settings::SettingName(kind.kind), kind.defaultChoice));
     });
   }
   Log("* Done...");
@@ -187,7 +188,7 @@ void TQuillmoor::FormCreate(ui::Component&) {
 }
 
 void TQuillmoor::TrayIcon1Startup(ui::Component&, bool& showMainForm) {
-  showMainForm = settings::ReadSettings("101", 0) != 1;
+  showMainForm = settings::ReadSettings(settings::kStartMinimizedName, 0) != 1;
 }
 
 void TQuillmoor::MonitorActionExecute(ui::Component&) {
@@ -227,9 +228,9 @@ void TQuillmoor::ShowHideActionExecute(ui::Component&) {
   if (Visible()) {
     if (app != nullptr) app->Minimize();
     TrayIcon1.HideToTray();
-    if (settings::ReadSettings("i", 0) == 0) {
+    if (settings::ReadSettings(settings::kBalloonShownName, 0) == 0) {
       TrayIcon1.DisplayBalloon(kProgramTitle, kBalloonText, 1, 10);
-      settings::SaveSettings("i", 1);
+      settings::SaveSettings(settings::kBalloonShownName, 1);
     }
     ShowHideAction.SetCaption(kRestoreCaption);
   } else {
@@ -244,7 +245,7 @@ void TQuillmoor::ExitActionExecute(ui::Component&) {
 }
 
 void TQuillmoor::FormCloseQuery(ui::Component&, bool& canClose) {
-  if (exitRequested_ || settings::ReadSettings("103", 1) == 1) {
+  if (exitRequested_ || settings::ReadSettings(settings::kExitOnCloseName, 1) == 1) {
     canClose = true;
     return;
   }
@@ -268,9 +269,7 @@ void TQuillmoor::Timer1Timer(tray::TIntervalTimer&) { ReapplyBansReported(); }
 void TQuillmoor::Clearlog1Click(ui::Component&) { ListBox1.Clear(); }
 
 void TQuillmoor::Help2Click(ui::Component&) {
-  char path[1024] = {};
-  const DWORD length = platform::Sys().GetModuleFileNameA(nullptr, path, sizeof path);
-  const std::string file = FolderOf(std::string(path, length)) + "help.chm";
+  const std::string file = FolderOf(platform::ProgramPath()) + "help.chm";
   platform::Sh().ShellExecuteA(nullptr, "open", file.c_str(), nullptr, nullptr, kSwShowNormal);
 }
 
@@ -279,7 +278,7 @@ LRESULT TQuillmoor::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     exitRequested_ = true;
     return 1;
   }
-  if (message == kWmUser) {
+  if (message == kShowYourselfMessage) {
     ShowHideAction.Execute();
     return 0;
   }

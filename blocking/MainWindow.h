@@ -19,6 +19,8 @@ namespace tarnwick::blocking {
 
 inline constexpr const char* kProgramTitle = "Tarnwick v1.0b Personal";
 inline constexpr const char* kMainWindowClass = "TQuillmoor";
+// A second start posts this to the running main window, which then hides or shows itself.
+inline constexpr os::UINT kShowYourselfMessage = os::kWmUser;
 inline constexpr const char* kBalloonText = "You can restore program by clicking the icon";
 
 // The pictures the window shows; real icons from the executable, or stand-ins in tests.

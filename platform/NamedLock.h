@@ -1,27 +1,22 @@
 #pragma once
-// Holds a lock shared between processes for as long as it lives.
-#include <utility>
-
+// A lock shared between processes, held for as long as its owner lives.
+#include "platform/Handle.h"
 #include "platform/Platform.h"
 
 namespace tarnwick::platform {
 
-class NamedLock {
- public:
-  NamedLock(const char* name, os::DWORD timeoutMs) : lock_(Sys().AcquireNamedLock(name, timeoutMs)) {}
-  ~NamedLock() {
-    if (lock_ != nullptr) Sys().ReleaseNamedLock(lock_);
-  }
-  NamedLock(NamedLock&& other) noexcept : lock_(std::exchange(other.lock_, nullptr)) {}
-  NamedLock& operator=(NamedLock&&) = delete;
-  NamedLock(const NamedLock&) = delete;
-  NamedLock& operator=(const NamedLock&) = delete;
-
-  // False when the wait ran out; the holder then goes on without the lock.
-  bool Held() const { return lock_ != nullptr; }
-
- private:
-  void* lock_;
+struct NamedLockTraits {
+  using Handle = void*;
+  static constexpr Handle kNull = nullptr;
+  static void Close(Handle lock) { Sys().ReleaseNamedLock(lock); }
 };
+
+using NamedLock = UniqueHandle<NamedLockTraits>;
+
+// Waits at most `timeoutMs` for the lock `name`. An empty owner means the wait ran out; the
+// caller then goes on without the lock.
+inline NamedLock TakeNamedLock(const char* name, os::DWORD timeoutMs) {
+  return NamedLock(Sys().AcquireNamedLock(name, timeoutMs));
+}
 
 }  // namespace tarnwick::platform
