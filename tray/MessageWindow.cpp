@@ -33,22 +33,18 @@ void EnsureClass(HINSTANCE instance) {
 MessageWindow::MessageWindow(Handler handler) : handler_(std::move(handler)) {
   HINSTANCE instance = Win().GetModuleHandleA(nullptr);
   EnsureClass(instance);
-  handle_ = Win().CreateWindowExA(kWsExToolWindow, kMessageWindowClass, "", kWsPopup, 0, 0, 0, 0,
-                                  nullptr, nullptr, instance, nullptr);
-  if (handle_ == nullptr) throw std::runtime_error("Cannot create a hidden message window");
-  Win().SetWindowLongPtrA(handle_, kGwlpUserData, reinterpret_cast<std::intptr_t>(this));
-  Win().SetWindowLongPtrA(handle_, kGwlpWndProc, reinterpret_cast<std::intptr_t>(&WindowProc));
-}
-
-MessageWindow::~MessageWindow() {
-  if (handle_ != nullptr) Win().DestroyWindow(handle_);
+  handle_.Reset(Win().CreateWindowExA(kWsExToolWindow, kMessageWindowClass, "", kWsPopup, 0, 0, 0,
+                                      0, nullptr, nullptr, instance, nullptr));
+  if (!handle_) throw std::runtime_error("Cannot create a hidden message window");
+  Win().SetWindowLongPtrA(Handle(), kGwlpUserData, reinterpret_cast<std::intptr_t>(this));
+  Win().SetWindowLongPtrA(Handle(), kGwlpWndProc, reinterpret_cast<std::intptr_t>(&WindowProc));
 }
 
 LRESULT MessageWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<MessageWindow*>(Win().GetWindowLongPtrA(window, kGwlpUserData));
   if (message == kWmNcDestroy) {
     Win().SetWindowLongPtrA(window, kGwlpUserData, 0);
-    if (self != nullptr) self->handle_ = nullptr;
+    if (self != nullptr) (void)self->handle_.Release();
   }
   if (self != nullptr && self->handler_) {
     std::optional<LRESULT> result =

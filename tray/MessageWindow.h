@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/Platform.h"
+#include "platform/WindowOwner.h"
 
 namespace tarnwick::tray {
 
@@ -22,17 +23,16 @@ class MessageWindow {
   using Handler = std::function<std::optional<LRESULT>(UINT message, WPARAM wParam, LPARAM lParam)>;
 
   explicit MessageWindow(Handler handler);
-  ~MessageWindow();
   MessageWindow(const MessageWindow&) = delete;
   MessageWindow& operator=(const MessageWindow&) = delete;
 
-  HWND Handle() const { return handle_; }
+  HWND Handle() const { return handle_.Get(); }
 
  private:
   static LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   Handler handler_;
-  HWND handle_ = nullptr;
+  platform::WindowOwner handle_;  // last: the window goes while its handler is still there
 };
 
 }  // namespace tarnwick::tray

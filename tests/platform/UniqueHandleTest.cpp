@@ -9,6 +9,7 @@
 
 #include "platform/NamedLock.h"
 #include "platform/RegKey.h"
+#include "platform/WindowOwner.h"
 #include "platform/emulated/EmulatedPlatform.h"
 
 namespace tarnwick::platform {
@@ -110,6 +111,33 @@ TEST(NamedLockOwner, HoldsTheLockUntilItsLastOwnerGoes) {
   }
   EXPECT_TRUE(os.system().HeldLocks().empty());
   EXPECT_EQ((std::vector<std::string>{"acquire L", "busy L", "release L"}), os.system().LockEvents());
+}
+
+LRESULT PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return Win().DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(WindowOwner, DestroysItsWindowUnlessItLetGo) {
+  EmulatedPlatform os;
+  auto& win = os.windows();
+  WNDCLASSA windowClass;
+  windowClass.lpfnWndProc = &PlainProc;
+  windowClass.hInstance = win.GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "Owned";
+  ASSERT_NE(0, win.RegisterClassA(&windowClass));
+  const auto create = [&] {
+    return win.CreateWindowExA(0, "Owned", "", kWsPopup, 0, 0, 0, 0, nullptr, nullptr,
+                               windowClass.hInstance, nullptr);
+  };
+  HWND kept = create();
+  HWND doomed = create();
+  {
+    WindowOwner owner(doomed);
+    WindowOwner handedOn(kept);
+    EXPECT_EQ(kept, handedOn.Release());
+  }
+  EXPECT_FALSE(win.IsWindow(doomed));
+  EXPECT_TRUE(win.IsWindow(kept));
 }
 
 }  // namespace
