@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/NamedLock.h"
+#include "platform/Owners.h"
 #include "platform/Platform.h"
 #include "settings/RegistryError.h"
 #include "toolbar/ToolbarButtons.h"

@@ -12,6 +12,14 @@ concept HandleTraits = requires(typename T::Handle handle) {
   T::Close(handle);
 };
 
+// Traits of the usual kind: the handle is a pointer, none is null, and one function closes it.
+template <typename H, void (*CloseFunction)(H)>
+struct ClosedBy {
+  using Handle = H;
+  static constexpr Handle kNull = nullptr;
+  static void Close(Handle handle) { CloseFunction(handle); }
+};
+
 template <HandleTraits Traits>
 class UniqueHandle {
  public:

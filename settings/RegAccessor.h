@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/RegKey.h"
+#include "platform/Owners.h"
 
 namespace tarnwick::settings {
 

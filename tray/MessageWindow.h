@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "platform/Platform.h"
-#include "platform/WindowOwner.h"
+#include "platform/Owners.h"
 
 namespace tarnwick::tray {
 

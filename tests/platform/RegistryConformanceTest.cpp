@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/RegKey.h"
+#include "platform/Owners.h"
 #include "settings/RegAccessor.h"
 #include "settings/RegistryError.h"
 #include "tests/support/RegistryTestKey.h"

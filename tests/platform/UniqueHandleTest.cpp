@@ -7,9 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/NamedLock.h"
-#include "platform/RegKey.h"
-#include "platform/WindowOwner.h"
+#include "platform/Owners.h"
 #include "platform/emulated/EmulatedPlatform.h"
 
 namespace tarnwick::platform {

@@ -18,16 +18,13 @@ Native ToNative(Ours handle) {
   return reinterpret_cast<Native>(handle);
 }
 
-// GDI objects (font, brush, bitmap) are deleted.
+// GDI objects: fonts, brushes, bitmaps.
 template <typename H>
-struct GdiObjectTraits {
-  using Handle = H;
-  static constexpr Handle kNull = nullptr;
-  static void Close(Handle object) { DeleteObject(object); }
-};
-
+void DeleteGdiObject(H object) {
+  DeleteObject(object);
+}
 template <typename H>
-using GdiObject = platform::UniqueHandle<GdiObjectTraits<H>>;
+using GdiObject = platform::UniqueHandle<platform::ClosedBy<H, &DeleteGdiObject<H>>>;
 using FontHandle = GdiObject<HFONT>;
 using BrushHandle = GdiObject<HBRUSH>;
 using BitmapHandle = GdiObject<HBITMAP>;
@@ -37,24 +34,16 @@ using BitmapHandle = GdiObject<HBITMAP>;
 FontHandle MakeFont(const Font& font);
 bool SameFont(const Font& a, const Font& b);
 
-// A menu is destroyed unless it was handed on (Release) to a window's menu bar or a parent menu,
-// which then destroys it.
-struct MenuTraits {
-  using Handle = HMENU;
-  static constexpr Handle kNull = nullptr;
-  static void Close(Handle menu) { DestroyMenu(menu); }
-};
-using MenuHandle = platform::UniqueHandle<MenuTraits>;
+// A menu handed on (Release) to a window's menu bar or a parent menu is destroyed by its new
+// owner.
+inline void DestroyOwnedMenu(HMENU menu) { DestroyMenu(menu); }
+using MenuHandle = platform::UniqueHandle<platform::ClosedBy<HMENU, &DestroyOwnedMenu>>;
 
 // A child window that its peer destroys. The form's window destroys its children with itself,
 // so a window that is already gone is left alone.
-struct ChildWindowTraits {
-  using Handle = HWND;
-  static constexpr Handle kNull = nullptr;
-  static void Close(Handle window) {
-    if (IsWindow(window)) DestroyWindow(window);
-  }
-};
-using WindowHandle = platform::UniqueHandle<ChildWindowTraits>;
+inline void DestroyChildWindow(HWND window) {
+  if (IsWindow(window)) DestroyWindow(window);
+}
+using WindowHandle = platform::UniqueHandle<platform::ClosedBy<HWND, &DestroyChildWindow>>;
 
 }  // namespace tarnwick::ui::win32

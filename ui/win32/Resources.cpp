@@ -4,7 +4,7 @@
 
 namespace tarnwick::ui::win32 {
 
-void IconTraits::Close(Handle icon) { DestroyIcon(reinterpret_cast<HICON>(icon)); }
+void DestroyOwnedIcon(os::HICON icon) { DestroyIcon(reinterpret_cast<HICON>(icon)); }
 
 IconHandle LoadIconResource(int id, int size) {
   // LoadImage takes 0 as "the resource's own size", which would hand back some other size.

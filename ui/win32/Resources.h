@@ -6,12 +6,8 @@
 
 namespace tarnwick::ui::win32 {
 
-struct IconTraits {
-  using Handle = os::HICON;
-  static constexpr Handle kNull = nullptr;
-  static void Close(Handle icon);  // DestroyIcon
-};
-using IconHandle = platform::UniqueHandle<IconTraits>;
+void DestroyOwnedIcon(os::HICON icon);
+using IconHandle = platform::UniqueHandle<platform::ClosedBy<os::HICON, &DestroyOwnedIcon>>;
 
 // Loads icon resource `id` at `size` x `size` pixels, choosing the image of the icon that fits
 // best for the display's colour depth. Empty when there is no such icon or `size` is not
