@@ -15,22 +15,20 @@ int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
 
   struct Icons {
-    os::HICON off = ui::win32::LoadIconResource(resources::kMonitoringOffIcon, 32);
-    os::HICON on = ui::win32::LoadIconResource(resources::kMonitoringOnIcon, 32);
-    os::HICON picture = ui::win32::LoadIconResource(resources::kStatePicture, 32);
-    os::HICON tray = ui::win32::LoadIconResource(resources::kTrayIcon, 32);
-    os::HICON program = ui::win32::LoadIconResource(resources::kMainIcon, 32);
-    ~Icons() {
-      for (os::HICON icon : {off, on, picture, tray, program}) ui::win32::FreeIconResource(icon);
-    }
+    ui::win32::IconHandle off = ui::win32::LoadIconResource(resources::kMonitoringOffIcon, 32);
+    ui::win32::IconHandle on = ui::win32::LoadIconResource(resources::kMonitoringOnIcon, 32);
+    ui::win32::IconHandle picture = ui::win32::LoadIconResource(resources::kStatePicture, 32);
+    ui::win32::IconHandle tray = ui::win32::LoadIconResource(resources::kTrayIcon, 32);
+    ui::win32::IconHandle program = ui::win32::LoadIconResource(resources::kMainIcon, 32);
   };
   Icons icons;  // outlives the windows that show them
 
   app::StartEnvironment environment;
   environment.images = [&icons] {
-    return blocking::MainWindowImages{icons.off, icons.on, icons.picture, icons.tray};
+    return blocking::MainWindowImages{icons.off.Get(), icons.on.Get(), icons.picture.Get(),
+                                     icons.tray.Get()};
   };
-  environment.programIcon = [&icons] { return icons.program; };
+  environment.programIcon = [&icons] { return icons.program.Get(); };
   environment.backend = [] { return ui::win32::MakeBackend(); };
   return app::RunProgram(arguments, environment);
 }

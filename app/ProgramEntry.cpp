@@ -6,7 +6,7 @@
 
 #include "dialogs/AboutForm.h"
 #include "dialogs/SettingsForm.h"
-#include "platform/NamedLock.h"
+#include "platform/Owners.h"
 #include "platform/Platform.h"
 #include "settings/RegistryError.h"
 #include "toolbar/ToolbarButtons.h"
@@ -33,7 +33,7 @@ void TellRunningInstanceToQuit() {
 
 int RunSingleInstance(const StartEnvironment& environment) {
   if (HWND running = FindRunningInstance()) {
-    Win().PostMessageA(running, kWmUser, 0, 0);
+    Win().PostMessageA(running, blocking::kShowYourselfMessage, 0, 0);
     Win().SetForegroundWindow(running);
     return 0;
   }
@@ -83,13 +83,13 @@ int RunProgram(const std::vector<std::string>& arguments, const StartEnvironment
         return RunSingleInstance(environment);
       case Course::Register: {
         // A run that cannot get its turn in time goes on rather than doing nothing.
-        platform::NamedLock turn(kRegistrationLock, kRegistrationWait);
+        const auto turn = platform::TakeNamedLock(kRegistrationLock, kRegistrationWait);
         toolbar::RegisterProgramButton(blocking::kProgramTitle);
         TellRunningInstanceToQuit();
         return 0;
       }
       case Course::Unregister: {
-        platform::NamedLock turn(kRegistrationLock, kRegistrationWait);
+        const auto turn = platform::TakeNamedLock(kRegistrationLock, kRegistrationWait);
         toolbar::UnregisterProgramButton(blocking::kProgramTitle);
         TellRunningInstanceToQuit();
         return 0;

@@ -51,7 +51,7 @@ const ContentKind* FindKind(int kind) {
 }  // namespace
 
 void ApplyChoice(int kind, int index) {
-  settings::SaveSettings(std::to_string(kind), index);
+  settings::SaveSettings(settings::SettingName(kind), index);
   const ContentKind* k = FindKind(kind);
   if (k == nullptr) return;
   TRegAccessor accessor;
@@ -64,7 +64,7 @@ void SelectPreset(int preset, const std::array<ui::RadioGroup*, 5>& groups) {
   for (std::size_t i = 0; i < groups.size(); ++i) {
     const int choice = kPresets[preset][i];
     groups[i]->SetItemIndex(choice);
-    settings::SaveSettings(std::to_string(i + 1), choice);
+    settings::SaveSettings(settings::SettingName(ContentKinds()[i].kind), choice);
   }
 }
 
@@ -72,7 +72,7 @@ void ReapplyBans() {
   TRegAccessor accessor;
   std::string openPath;
   for (const ContentKind& k : ContentKinds()) {
-    if (settings::ReadSettings(std::to_string(k.kind), k.defaultChoice) == kBan) {
+    if (settings::ReadSettings(settings::SettingName(k.kind), k.defaultChoice) == kBan) {
       WriteSwitch(accessor, k, k.ban, openPath);
     }
   }

@@ -8,6 +8,7 @@
 #include "dialogs/AboutForm.h"
 #include "dialogs/SettingsForm.h"
 #include "platform/Platform.h"
+#include "platform/ProgramPath.h"
 #include "settings/SettingsStore.h"
 #include "ui/Application.h"
 #include "ui/ErrorBoundary.h"
@@ -172,7 +173,7 @@ void TQuillmoor::FormCreate(ui::Component&) {
   // still leaves a window that a second start can find and a counted launch.
   Log("* Reading settings...");
   ui::Guard([&] {
-    if (settings::ReadSettings("102", 0) == 1) Button1.UserClick();
+    if (settings::ReadSettings(settings::kBanAtStartName, 0) == 1) Button1.UserClick();
   });
   Log("* Done.");
   Log("* Applying settings...");
@@ -180,7 +181,7 @@ void TQuillmoor::FormCreate(ui::Component&) {
   for (std::size_t i = 0; i < std::size(groups); ++i) {
     const ContentKind& kind = ContentKinds()[i];
     ui::Guard([&] {
-      groups[i]->SetItemIndex(settings::ReadSettings(std::to_string(kind.kind), kind.defaultChoice));
+      groups[i]->SetItemIndex(settings::ReadSettings(settings::SettingName(kind.kind), kind.defaultChoice));
     });
   }
   Log("* Done...");
@@ -191,7 +192,7 @@ void TQuillmoor::FormCreate(ui::Component&) {
 }
 
 void TQuillmoor::TrayIcon1Startup(ui::Component&, bool& showMainForm) {
-  showMainForm = settings::ReadSettings("101", 0) != 1;
+  showMainForm = settings::ReadSettings(settings::kStartMinimizedName, 0) != 1;
 }
 
 void TQuillmoor::MonitorActionExecute(ui::Component&) {
@@ -233,9 +234,9 @@ void TQuillmoor::ShowHideActionExecute(ui::Component&) {
     if (ui::Form* modal = app != nullptr ? app->ModalForm() : nullptr) modal->Close();
     if (app != nullptr) app->Minimize();
     TrayIcon1.HideToTray();
-    if (settings::ReadSettings("i", 0) == 0) {
+    if (settings::ReadSettings(settings::kBalloonShownName, 0) == 0) {
       TrayIcon1.DisplayBalloon(kProgramTitle, kBalloonText, 1, 10);
-      settings::SaveSettings("i", 1);
+      settings::SaveSettings(settings::kBalloonShownName, 1);
     }
     ShowHideAction.SetCaption(kRestoreCaption);
   } else {
@@ -250,7 +251,7 @@ void TQuillmoor::ExitActionExecute(ui::Component&) {
 }
 
 void TQuillmoor::FormCloseQuery(ui::Component&, bool& canClose) {
-  if (exitRequested_ || settings::ReadSettings("103", 1) == 1) {
+  if (exitRequested_ || settings::ReadSettings(settings::kExitOnCloseName, 1) == 1) {
     canClose = true;
     return;
   }
@@ -282,9 +283,7 @@ void TQuillmoor::About1Click(ui::Component&) {
 void TQuillmoor::Clearlog1Click(ui::Component&) { ListBox1.Clear(); }
 
 void TQuillmoor::Help2Click(ui::Component&) {
-  char path[1024] = {};
-  const DWORD length = platform::Sys().GetModuleFileNameA(nullptr, path, sizeof path);
-  const std::string file = FolderOf(std::string(path, length)) + "help.chm";
+  const std::string file = FolderOf(platform::ProgramPath()) + "help.chm";
   platform::Sh().ShellExecuteA(nullptr, "open", file.c_str(), nullptr, nullptr, kSwShowNormal);
 }
 
@@ -296,7 +295,7 @@ LRESULT TQuillmoor::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   // Only the message a second start posts is the hand-over. IsDialogMessage sends DM_GETDEFID,
   // which has the same number, to the window it treats as a dialog.
   ui::Application* app = ui::Application::Current();
-  if (message == kWmUser && app != nullptr && app->TakePosted(Handle(), message)) {
+  if (message == kShowYourselfMessage && app != nullptr && app->TakePosted(Handle(), message)) {
     ShowHideAction.Execute();
     return 0;
   }

@@ -3,6 +3,7 @@
 // monitoring picture and the log. It owns the tray icon and the monitoring timer.
 #include <string>
 
+#include "settings/SettingsStore.h"
 #include "tray/IntervalTimer.h"
 #include "tray/TrayIcon.h"
 #include "ui/Action.h"
@@ -17,8 +18,10 @@
 
 namespace tarnwick::blocking {
 
-inline constexpr const char* kProgramTitle = "Tarnwick v1.0b Personal";
+using settings::kProgramTitle;
 inline constexpr const char* kMainWindowClass = "TQuillmoor";
+// A second start posts this to the running main window, which then hides or shows itself.
+inline constexpr os::UINT kShowYourselfMessage = os::kWmUser;
 inline constexpr const char* kBalloonText = "You can restore program by clicking the icon";
 
 // The pictures the window shows; real icons from the executable, or stand-ins in tests.

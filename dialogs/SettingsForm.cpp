@@ -106,7 +106,7 @@ void TSettingsF::FormCreate(ui::Component&) {
 void TSettingsF::CheckBoxClick(ui::Component& sender) {
   auto& box = static_cast<ui::CheckBox&>(sender);
   const bool checked = box.Checked();
-  SaveSettings(std::to_string(box.Tag()), checked);
+  SaveSettings(settings::SettingName(box.Tag()), checked);
   if (box.Tag() == std::stoi(kStartWithWindowsName)) UpdateRunEntry(checked);
 }
 

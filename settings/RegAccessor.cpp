@@ -32,16 +32,16 @@ bool EraseTree(HKEY base, const std::string& path) {
   if (RegKey key = OpenExisting(base, path)) {
     DWORD subKeys = 0;
     DWORD longest = 0;
-    if (Reg().RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, &longest, nullptr,
+    if (Reg().RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subKeys, &longest, nullptr,
                                nullptr, nullptr, nullptr, nullptr, nullptr) != kErrorSuccess) {
       subKeys = 0;
     }
     std::vector<char> name(static_cast<std::size_t>(longest) + 1);
     for (DWORD index = subKeys; index-- > 0;) {
       DWORD length = static_cast<DWORD>(name.size());
-      if (Reg().RegEnumKeyExA(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr,
+      if (Reg().RegEnumKeyExA(key.Get(), index, name.data(), &length, nullptr, nullptr, nullptr,
                               nullptr) == kErrorSuccess) {
-        EraseTree(key.get(), std::string(name.data(), length));
+        EraseTree(key.Get(), std::string(name.data(), length));
       }
     }
   }
@@ -60,7 +60,7 @@ void TRegAccessor::SetRoot(HKEY root) {
 
 std::pair<HKEY, std::string> TRegAccessor::Resolve(const std::string& path) const {
   if (!path.empty() && path.front() == '\\') return {root_, path.substr(1)};
-  return {openKey_ ? openKey_.get() : root_, path};
+  return {openKey_ ? openKey_.Get() : root_, path};
 }
 
 bool TRegAccessor::OpenPath(const std::string& path, bool create) {
@@ -156,8 +156,8 @@ std::string TRegKeyReader::ReadTextOr(const std::string& path, const std::string
                                       const std::string& defaultText) {
   auto [base, rest] = Resolve(path);
   RegKey key = OpenExisting(base, rest);
-  if (!key || !HasValueIn(key.get(), name)) return defaultText;
-  return ReadTextFrom(key.get(), name);
+  if (!key || !HasValueIn(key.Get(), name)) return defaultText;
+  return ReadTextFrom(key.Get(), name);
 }
 
 TSettingsReader::TSettingsReader(const std::string& path) { reader_.OpenPath(path, true); }
@@ -167,12 +167,12 @@ std::int32_t TSettingsReader::ReadNumberOr(const std::string& name, std::int32_t
   RegKey key = OpenExisting(base, rest);
   if (!key) return defaultValue;
   DWORD type = 0;
-  if (Reg().RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, nullptr) !=
+  if (Reg().RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, nullptr) !=
       kErrorSuccess) {
     return defaultValue;
   }
-  if (type == kRegSz) return ParseInteger(TRegAccessor::ReadTextFrom(key.get(), name)).value_or(defaultValue);
-  return TRegAccessor::ReadDwordFrom(key.get(), name);
+  if (type == kRegSz) return ParseInteger(TRegAccessor::ReadTextFrom(key.Get(), name)).value_or(defaultValue);
+  return TRegAccessor::ReadDwordFrom(key.Get(), name);
 }
 
 bool TSettingsReader::ReadFlagOr(const std::string& name, bool defaultValue) {

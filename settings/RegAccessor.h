@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/RegKey.h"
+#include "platform/Owners.h"
 
 namespace tarnwick::settings {
 
@@ -27,7 +27,7 @@ class TRegAccessor {
   // Opens `path` (creating missing keys when `create` and the path is not empty). On success the
   // new key replaces the open one; on failure nothing changes and the result is false.
   bool OpenPath(const std::string& path, bool create);
-  void ClosePath() { openKey_.Close(); }
+  void ClosePath() { openKey_.Reset(); }
 
   // Writes raise ERegistryError "Failed to set data for '<name>'" with no key open or on refusal.
   void WriteText(const std::string& name, const std::string& text);
@@ -51,7 +51,7 @@ class TRegAccessor {
 
   // The base key and remaining path that `path` resolves to.
   std::pair<HKEY, std::string> Resolve(const std::string& path) const;
-  HKEY OpenKey() const { return openKey_.get(); }
+  HKEY OpenKey() const { return openKey_.Get(); }
 
   static std::string ReadTextFrom(HKEY key, const std::string& name);
   static std::int32_t ReadDwordFrom(HKEY key, const std::string& name);

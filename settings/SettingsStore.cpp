@@ -4,6 +4,8 @@
 
 namespace tarnwick::settings {
 
+std::string SettingName(int tag) { return std::to_string(tag); }
+
 std::int32_t ReadSettings(const std::string& name, std::int32_t defaultValue) {
   TSettingsReader reader(kSettingsKey);
   return reader.ReadNumberOr(name, defaultValue);

@@ -1,9 +1,7 @@
 #include "toolbar/ToolbarButtons.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "platform/Platform.h"
+#include "platform/ProgramPath.h"
 #include "settings/RegAccessor.h"
 
 namespace tarnwick::toolbar {
@@ -104,25 +102,9 @@ bool RemoveToolbarButton(const std::string& buttonText) {
   return true;
 }
 
-std::string ProgramFileName() {
-  // A path that does not fit comes back cut, with a length of the buffer's size or one less; such
-  // a result is asked again with more room. No Windows path is longer than 32767 characters.
-  constexpr os::DWORD kLimit = 1u << 16;
-  std::vector<char> buffer(260);
-  for (;;) {
-    const os::DWORD size = static_cast<os::DWORD>(buffer.size());
-    const os::DWORD length = platform::Sys().GetModuleFileNameA(nullptr, buffer.data(), size);
-    if (length == 0) return {};
-    if (length + 1 < size || size >= kLimit) {
-      return std::string(buffer.data(), std::min<std::size_t>(length, size - 1));
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
 void RegisterProgramButton(const std::string& programTitle) {
   RemoveToolbarButton(programTitle);
-  const std::string path = ProgramFileName();
+  const std::string path = platform::ProgramPath();
   std::string identifier;
   AddToolbarButton(true, TToolbarButtonKind::tbkExecutable, programTitle, path + ",1000",
                    path + ",1001", path, identifier);

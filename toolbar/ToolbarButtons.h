@@ -50,9 +50,6 @@ void AddToolbarButton(bool visibleByDefault, TToolbarButtonKind kind, const std:
 // that is not text. Always true.
 bool RemoveToolbarButton(const std::string& buttonText);
 
-// The full path of the program's own file, however long; empty if the system cannot tell.
-std::string ProgramFileName();
-
 // Replaces the program's own button (titled `programTitle`) with a new one that starts this file.
 void RegisterProgramButton(const std::string& programTitle);
 // Removes the program's own button.

@@ -23,7 +23,7 @@ void Bind(HWND window, BoundWindow* object) {
 }  // namespace
 
 HWND BoundWindow::Create(const Shape& shape) {
-  if (handle_ != nullptr) return handle_;
+  if (handle_) return handle_.Get();
   HINSTANCE instance = Win().GetModuleHandleA(nullptr);
   WNDCLASSA existing;
   const bool registered = Win().GetClassInfoA(instance, shape.className, &existing) != 0;
@@ -39,19 +39,18 @@ HWND BoundWindow::Create(const Shape& shape) {
     Win().RegisterClassA(&windowClass);
   }
   // Messages before the binding (WM_NCCREATE, WM_CREATE) find no object and get the default.
-  handle_ = Win().CreateWindowExA(shape.exStyle, shape.className, shape.title, shape.style,
-                                  shape.x, shape.y, shape.width, shape.height, shape.owner,
-                                  nullptr, instance, nullptr);
-  if (handle_ == nullptr) throw std::runtime_error(std::string("Cannot create the window ") + shape.className);
-  Bind(handle_, this);
-  return handle_;
+  handle_.Reset(Win().CreateWindowExA(shape.exStyle, shape.className, shape.title, shape.style,
+                                      shape.x, shape.y, shape.width, shape.height, shape.owner,
+                                      nullptr, instance, nullptr));
+  if (!handle_) throw std::runtime_error(std::string("Cannot create the window ") + shape.className);
+  Bind(handle_.Get(), this);
+  return handle_.Get();
 }
 
 void BoundWindow::Destroy() {
-  if (handle_ == nullptr) return;
-  HWND window = std::exchange(handle_, nullptr);
-  Bind(window, nullptr);
-  Win().DestroyWindow(window);
+  if (!handle_) return;
+  Bind(handle_.Get(), nullptr);  // the owner hears nothing of its window's end
+  handle_.Reset();
 }
 
 int BoundWindow::AddHook(Hook hook) {
@@ -64,7 +63,7 @@ void BoundWindow::RemoveHook(int id) {
 }
 
 LRESULT BoundWindow::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  return Win().DefWindowProcA(handle_, message, wParam, lParam);
+  return Win().DefWindowProcA(handle_.Get(), message, wParam, lParam);
 }
 
 LRESULT BoundWindow::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -89,7 +88,7 @@ LRESULT BoundWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   Bind(window, nullptr);
   const LRESULT result =
       Guard(LRESULT{0}, [&] { return self->Dispatch(window, message, wParam, lParam); });
-  self->handle_ = nullptr;
+  (void)self->handle_.Release();  // already on its way out
   return result;
 }
 

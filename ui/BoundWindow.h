@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Owners.h"
 #include "platform/Platform.h"
 
 namespace tarnwick::ui {
@@ -46,7 +47,7 @@ class BoundWindow {
   // Registers the class when it is not yet (or has another procedure), then creates the window
   // and binds it. Throws when the window cannot be created.
   HWND Create(const Shape& shape);
-  HWND Handle() const { return handle_; }
+  HWND Handle() const { return handle_.Get(); }
   // Unbinds and destroys the window; the owner hears nothing of it.
   void Destroy();
 
@@ -60,7 +61,7 @@ class BoundWindow {
   LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   Hook owner_;
-  HWND handle_ = nullptr;
+  platform::WindowOwner handle_;
   std::vector<std::pair<int, Hook>> hooks_;
   int nextHook_ = 1;
 };

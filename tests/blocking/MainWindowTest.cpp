@@ -352,6 +352,21 @@ TEST_F(MainWindowTest, HelpOpensTheHelpFileBesideTheProgram) {
   EXPECT_EQ(1, shell_.Executions()[0].showCommand);
 }
 
+TEST_F(MainWindowTest, HelpFindsTheHelpFileBesideTheProgramInAFolderOfAnyLength) {
+  TQuillmoor& w = Start();
+  // Around the 1024 characters a fixed buffer would hold, and far beyond.
+  const std::size_t lengths[] = {1000, 1011, 1012, 1022, 1023, 1024, 1025, 2000, 32000};
+  for (std::size_t i = 0; i < std::size(lengths); ++i) {
+    SCOPED_TRACE(lengths[i]);
+    std::string folder = "C:\\Install\\" + std::string(lengths[i], 'f');
+    folder.resize(lengths[i]);
+    os_.system().SetModulePath(folder + "\\tarnwick.exe");
+    w.Help2->Click();
+    ASSERT_EQ(i + 1, shell_.Executions().size());
+    EXPECT_EQ(folder + "\\help.chm", shell_.Executions().back().file);
+  }
+}
+
 TEST_F(MainWindowTest, AWrongTypeSettingIsReportedAndTheWindowGoesOn) {
   reg_.PutValue(HkeyCurrentUser(), settings::kSettingsKey, "i", {kRegBinary, {1}});
   TQuillmoor& w = Start();

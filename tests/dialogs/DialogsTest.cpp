@@ -13,6 +13,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/Application.h"
 #include "ui/CheckBox.h"
+#include "ui/ErrorBoundary.h"
 
 namespace tarnwick::dialogs {
 namespace {
@@ -143,7 +144,7 @@ TEST_F(DialogsTest, APathTheCodePageCannotSpellLeavesNoEntryAndSaysSo) {
   os_.system().SetModulePath("C:\\Programs\\T?rnwick\\tarnwick.exe");
   reg_.PutString(HkeyCurrentUser(), kRun, settings::kProgramTitle, "\"D:\\old\\tarnwick.exe\"");
   Start();
-  options_->CheckBox1.UserClick();
+  ui::Guard([&] { options_->CheckBox1.UserClick(); });
   EXPECT_FALSE(RunEntry().has_value());
   ASSERT_EQ(1u, errors_.size());
   EXPECT_NE(std::string::npos, errors_[0].find("Cannot start with Windows"));

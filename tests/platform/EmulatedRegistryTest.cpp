@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/RegKey.h"
+#include "platform/Owners.h"
 #include "platform/emulated/EmulatedPlatform.h"
 
 namespace tarnwick::platform::emulated {

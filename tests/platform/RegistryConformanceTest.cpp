@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/RegKey.h"
+#include "platform/Owners.h"
 #include "settings/RegAccessor.h"
 #include "settings/RegistryError.h"
 #include "tests/support/RegistryTestKey.h"
@@ -57,7 +57,7 @@ class RegistryConformance : public ::testing::Test {
   void SetRaw(const std::string& path, const std::string& name, DWORD type,
               const std::vector<BYTE>& data) {
     RegKey key = CreateRaw(path);
-    ASSERT_EQ(kErrorSuccess, Reg().RegSetValueExA(key.get(), name.c_str(), 0, type, data.data(),
+    ASSERT_EQ(kErrorSuccess, Reg().RegSetValueExA(key.Get(), name.c_str(), 0, type, data.data(),
                                                   static_cast<DWORD>(data.size())));
   }
 
@@ -113,7 +113,7 @@ TEST_F(RegistryConformance, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
   RegKey parent = CreateRaw(base_);
   char name[64];
   DWORD length = sizeof name;
-  ASSERT_EQ(kErrorSuccess, Reg().RegEnumKeyExA(parent.get(), 0, name, &length, nullptr, nullptr,
+  ASSERT_EQ(kErrorSuccess, Reg().RegEnumKeyExA(parent.Get(), 0, name, &length, nullptr, nullptr,
                                                nullptr, nullptr));
   EXPECT_STREQ("MixedCase", name);
   EXPECT_EQ(9u, length);
@@ -158,7 +158,7 @@ TEST_F(RegistryConformance, OverlongNamesAndPathsAreRefusedAndCreateNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.subKey.size());
     HKEY key = nullptr;
-    EXPECT_EQ(c.expected, Reg().RegCreateKeyExA(base.get(), c.subKey.c_str(), 0, nullptr, 0,
+    EXPECT_EQ(c.expected, Reg().RegCreateKeyExA(base.Get(), c.subKey.c_str(), 0, nullptr, 0,
                                                 kKeyAllAccess, nullptr, &key, nullptr));
     RegKey owner(c.expected == kErrorSuccess ? key : nullptr);
   }
@@ -166,7 +166,7 @@ TEST_F(RegistryConformance, OverlongNamesAndPathsAreRefusedAndCreateNothing) {
   EXPECT_FALSE(accessor.OpenPath(Abs(std::string(250, 'k')), true));  // over 260 in all
   EXPECT_FALSE(accessor.HasOpenKey());
   DWORD subKeys = 9;
-  ASSERT_EQ(kErrorSuccess, Reg().RegQueryInfoKeyA(base.get(), nullptr, nullptr, nullptr, &subKeys,
+  ASSERT_EQ(kErrorSuccess, Reg().RegQueryInfoKeyA(base.Get(), nullptr, nullptr, nullptr, &subKeys,
                                                   nullptr, nullptr, nullptr, nullptr, nullptr,
                                                   nullptr, nullptr));
   EXPECT_EQ(2u, subKeys);  // the 256-character key, and "a", made before its child was refused
@@ -186,11 +186,11 @@ TEST_F(RegistryConformance, EmptyNamesInAPathAreSkippedButALeadingBackslashIsRef
 TEST_F(RegistryConformance, StringsAreStoredWithTheSizeGiven) {
   const BYTE unterminated[] = {'a', 'b', 'x'};  // the byte after the data is no zero
   RegKey key = CreateRaw(base_);
-  ASSERT_EQ(kErrorSuccess, Reg().RegSetValueExA(key.get(), "sz", 0, kRegSz, unterminated, 2));
-  ASSERT_EQ(kErrorSuccess, Reg().RegSetValueExA(key.get(), "empty", 0, kRegSz, unterminated, 0));
+  ASSERT_EQ(kErrorSuccess, Reg().RegSetValueExA(key.Get(), "sz", 0, kRegSz, unterminated, 2));
+  ASSERT_EQ(kErrorSuccess, Reg().RegSetValueExA(key.Get(), "empty", 0, kRegSz, unterminated, 0));
   for (auto [name, size] : {std::pair{"sz", 2u}, std::pair{"empty", 0u}}) {
     DWORD actual = 99;
-    ASSERT_EQ(kErrorSuccess, Reg().RegQueryValueExA(key.get(), name, nullptr, nullptr, nullptr, &actual));
+    ASSERT_EQ(kErrorSuccess, Reg().RegQueryValueExA(key.Get(), name, nullptr, nullptr, nullptr, &actual));
     EXPECT_EQ(size, actual) << name;
   }
   TRegAccessor accessor;
@@ -263,7 +263,7 @@ TEST_F(RegistryConformance, WrittenValuesHaveTheirTypesAndSizes) {
     DWORD type = 0;
     BYTE data[16] = {};
     DWORD size = sizeof data;
-    ASSERT_EQ(kErrorSuccess, Reg().RegQueryValueExA(key.get(), e.name, nullptr, &type, data, &size));
+    ASSERT_EQ(kErrorSuccess, Reg().RegQueryValueExA(key.Get(), e.name, nullptr, &type, data, &size));
     EXPECT_EQ(e.type, type);
     EXPECT_EQ(e.data, std::vector<BYTE>(data, data + size));
   }
@@ -410,10 +410,10 @@ TEST_F(RegistryConformance, EraseKeyTreeWithARelativePathWorksBelowTheOpenKey) {
 TEST_F(RegistryConformance, DeleteKeyRefusesAKeyWithSubkeys) {
   RegKey child = CreateRaw(Rel("Full\\Child"));
   RegKey base = CreateRaw(base_);
-  EXPECT_EQ(kErrorAccessDenied, Reg().RegDeleteKeyA(base.get(), "Full"));
-  EXPECT_EQ(kErrorFileNotFound, Reg().RegDeleteKeyA(base.get(), "Nothing"));
-  EXPECT_EQ(kErrorSuccess, Reg().RegDeleteKeyA(base.get(), "Full\\Child"));
-  EXPECT_EQ(kErrorSuccess, Reg().RegDeleteKeyA(base.get(), "Full"));
+  EXPECT_EQ(kErrorAccessDenied, Reg().RegDeleteKeyA(base.Get(), "Full"));
+  EXPECT_EQ(kErrorFileNotFound, Reg().RegDeleteKeyA(base.Get(), "Nothing"));
+  EXPECT_EQ(kErrorSuccess, Reg().RegDeleteKeyA(base.Get(), "Full\\Child"));
+  EXPECT_EQ(kErrorSuccess, Reg().RegDeleteKeyA(base.Get(), "Full"));
 }
 
 TEST_F(RegistryConformance, EnumerationIsSortedWithoutCaseAndReportsShortBuffers) {
@@ -421,7 +421,7 @@ TEST_F(RegistryConformance, EnumerationIsSortedWithoutCaseAndReportsShortBuffers
   RegKey key = CreateRaw(base_);
   DWORD subKeys = 0;
   DWORD longest = 0;
-  ASSERT_EQ(kErrorSuccess, Reg().RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys,
+  ASSERT_EQ(kErrorSuccess, Reg().RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subKeys,
                                                   &longest, nullptr, nullptr, nullptr, nullptr,
                                                   nullptr, nullptr));
   EXPECT_EQ(4u, subKeys);
@@ -430,7 +430,7 @@ TEST_F(RegistryConformance, EnumerationIsSortedWithoutCaseAndReportsShortBuffers
   for (DWORD i = 0;; ++i) {
     char name[32];
     DWORD length = sizeof name;
-    LONG result = Reg().RegEnumKeyExA(key.get(), i, name, &length, nullptr, nullptr, nullptr,
+    LONG result = Reg().RegEnumKeyExA(key.Get(), i, name, &length, nullptr, nullptr, nullptr,
                                       nullptr);
     if (result == kErrorNoMoreItems) break;
     ASSERT_EQ(kErrorSuccess, result);
@@ -439,7 +439,7 @@ TEST_F(RegistryConformance, EnumerationIsSortedWithoutCaseAndReportsShortBuffers
   EXPECT_EQ((std::vector<std::string>{"Alpha", "beta", "delta-long-name", "GAMMA"}), names);
   char small[4];
   DWORD length = sizeof small;
-  EXPECT_EQ(kErrorMoreData, Reg().RegEnumKeyExA(key.get(), 2, small, &length, nullptr, nullptr,
+  EXPECT_EQ(kErrorMoreData, Reg().RegEnumKeyExA(key.Get(), 2, small, &length, nullptr, nullptr,
                                                 nullptr, nullptr));
 }
 
@@ -448,15 +448,15 @@ TEST_F(RegistryConformance, QueryValueReportsSizeAndRefusesShortBuffers) {
   RegKey key = CreateRaw(base_);
   DWORD type = 0;
   DWORD size = 0;
-  ASSERT_EQ(kErrorSuccess, Reg().RegQueryValueExA(key.get(), "TEXT", nullptr, &type, nullptr, &size));
+  ASSERT_EQ(kErrorSuccess, Reg().RegQueryValueExA(key.Get(), "TEXT", nullptr, &type, nullptr, &size));
   EXPECT_EQ(kRegSz, type);
   EXPECT_EQ(6u, size);
   BYTE buffer[3];
   size = sizeof buffer;
-  EXPECT_EQ(kErrorMoreData, Reg().RegQueryValueExA(key.get(), "text", nullptr, &type, buffer, &size));
+  EXPECT_EQ(kErrorMoreData, Reg().RegQueryValueExA(key.Get(), "text", nullptr, &type, buffer, &size));
   EXPECT_EQ(6u, size);
   EXPECT_EQ(kErrorFileNotFound,
-            Reg().RegQueryValueExA(key.get(), "none", nullptr, &type, nullptr, &size));
+            Reg().RegQueryValueExA(key.Get(), "none", nullptr, &type, nullptr, &size));
 }
 
 TEST_F(RegistryConformance, CreateReportsWhetherTheKeyIsNew) {
@@ -475,9 +475,9 @@ TEST_F(RegistryConformance, CreateReportsWhetherTheKeyIsNew) {
 TEST_F(RegistryConformance, AHandleOnADeletedKeyRefusesWrites) {
   RegKey doomed = CreateRaw(Rel("Doomed"));
   RegKey base = CreateRaw(base_);
-  ASSERT_EQ(kErrorSuccess, Reg().RegDeleteKeyA(base.get(), "Doomed"));
+  ASSERT_EQ(kErrorSuccess, Reg().RegDeleteKeyA(base.Get(), "Doomed"));
   const BYTE data[4] = {1, 0, 0, 0};
-  EXPECT_EQ(kErrorKeyDeleted, Reg().RegSetValueExA(doomed.get(), "v", 0, kRegDword, data, 4));
+  EXPECT_EQ(kErrorKeyDeleted, Reg().RegSetValueExA(doomed.Get(), "v", 0, kRegDword, data, 4));
 }
 
 TEST_F(RegistryConformance, LeadingBackslashInASubkeyIsABadPath) {

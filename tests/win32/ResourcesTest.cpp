@@ -26,7 +26,7 @@ namespace {
 
 namespace res = tarnwick::resources;
 namespace os = tarnwick::os;
-using tarnwick::ui::win32::FreeIconResource;
+using tarnwick::ui::win32::IconHandle;
 using tarnwick::ui::win32::LoadIconResource;
 
 // The resource script reads its ids from resource_ids.rh, the code from ResourceIds.h.
@@ -173,11 +173,9 @@ Pixels ReadIcon(os::HICON icon) {
 }
 
 Pixels LoadPixels(int id, int size) {
-  const os::HICON icon = LoadIconResource(id, size);
-  if (icon == nullptr) return {};
-  Pixels pixels = ReadIcon(icon);
-  FreeIconResource(icon);
-  return pixels;
+  const IconHandle icon = LoadIconResource(id, size);
+  if (!icon) return {};
+  return ReadIcon(icon.Get());
 }
 
 // The same, for one stored image of an icon rather than the one LoadImage would choose.
@@ -268,21 +266,23 @@ TEST(IconResources, GroupDirectoriesListExactlyTheIntendedImages) {
 
 TEST(IconResources, LoaderRefusesWhatItCannotLoad) {
   // No icon has this id.
-  EXPECT_EQ(LoadIconResource(4321, 32), nullptr);
+  EXPECT_FALSE(LoadIconResource(4321, 32));
   // LoadImage would read 0 as "any size" and hand back an icon of some other size.
-  EXPECT_EQ(LoadIconResource(res::kMainIcon, 0), nullptr);
-  EXPECT_EQ(LoadIconResource(res::kMainIcon, -16), nullptr);
+  EXPECT_FALSE(LoadIconResource(res::kMainIcon, 0));
+  EXPECT_FALSE(LoadIconResource(res::kMainIcon, -16));
   // Ids are 16 bits wide; a larger one must not wrap round to a real icon.
-  EXPECT_EQ(LoadIconResource(0x10000 + res::kMainIcon, 32), nullptr);
+  EXPECT_FALSE(LoadIconResource(0x10000 + res::kMainIcon, 32));
   // Each load is the caller's own icon, so freeing one leaves another intact.
-  const os::HICON first = LoadIconResource(res::kMainIcon, 32);
-  const os::HICON second = LoadIconResource(res::kMainIcon, 32);
-  ASSERT_NE(first, nullptr);
-  ASSERT_NE(second, nullptr);
-  EXPECT_NE(first, second);
-  FreeIconResource(first);
-  EXPECT_EQ(ReadIcon(second).width, 32);
-  FreeIconResource(second);
+  IconHandle first = LoadIconResource(res::kMainIcon, 32);
+  const IconHandle second = LoadIconResource(res::kMainIcon, 32);
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(second);
+  EXPECT_NE(first.Get(), second.Get());
+  const auto freed = reinterpret_cast<HICON>(first.Get());
+  first.Reset();
+  ICONINFO info = {};
+  EXPECT_FALSE(GetIconInfo(freed, &info));
+  EXPECT_EQ(ReadIcon(second.Get()).width, 32);
 }
 
 TEST(Manifest, AsksForCommonControlsVersion6AndTheCallersRights) {

@@ -2,8 +2,7 @@
 // Owners of the GDI and user32 handles that the peers create.
 #include <windows.h>
 
-#include <utility>
-
+#include "platform/Handle.h"
 #include "ui/Control.h"
 
 namespace tarnwick::ui::win32 {
@@ -19,30 +18,13 @@ Native ToNative(Ours handle) {
   return reinterpret_cast<Native>(handle);
 }
 
-// Owns a GDI object (font, brush, bitmap) and deletes it.
-template <typename Handle>
-class GdiObject {
- public:
-  GdiObject() = default;
-  explicit GdiObject(Handle handle) : handle_(handle) {}
-  ~GdiObject() { Reset(); }
-  GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  GdiObject& operator=(GdiObject&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-  }
-  Handle Get() const { return handle_; }
-  void Reset() {
-    if (handle_ != nullptr) DeleteObject(std::exchange(handle_, nullptr));
-  }
-
- private:
-  Handle handle_ = nullptr;
-};
-
+// GDI objects: fonts, brushes, bitmaps.
+template <typename H>
+void DeleteGdiObject(H object) {
+  DeleteObject(object);
+}
+template <typename H>
+using GdiObject = platform::UniqueHandle<platform::ClosedBy<H, &DeleteGdiObject<H>>>;
 using FontHandle = GdiObject<HFONT>;
 using BrushHandle = GdiObject<HBRUSH>;
 using BitmapHandle = GdiObject<HBITMAP>;
@@ -52,53 +34,16 @@ using BitmapHandle = GdiObject<HBITMAP>;
 FontHandle MakeFont(const Font& font);
 bool SameFont(const Font& a, const Font& b);
 
-class MenuHandle {
- public:
-  MenuHandle() = default;
-  explicit MenuHandle(HMENU menu) : menu_(menu) {}
-  ~MenuHandle() { Reset(); }
-  MenuHandle(MenuHandle&& other) noexcept : menu_(std::exchange(other.menu_, nullptr)) {}
-  MenuHandle& operator=(MenuHandle&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      menu_ = std::exchange(other.menu_, nullptr);
-    }
-    return *this;
-  }
-  HMENU Get() const { return menu_; }
-  // Hands the menu to a new owner (a window's menu bar or a parent menu destroys it).
-  HMENU Release() { return std::exchange(menu_, nullptr); }
-  void Reset() {
-    if (menu_ != nullptr) DestroyMenu(std::exchange(menu_, nullptr));
-  }
-
- private:
-  HMENU menu_ = nullptr;
-};
+// A menu handed on (Release) to a window's menu bar or a parent menu is destroyed by its new
+// owner.
+inline void DestroyOwnedMenu(HMENU menu) { DestroyMenu(menu); }
+using MenuHandle = platform::UniqueHandle<platform::ClosedBy<HMENU, &DestroyOwnedMenu>>;
 
 // A child window that its peer destroys. The form's window destroys its children with itself,
 // so a window that is already gone is left alone.
-class WindowHandle {
- public:
-  WindowHandle() = default;
-  explicit WindowHandle(HWND window) : window_(window) {}
-  ~WindowHandle() { Reset(); }
-  WindowHandle(WindowHandle&& other) noexcept : window_(std::exchange(other.window_, nullptr)) {}
-  WindowHandle& operator=(WindowHandle&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      window_ = std::exchange(other.window_, nullptr);
-    }
-    return *this;
-  }
-  HWND Get() const { return window_; }
-  void Reset() {
-    HWND window = std::exchange(window_, nullptr);
-    if (window != nullptr && IsWindow(window)) DestroyWindow(window);
-  }
-
- private:
-  HWND window_ = nullptr;
-};
+inline void DestroyChildWindow(HWND window) {
+  if (IsWindow(window)) DestroyWindow(window);
+}
+using WindowHandle = platform::UniqueHandle<platform::ClosedBy<HWND, &DestroyChildWindow>>;
 
 }  // namespace tarnwick::ui::win32

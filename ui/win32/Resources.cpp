@@ -4,17 +4,15 @@
 
 namespace tarnwick::ui::win32 {
 
-os::HICON LoadIconResource(int id, int size) {
+void DestroyOwnedIcon(os::HICON icon) { DestroyIcon(reinterpret_cast<HICON>(icon)); }
+
+IconHandle LoadIconResource(int id, int size) {
   // LoadImage takes 0 as "the resource's own size", which would hand back some other size.
-  if (size <= 0 || id <= 0 || id > 0xFFFF) return nullptr;
-  // Not LR_SHARED: the caller destroys the icon, and shared icons must never be destroyed.
+  if (size <= 0 || id <= 0 || id > 0xFFFF) return {};
+  // Not LR_SHARED: the owner destroys the icon, and shared icons must never be destroyed.
   HANDLE image = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, size,
                             size, LR_DEFAULTCOLOR);
-  return reinterpret_cast<os::HICON>(image);
-}
-
-void FreeIconResource(os::HICON icon) {
-  if (icon != nullptr) DestroyIcon(reinterpret_cast<HICON>(icon));
+  return IconHandle(reinterpret_cast<os::HICON>(image));
 }
 
 }  // namespace tarnwick::ui::win32

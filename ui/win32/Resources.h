@@ -1,16 +1,17 @@
 #pragma once
-// Icons from the executable's own resources (ids in resources/ResourceIds.h).
+// Icons from the executable's own resources (ids in resources/ResourceIds.h). This header stays
+// free of <windows.h>, so that the program's entry can hold icons without seeing it.
+#include "platform/Handle.h"
 #include "platform/Types.h"
 
 namespace tarnwick::ui::win32 {
 
-// Loads icon resource `id` at `size` x `size` pixels, choosing the image of the icon that fits
-// best for the display's colour depth. Returns null when there is no such icon or `size` is not
-// positive. The caller owns the icon and releases it with FreeIconResource; each call makes a new
-// one, so an icon is never shared with another owner.
-os::HICON LoadIconResource(int id, int size);
+void DestroyOwnedIcon(os::HICON icon);
+using IconHandle = platform::UniqueHandle<platform::ClosedBy<os::HICON, &DestroyOwnedIcon>>;
 
-// Destroys an icon from LoadIconResource; null is ignored.
-void FreeIconResource(os::HICON icon);
+// Loads icon resource `id` at `size` x `size` pixels, choosing the image of the icon that fits
+// best for the display's colour depth. Empty when there is no such icon or `size` is not
+// positive. Each call makes a new icon, so an icon is never shared with another owner.
+IconHandle LoadIconResource(int id, int size);
 
 }  // namespace tarnwick::ui::win32

@@ -1,0 +1,11 @@
+#pragma once
+// The full path of the program's own file. Everything that names the program's file or a file
+// beside it (the browser button, the help file, the Run entry) asks here.
+#include <string>
+
+namespace tarnwick::platform {
+
+// The path, however long; empty when the system cannot tell.
+std::string ProgramPath();
+
+}  // namespace tarnwick::platform
