@@ -4,13 +4,16 @@
 #   main-window.png   the main window, cut out along its frame
 #   tray.png          the notification area at the right end of the taskbar, with the icon
 #   desktop.png       the whole virtual desktop
+#   options.png       the Options dialog, opened from the menu
+#   about.png         the About dialog, opened from the menu
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 exe="$root/build/windows/tarnwick.exe"
 rect_exe="$root/build/windows/tools/window_rect.exe"
+command_exe="$root/build/windows/tools/post_command.exe"
 out="$root/build/screenshots"
-for f in "$exe" "$rect_exe"; do
+for f in "$exe" "$rect_exe" "$command_exe"; do
   [ -f "$f" ] || { echo "screenshots: $f is missing; build first (make screenshots does)" >&2; exit 1; }
 done
 # Never the test run's prefix or server: a screenshot must not meet a test's windows.
@@ -41,4 +44,21 @@ read -r x y w h <<<"$tray_rect"
 tray_w=96
 convert "$out/desktop.png" -crop "${tray_w}x${h}+$((x + w - tray_w))+${y}" +repage \
   -scale 200% -strip "$out/tray.png"
-echo "screenshots: $out/main-window.png (${main_rect// /,}), $out/tray.png, $out/desktop.png"
+# Each dialog as the menu opens it, cut out along its frame, then closed again.
+shoot_dialog() {  # menu letter, item letter, class, file
+  "$WINE_BIN" "$command_exe" keys TQuillmoor 'Tarnwick v1.0b Personal' "$1" "$2" </dev/null >/dev/null 2>&1
+  local rect
+  rect="$(where "$3" '')"
+  [ -n "$rect" ] || { echo "screenshots: $3 did not appear" >&2; exit 1; }
+  sleep 1
+  import -window root "$out/shot.png"
+  read -r x y w h <<<"$rect"
+  convert "$out/shot.png" -crop "${w}x${h}+${x}+${y}" +repage -strip "$out/$4"
+  rm -f "$out/shot.png"
+  "$WINE_BIN" "$command_exe" close "$3" </dev/null >/dev/null 2>&1
+  sleep 0.5
+}
+shoot_dialog t o TSettingsF options.png
+shoot_dialog h a TAboutF about.png
+
+echo "screenshots: $out/main-window.png (${main_rect// /,}), $out/tray.png, $out/desktop.png, $out/options.png, $out/about.png"
