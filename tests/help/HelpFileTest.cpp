@@ -1,6 +1,6 @@
 // help.chm as the build compiled it, read through its own directory: every topic page is in it,
-// and its system file names the contents tree, the index and the first page. The pages are stored
-// compressed, so topics are known by their file names, which the directory lists plainly.
+// and it names its contents tree, index and first page and defines its window. The pages are
+// stored compressed, so topics are known by their file names, which the directory lists plainly.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -179,7 +179,7 @@ TEST(HelpFile, ListsEveryTopicPage) {
   }
 }
 
-TEST(HelpFile, NamesItsContentsIndexAndFirstPage) {
+TEST(HelpFile, NamesItsContentsIndexFirstPageAndWindow) {
   const auto records = Help().SystemRecords();
   const std::map<int, std::string> expected = {
       {0, "help.hhc"}, {1, "help.hhk"}, {2, "overview.htm"}, {3, "Tarnwick Help"}};
@@ -190,6 +190,11 @@ TEST(HelpFile, NamesItsContentsIndexAndFirstPage) {
     if (code < 3) {
       EXPECT_EQ(Help().files.count("/" + text), 1u) << text << " is not in help.chm";
     }
+  }
+  // The window definition gives the viewer its Contents, Index and Search tabs; the search tab
+  // needs the full-text index.
+  for (const char* file : {"/#WINDOWS", "/$FIftiMain"}) {
+    EXPECT_EQ(Help().files.count(file), 1u) << file << " is not in help.chm";
   }
 }
 
