@@ -7,6 +7,7 @@ packages=(
   g++-mingw-w64-x86-64-posix
   wine64 fonts-wine fonts-dejavu-core
   xvfb xauth imagemagick icoutils
+  fp-utils-3.2.2  # chmcmd, which compiles help.chm
 )
 
 missing=()
