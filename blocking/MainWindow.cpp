@@ -181,7 +181,8 @@ void TQuillmoor::FormCreate(ui::Component&) {
   for (std::size_t i = 0; i < std::size(groups); ++i) {
     const ContentKind& kind = ContentKinds()[i];
     ui::Guard([&] {
-      groups[i]->SetItemIndex(settings::ReadSettings(settings::SettingName(kind.kind), kind.defaultChoice));
+      const std::string name = settings::SettingName(kind.kind);
+      groups[i]->SetItemIndex(settings::ReadSettings(name, kind.defaultChoice));
     });
   }
   Log("* Done...");

@@ -18,7 +18,8 @@ using emulated::EmulatedPlatform;
 // (and the emulated one) return the cut length instead. Both must lead to the whole path.
 class CuttingSystem final : public System {
  public:
-  CuttingSystem(std::string path, bool returnsSize) : path_(std::move(path)), returnsSize_(returnsSize) {}
+  CuttingSystem(std::string path, bool returnsSize)
+      : path_(std::move(path)), returnsSize_(returnsSize) {}
 
   os::DWORD GetModuleFileNameA(os::HINSTANCE, char* fileName, os::DWORD size) override {
     ++calls_;
@@ -51,7 +52,8 @@ TEST(ProgramPath, IsNeverCutHoweverTheSystemReportsACut) {
       std::string path = "C:\\Tools\\" + std::string(length, 'd');
       path.resize(length);
       CuttingSystem system(path, returnsSize);
-      const Services before = Install(Services{&os.registry(), &os.windows(), &os.shell(), &system});
+      const Services before =
+          Install(Services{&os.registry(), &os.windows(), &os.shell(), &system});
       const std::string found = ProgramPath();
       Install(before);
       EXPECT_EQ(path, found);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -26,7 +27,8 @@ struct CountingTraits {
 using Owner = UniqueHandle<CountingTraits>;
 
 static_assert(!std::is_copy_constructible_v<Owner> && !std::is_copy_assignable_v<Owner>);
-static_assert(std::is_nothrow_move_constructible_v<Owner> && std::is_nothrow_move_assignable_v<Owner>);
+static_assert(std::is_nothrow_move_constructible_v<Owner>);
+static_assert(std::is_nothrow_move_assignable_v<Owner>);
 static_assert(!std::is_convertible_v<int, Owner>, "taking ownership is always spelt out");
 
 class UniqueHandleTest : public ::testing::Test {
@@ -35,7 +37,10 @@ class UniqueHandleTest : public ::testing::Test {
 };
 
 TEST_F(UniqueHandleTest, ClosesWhatItHoldsOnceAndNothingWhenEmpty) {
-  { Owner empty; EXPECT_FALSE(empty); }
+  {
+    Owner empty;
+    EXPECT_FALSE(empty);
+  }
   EXPECT_TRUE(closed.empty());
   {
     Owner owner(7);
@@ -49,7 +54,7 @@ TEST_F(UniqueHandleTest, AMoveHandsTheHandleOnAndTheOldOwnerClosesNothing) {
   {
     Owner first(1);
     Owner second(std::move(first));
-    EXPECT_FALSE(first);  // NOLINT(bugprone-use-after-move): the moved-from state is the point
+    EXPECT_FALSE(first);  // the moved-from state is the point
     EXPECT_EQ(1, second.Get());
     Owner third(3);
     third = std::move(second);  // 3 is closed here, 1 changes hands
@@ -108,7 +113,8 @@ TEST(NamedLockOwner, HoldsTheLockUntilItsLastOwnerGoes) {
     EXPECT_EQ(1u, os.system().HeldLocks().count("L"));
   }
   EXPECT_TRUE(os.system().HeldLocks().empty());
-  EXPECT_EQ((std::vector<std::string>{"acquire L", "busy L", "release L"}), os.system().LockEvents());
+  EXPECT_EQ((std::vector<std::string>{"acquire L", "busy L", "release L"}),
+            os.system().LockEvents());
 }
 
 LRESULT PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
