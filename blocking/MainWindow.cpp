@@ -40,12 +40,11 @@ TQuillmoor::TQuillmoor(const MainWindowImages& images) : ui::Form(kMainWindowCla
 TQuillmoor::~TQuillmoor() = default;
 
 void TQuillmoor::LoadLayout(const MainWindowImages& images) {
-  ui::Component* components[] = {this, &TabControl1, &GroupBox1, &RadioGroup1, &RadioGroup2,
+  const ui::LayoutLoading loading{this, &TabControl1, &GroupBox1, &RadioGroup1, &RadioGroup2,
                                  &RadioGroup3, &RadioGroup4, &RadioGroup5, &RadioGroup6, &Image1,
                                  &Button4, &Button5, &Button1, &ListBox1, &StatusBar1,
                                  &ImageList1, &ExitAction, &ShowHideAction, &MonitorAction,
                                  &MainMenu1, &PopupMenu1, &PopupMenu2, &TrayIcon1};
-  for (ui::Component* component : components) component->BeginLoading();
 
   // The window: 404 x 369 client area, fixed border, minimise box, centred.
   SetCaption("Program Name");
@@ -164,8 +163,6 @@ void TQuillmoor::LoadLayout(const MainWindowImages& images) {
   ListBox1.SetContextMenu(&PopupMenu2);
   TrayIcon1.SetIconList(&ImageList1);
   TrayIcon1.SetPopupMenu(&PopupMenu1);
-
-  for (ui::Component* component : components) component->EndLoading();
 }
 
 void TQuillmoor::FormCreate(ui::Component&) {

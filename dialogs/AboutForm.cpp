@@ -20,9 +20,8 @@ TAboutF::~TAboutF() {
 }
 
 void TAboutF::LoadLayout(os::HICON programIcon) {
-  ui::Component* components[] = {this, &GroupBox1, &Image1, &Label1, &Label2,
+  const ui::LayoutLoading loading{this, &GroupBox1, &Image1, &Label1, &Label2,
                                  &Label3, &Label4, &Button1};
-  for (ui::Component* component : components) component->BeginLoading();
 
   SetBorderStyle(ui::BorderStyle::Dialog);
   SetClientSize(359, 184);
@@ -63,8 +62,6 @@ void TAboutF::LoadLayout(os::HICON programIcon) {
   Button1.SetCancel(true);
   Button1.OnClick = [this](ui::Component& sender) { Button1Click(sender); };
   AddControl(Button1);
-
-  for (ui::Component* component : components) component->EndLoading();
 }
 
 void TAboutF::FormCreate(ui::Component&) {

@@ -29,9 +29,8 @@ TSettingsF::~TSettingsF() {
 }
 
 void TSettingsF::LoadLayout() {
-  ui::Component* components[] = {this, &TabControl1, &GroupBox2, &CheckBox1, &CheckBox6,
+  const ui::LayoutLoading loading{this, &TabControl1, &GroupBox2, &CheckBox1, &CheckBox6,
                                  &CheckBox7, &CheckBox8, &BitBtn1, &BitBtn2};
-  for (ui::Component* component : components) component->BeginLoading();
 
   SetBorderStyle(ui::BorderStyle::Dialog);
   SetCaption("Options");
@@ -83,8 +82,6 @@ void TSettingsF::LoadLayout() {
   BitBtn2.OnClick = [this](ui::Component& sender) { BitBtn2Click(sender); };
 
   OnClose = [this](ui::Component& sender) { FormClose(sender); };
-
-  for (ui::Component* component : components) component->EndLoading();
 }
 
 bool TSettingsF::ReadSettings(const std::string& name, bool defaultValue) {

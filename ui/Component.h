@@ -3,6 +3,7 @@
 // during which a window's stored layout is applied, and removal notices between components that
 // refer to each other.
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,23 @@ class Component {
   bool loading_ = false;
   std::vector<Component*> listeners_;  // told when this one goes
   std::vector<Component*> watched_;    // this one listens to them
+};
+
+// Keeps components loading while a window's stored layout is applied; when it goes, each one's
+// load-completion step runs, in the order given.
+class LayoutLoading {
+ public:
+  explicit LayoutLoading(std::initializer_list<Component*> components) : components_(components) {
+    for (Component* component : components_) component->BeginLoading();
+  }
+  ~LayoutLoading() {
+    for (Component* component : components_) component->EndLoading();
+  }
+  LayoutLoading(const LayoutLoading&) = delete;
+  LayoutLoading& operator=(const LayoutLoading&) = delete;
+
+ private:
+  std::vector<Component*> components_;
 };
 
 }  // namespace tarnwick::ui

@@ -15,12 +15,6 @@
 
 namespace tarnwick::ui {
 
-using platform::HWND;
-using platform::LPARAM;
-using platform::LRESULT;
-using platform::UINT;
-using platform::WPARAM;
-
 enum class WindowState { Normal, Minimized };
 // Single: the main window's fixed frame with a minimise box. Dialog: a fixed dialog frame with
 // the system menu and close box only.
