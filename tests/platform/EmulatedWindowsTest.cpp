@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/emulated/EmulatedPlatform.h"
+#include "tests/support/MessageScript.h"
 
 namespace tarnwick::platform::emulated {
 namespace {
@@ -20,23 +21,9 @@ namespace {
 using namespace os;
 using namespace std::chrono_literals;
 
-struct Received {
-  HWND window;
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-  DWORD tick;
-  std::string by;  // which procedure saw it
-  bool operator==(const Received&) const = default;
-};
-
-// Window procedures are plain functions; they reach the running test through this.
-struct Script {
-  std::vector<Received> received;
-  // Answers a message in place of the default handling when it returns a value.
-  std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, LPARAM)> answer;
-};
-Script* script = nullptr;
+using test::Received;
+using test::Script;
+using test::script;
 
 LRESULT ClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   script->received.push_back({window, message, wParam, lParam, Win().GetTickCount(), "class"});

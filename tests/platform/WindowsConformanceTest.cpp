@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "tests/support/MessageScript.h"
 #include "tests/support/TestDesktop.h"
 #include "tests/support/TestPlatform.h"
 
@@ -29,6 +30,9 @@ using namespace std::chrono_literals;
 using platform::Sh;
 using platform::Sys;
 using platform::Win;
+using test::Received;
+using test::Script;
+using test::script;
 
 // Values user32 has that the program does not need.
 constexpr DWORD kWsVisible = 0x10000000;
@@ -57,24 +61,6 @@ std::string Unique(const std::string& what) {
       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
   return what + "." + stamp;
 }
-
-struct Received {
-  HWND window;
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-  DWORD tick;
-  std::string by;  // which procedure saw it
-};
-
-// Window procedures are plain functions; they reach the running test through this.
-struct Script {
-  std::vector<Received> received;
-  // Answers a message in place of the default handling when it returns a value.
-  std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, LPARAM)> answer;
-  WNDPROC saved = nullptr;
-};
-Script* script = nullptr;
 
 // The messages these tests follow: those the program acts on, and the tests' own. user32 sends
 // many more (sizing, activation, painting), which no expectation here is about.
