@@ -45,6 +45,17 @@ std::string DescribeKey(HKEY root, const char* path) {
 
 bool IsButtonClass(const std::string& name) { return SameClass(name, "Button"); }
 
+// The answer to a message sent through `send` (the A or W SendMessageTimeout); a message left
+// unanswered for kSendWait fails the test.
+template <typename SendTimeout>
+DWORD_PTR Answer(SendTimeout send, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  const bool answered =
+      send(window, message, wParam, lParam, SMTO_NORMAL, kSendWait, &result) != 0;
+  EXPECT_TRUE(answered) << "message 0x" << std::hex << message << " got no answer";
+  return result;
+}
+
 }  // namespace
 
 std::string ProgramPath() { return WindowsPath(TARNWICK_EXE); }
@@ -84,30 +95,25 @@ std::optional<Value> Key::Get(const char* name) const {
 }
 
 std::vector<std::string> Key::ValueNames() const {
-  std::vector<std::string> names;
-  for (DWORD i = 0; key_ != nullptr; ++i) {
-    char name[16384];
-    DWORD length = sizeof name;
-    if (::RegEnumValueA(key_, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
-      break;
-    }
-    names.emplace_back(name, length);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
+  return Names(16384, [&](DWORD index, char* name, DWORD* length) {
+    return ::RegEnumValueA(key_, index, name, length, nullptr, nullptr, nullptr, nullptr);
+  });
 }
 
 std::vector<std::string> Key::SubKeys() const {
+  return Names(256, [&](DWORD index, char* name, DWORD* length) {
+    return ::RegEnumKeyExA(key_, index, name, length, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
+std::vector<std::string> Key::Names(
+    DWORD capacity, const std::function<LSTATUS(DWORD, char*, DWORD*)>& enumerate) const {
   std::vector<std::string> names;
+  std::string name(capacity, '\0');
   for (DWORD i = 0; key_ != nullptr; ++i) {
-    char name[256];
-    DWORD length = sizeof name;
-    if (::RegEnumKeyExA(key_, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
-      break;
-    }
-    names.emplace_back(name, length);
+    DWORD length = capacity;
+    if (enumerate(i, name.data(), &length) != ERROR_SUCCESS) break;
+    names.emplace_back(name.data(), length);
   }
   std::sort(names.begin(), names.end());
   return names;
@@ -311,19 +317,11 @@ std::vector<std::string> ListLines(HWND list) {
 }
 
 DWORD_PTR SendW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  DWORD_PTR result = 0;
-  const bool answered =
-      ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kSendWait, &result) != 0;
-  EXPECT_TRUE(answered) << "message 0x" << std::hex << message << " got no answer";
-  return result;
+  return Answer(::SendMessageTimeoutW, window, message, wParam, lParam);
 }
 
 DWORD_PTR Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  DWORD_PTR result = 0;
-  const bool answered =
-      ::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kSendWait, &result) != 0;
-  EXPECT_TRUE(answered) << "message 0x" << std::hex << message << " got no answer";
-  return result;
+  return Answer(::SendMessageTimeoutA, window, message, wParam, lParam);
 }
 
 // --- One started program -----------------------------------------------------------------------

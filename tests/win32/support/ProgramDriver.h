@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +72,10 @@ class Key {
   std::vector<std::string> SubKeys() const;     // sorted
 
  private:
+  // The names an enumeration by index gives until it ends, sorted.
+  std::vector<std::string> Names(
+      DWORD capacity, const std::function<LSTATUS(DWORD, char*, DWORD*)>& enumerate) const;
+
   HKEY key_ = nullptr;
 };
 
