@@ -50,7 +50,9 @@ std::uintptr_t Key(HWND window) { return reinterpret_cast<std::uintptr_t>(window
 
 // WM_SIZE's lParam: the width in the low word, the height in the high one.
 LPARAM SizeParam(int width, int height) {
-  const auto word = [](int value) { return static_cast<LPARAM>(static_cast<WORD>(std::max(value, 0))); };
+  const auto word = [](int value) {
+    return static_cast<LPARAM>(static_cast<WORD>(std::max(value, 0)));
+  };
   return word(width) | (word(height) << 16);
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -43,6 +44,8 @@ constexpr int kSwShowNa = 8;
 constexpr int kGwlpHwndParent = -8;
 constexpr int kGwlStyle = -16;
 constexpr int kGwlExStyle = -20;
+
+// A message of the tests' own, and the callback message of the notification-area test's icon.
 constexpr UINT kProbe = kWmUser + 77;
 constexpr UINT kTrayCallback = 0x0800;
 
@@ -230,7 +233,8 @@ TEST_F(WindowsConformance, CreationSendsNcCreateCreateAndForPopupsAndChildrenThe
   };
   const Sent created = {{kWmNcCreate, 0}, {kWmCreate, 0}};
   const Sent sized = {{kWmNcCreate, 0}, {kWmCreate, 0}, {kWmSize, 0}};
-  const Sent minimised = {{kWmNcCreate, 0}, {kWmCreate, 0}, {kWmSize, 0}, {kWmSize, kSizeMinimized}};
+  const Sent minimised = {
+      {kWmNcCreate, 0}, {kWmCreate, 0}, {kWmSize, 0}, {kWmSize, kSizeMinimized}};
   for (const Case& c : {Case{"popup", kWsPopup, sized, false},
                         Case{"child", kWsChild, sized, false},
                         Case{"overlapped", kWsOverlappedForm, created, false},
@@ -259,7 +263,8 @@ TEST_F(WindowsConformance, CreationKeepsItsArguments) {
   EXPECT_EQ(static_cast<int>(title.size()), Win().GetWindowTextA(window, text, sizeof text));
   EXPECT_EQ(title, text);
   EXPECT_EQ(window, Win().FindWindowA(className_.c_str(), title.c_str()));
-  EXPECT_EQ(reinterpret_cast<std::intptr_t>(owner), Win().GetWindowLongPtrA(window, kGwlpHwndParent));
+  EXPECT_EQ(reinterpret_cast<std::intptr_t>(owner),
+            Win().GetWindowLongPtrA(window, kGwlpHwndParent));
   EXPECT_NE(0, Win().GetWindowLongPtrA(window, kGwlStyle) & kWsPopup);
   EXPECT_EQ(0, Win().GetWindowLongPtrA(window, kGwlStyle) & kWsVisible);
   EXPECT_NE(0, Win().GetWindowLongPtrA(window, kGwlExStyle) & kWsExToolWindow);
@@ -837,7 +842,8 @@ TEST_F(DesktopConformance, ShowWindowKeepsVisibilityAndTheMinimisedState) {
       {true, false, kSwShowNa, 1, true, false, {{kWmShowWindow, 1}}},
       {true, false, kSwShowNoActivate, 1, true, false, {}},
       // An overlapped window learns its size when it is first shown.
-      {false, false, kSwShow, 0, true, false, {{kWmShowWindow, 1}, {kWmSize, 0}}, kWsOverlappedForm},
+      {false, false, kSwShow, 0, true, false, {{kWmShowWindow, 1}, {kWmSize, 0}},
+       kWsOverlappedForm},
       {true, false, kSwShow, 1, true, false, {}, kWsOverlappedForm},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {

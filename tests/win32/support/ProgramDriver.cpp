@@ -494,7 +494,9 @@ HWND Window::Radio(const std::string& group, const std::string& item) const {
 std::string Window::Choice(const std::string& group) const {
   std::string checked;
   for (const Control& c : Radios(group)) {
-    if (Send(c.handle, BM_GETCHECK) == BST_CHECKED) checked += (checked.empty() ? "" : "+") + c.text;
+    if (Send(c.handle, BM_GETCHECK) == BST_CHECKED) {
+      checked += (checked.empty() ? "" : "+") + c.text;
+    }
   }
   return checked;
 }

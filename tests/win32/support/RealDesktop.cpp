@@ -20,8 +20,8 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
     if (done()) return true;
     const ULONGLONG elapsed = ::GetTickCount64() - start;
     if (elapsed >= total) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(total - elapsed, 10)),
-                                QS_ALLINPUT);
+    const auto wait = static_cast<DWORD>(std::min<ULONGLONG>(total - elapsed, 10));
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
   }
 }
 
