@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/win32/support/WineSession.h"
+
 #ifndef TARNWICK_EXE
 #error "TARNWICK_EXE must name tarnwick.exe"
 #endif
@@ -19,27 +21,12 @@
 
 namespace {
 
+using tarnwick::test::WhyTheRegistryIsNotOurs;
+using tarnwick::test::WindowsPath;
+
 constexpr double kGoal = 1.3;
 constexpr DWORD kStartLimit = 10000;
 constexpr DWORD kExitLimit = 5000;
-
-// The build machine's path as Windows sees it.
-std::string DosPath(std::string path) {
-  if (path.empty() || path[0] != '/') return path;
-  using ToDos = WCHAR*(CDECL*)(const char*);
-  auto toDos = reinterpret_cast<ToDos>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
-  if (toDos != nullptr) {
-    if (WCHAR* wide = toDos(path.c_str())) {
-      char narrow[MAX_PATH * 4] = {};
-      ::WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
-      ::HeapFree(::GetProcessHeap(), 0, wide);
-      return narrow;
-    }
-  }
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return "Z:" + path;
-}
 
 struct Subject {
   const char* name;
@@ -57,6 +44,8 @@ double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
   return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / frequency;
 }
 
+// Asks for windows of the class only, so that polling every millisecond costs the server little
+// while the program under measurement starts.
 HWND VisibleWindowOf(DWORD processId, const char* windowClass) {
   for (HWND window = ::FindWindowExA(nullptr, nullptr, windowClass, nullptr); window != nullptr;
        window = ::FindWindowExA(nullptr, window, windowClass, nullptr)) {
@@ -124,9 +113,15 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Every start deletes the program's settings, which are the user's anywhere else.
+  if (const std::string refusal = WhyTheRegistryIsNotOurs(); !refusal.empty()) {
+    std::fprintf(stderr, "startup_bench runs only in the project's own Wine prefix: %s\n",
+                 refusal.c_str());
+    return 1;
+  }
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
-  Subject tarnwick{"tarnwick.exe", DosPath(TARNWICK_EXE), "TQuillmoor", {}};
-  Subject minimal{"minimal_window.exe", DosPath(MINIMAL_EXE), "MinimalWindow", {}};
+  Subject tarnwick{"tarnwick.exe", WindowsPath(TARNWICK_EXE), "TQuillmoor", {}};
+  Subject minimal{"minimal_window.exe", WindowsPath(MINIMAL_EXE), "MinimalWindow", {}};
 
   // One unmeasured start of each loads their files into the caches.
   for (Subject* subject : {&tarnwick, &minimal}) {

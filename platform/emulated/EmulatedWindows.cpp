@@ -50,6 +50,14 @@ std::string Upper(std::string_view text) {
 
 std::uintptr_t Key(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }
 
+// WM_SIZE's lParam: the width in the low word, the height in the high one.
+LPARAM SizeParam(int width, int height) {
+  const auto word = [](int value) {
+    return static_cast<LPARAM>(static_cast<WORD>(std::max(value, 0)));
+  };
+  return word(width) | (word(height) << 16);
+}
+
 template <typename F>
 class ScopeExit {
  public:
@@ -192,8 +200,8 @@ BOOL EmulatedWindows::UnregisterClassA(const char* className, HINSTANCE) {
 // --- Windows ---------------------------------------------------------------------------------
 
 HWND EmulatedWindows::CreateWindowExA(DWORD exStyle, const char* className,
-                                      const char* windowName, DWORD style, int, int, int, int,
-                                      HWND parent, HMENU, HINSTANCE instance, void*) {
+                                      const char* windowName, DWORD style, int, int, int width,
+                                      int height, HWND parent, HMENU, HINSTANCE instance, void*) {
   auto name = NameOf(className);
   if (!name) return nullptr;
   auto cls = classes_.find(Upper(*name));
@@ -210,10 +218,9 @@ HWND EmulatedWindows::CreateWindowExA(DWORD exStyle, const char* className,
   window.info.style = style & ~(kWsVisible | kWsMinimize);
   window.info.exStyle = exStyle;
   window.info.parent = parent;
-  window.info.visible = (style & kWsVisible) != 0;
-  window.info.iconic = (style & kWsMinimize) != 0;
   window.info.proc = cls->second.info.lpfnWndProc;
   window.instance = instance;
+  window.size = SizeParam(width, height);
   windows_.emplace(Key(handle), std::move(window));
 
   // Whatever happens below, including a procedure that throws, a failed creation leaves no window.
@@ -221,23 +228,49 @@ HWND EmulatedWindows::CreateWindowExA(DWORD exStyle, const char* className,
   ScopeExit cleanup([&] {
     if (!created) Forget(handle);
   });
-  if (Deliver(handle, kWmNcCreate, 0, 0) == 0) {
-    Deliver(handle, kWmNcDestroy, 0, 0);
+  // A refused creation ends with WM_NCDESTROY alone: user32 sends no WM_DESTROY for it.
+  if (Deliver(handle, kWmNcCreate, 0, 0) == 0 || Find(handle) == nullptr ||
+      Deliver(handle, kWmCreate, 0, 0) == -1) {
+    Abandon(handle);
     return nullptr;
   }
-  if (Find(handle) == nullptr) return nullptr;
-  if (Deliver(handle, kWmCreate, 0, 0) == -1) {
-    DestroyWindow(handle);
-    return nullptr;
+  // Popups and children learn their size now; other windows when they are first shown.
+  if ((style & (kWsPopup | kWsChild)) != 0) Resize(handle);
+  if ((style & kWsMinimize) != 0) {
+    if (Window* target = Find(handle)) {
+      target->info.iconic = true;
+      Deliver(handle, kWmSize, kSizeMinimized, 0);
+    }
+  }
+  if ((style & kWsVisible) != 0 && Find(handle) != nullptr) {
+    ShowWindow(handle, (style & kWsMinimize) != 0 ? kSwShowMinimized : kSwShowNormal);
   }
   created = Find(handle) != nullptr;  // it may have destroyed itself meanwhile
   return created ? handle : nullptr;
 }
 
+void EmulatedWindows::Abandon(HWND window) {
+  for (HWND child : Dependants(window, Kind::Children)) Abandon(child);
+  if (Find(window) != nullptr) Deliver(window, kWmNcDestroy, 0, 0);
+  Forget(window);
+}
+
+void EmulatedWindows::Resize(HWND window) {
+  Window* target = Find(window);
+  if (target == nullptr) return;
+  target->sized = true;
+  Deliver(window, kWmSize, target->info.iconic ? kSizeMinimized : kSizeRestored,
+          target->info.iconic ? 0 : target->size);
+}
+
 BOOL EmulatedWindows::DestroyWindow(HWND window) {
   Window* target = Find(window);
   if (target == nullptr) return 0;
-  if (target->destroying) return 1;  // asked again from one of its own destruction messages
+  if (target->destroying) {
+    throw std::logic_error(
+        "DestroyWindow from the window's own destruction: user32 would send WM_DESTROY and "
+        "WM_NCDESTROY again");
+  }
   target->destroying = true;
   ScopeExit cleanup([&] { Forget(window); });
   for (HWND owned : Dependants(window, Kind::Owned)) DestroyWindow(owned);
@@ -299,9 +332,8 @@ std::intptr_t EmulatedWindows::SetWindowLongPtrA(HWND window, int index, std::in
   if (target == nullptr) return 0;
   switch (index) {
     case kGwlpWndProc: {
-      if (value == 0) return 0;
       const WNDPROC previous = target->info.proc;
-      target->info.proc = reinterpret_cast<WNDPROC>(value);
+      if (value != 0) target->info.proc = reinterpret_cast<WNDPROC>(value);
       return reinterpret_cast<std::intptr_t>(previous);
     }
     case kGwlpUserData:
@@ -322,7 +354,7 @@ HWND EmulatedWindows::FindWindowA(const char* className, const char* windowName)
     const Window& window = it->second;
     if ((window.info.style & kWsChild) != 0) continue;
     if (classKey && window.classKey != *classKey) continue;
-    if (windowName != nullptr && window.info.title != windowName) continue;
+    if (windowName != nullptr && Upper(window.info.title) != Upper(windowName)) continue;
     return reinterpret_cast<HWND>(it->first);
   }
   return nullptr;
@@ -337,6 +369,7 @@ BOOL EmulatedWindows::ShowWindow(HWND window, int command) {
   bool iconic = wasIconic;
   switch (command) {
     case kSwHide:
+      if (!wasVisible) return 0;
       visible = false;
       break;
     case kSwShowNormal:
@@ -350,6 +383,7 @@ BOOL EmulatedWindows::ShowWindow(HWND window, int command) {
     case kSwMinimize:
     case kSwShowMinNoActive:
     case kSwForceMinimize:
+      if (wasIconic && wasVisible) return 1;
       iconic = true;
       break;
     case kSwShow:
@@ -361,12 +395,14 @@ BOOL EmulatedWindows::ShowWindow(HWND window, int command) {
   if (iconic != wasIconic) {
     target->info.visible = visible;
     target->info.iconic = iconic;
-    Deliver(window, kWmSize, iconic ? kSizeMinimized : kSizeRestored, 0);
-  } else if (visible != wasVisible) {
-    // Sent while the window still has its old state, as user32 does.
+    Deliver(window, kWmSize, iconic ? kSizeMinimized : kSizeRestored, iconic ? 0 : target->size);
+  } else if (visible != wasVisible || command == kSwShowNa) {
+    // Sent while the window still has its old state, as user32 does; SW_SHOWNA sends it even to
+    // a window that shows already.
     Deliver(window, kWmShowWindow, visible ? 1 : 0, 0);
     if (Window* still = Find(window)) still->info.visible = visible;
   }
+  if (Window* still = Find(window); still != nullptr && !still->sized) Resize(window);
   return wasVisible ? 1 : 0;
 }
 

@@ -7,7 +7,9 @@
 // Differences from user32 worth knowing: WM_NCCREATE and WM_CREATE carry lParam 0, not a
 // CREATESTRUCT; there is one module, so a class is known by its name alone; ShowWindow reports a
 // change of the minimised state with WM_SIZE directly (user32 gets there through
-// WM_WINDOWPOSCHANGED and DefWindowProc).
+// WM_WINDOWPOSCHANGED and DefWindowProc); of the messages about size and place only WM_SIZE is
+// sent; there is no maximised state. Where user32 would recurse without end, it throws
+// std::logic_error instead.
 #include <chrono>
 #include <cstddef>
 #include <deque>
@@ -65,12 +67,15 @@ class EmulatedWindows final : public Windows {
   BOOL UnregisterClassA(const char* className, HINSTANCE instance) override;
 
   // Fails for an unknown class, an invalid parent, or WS_CHILD without a parent. A procedure that
-  // answers WM_NCCREATE with 0 or WM_CREATE with -1 gets no window, as with user32.
+  // answers WM_NCCREATE with 0 or WM_CREATE with -1 gets no window and WM_NCDESTROY alone, as
+  // with user32. After WM_CREATE a popup or child gets WM_SIZE, then WS_MINIMIZE minimises and
+  // WS_VISIBLE shows the window, each with its message.
   HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                        int x, int y, int width, int height, HWND parent, HMENU menu,
                        HINSTANCE instance, void* param) override;
   // Owned windows go first, children between WM_DESTROY and WM_NCDESTROY. The window is gone
-  // afterwards even when its procedure throws.
+  // afterwards even when its procedure throws. Asked again for a window from its own
+  // WM_DESTROY or WM_NCDESTROY, where user32 would start over, it throws std::logic_error.
   BOOL DestroyWindow(HWND window) override;
   BOOL IsWindow(HWND window) override;
   // 0 for everything except: WM_NCCREATE 1, WM_CLOSE destroys the window, WM_QUERYENDSESSION 1,
@@ -79,13 +84,14 @@ class EmulatedWindows final : public Windows {
   LRESULT CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wParam,
                           LPARAM lParam) override;
   // Also reads GWL_STYLE, GWL_EXSTYLE, GWLP_HINSTANCE and GWLP_HWNDPARENT. A null procedure is
-  // refused rather than stored.
+  // not stored; the answer is still the procedure in force, as from user32.
   std::intptr_t GetWindowLongPtrA(HWND window, int index) override;
   std::intptr_t SetWindowLongPtrA(HWND window, int index, std::intptr_t value) override;
-  // Over top-level windows, the most recently created first (the top of a fresh z-order).
+  // Over top-level windows, the most recently created first (the top of a fresh z-order); the
+  // title compares without case, as user32 compares it.
   HWND FindWindowA(const char* className, const char* windowName) override;
-  // Sends WM_SHOWWINDOW when only the visibility changes and WM_SIZE when the minimised state
-  // changes.
+  // Sends WM_SHOWWINDOW when only the visibility changes (and for SW_SHOWNA always) and WM_SIZE
+  // when the minimised state changes; a window that has had no WM_SIZE yet gets one after.
   BOOL ShowWindow(HWND window, int command) override;
   BOOL IsWindowVisible(HWND window) override;
   BOOL IsIconic(HWND window) override;
@@ -190,6 +196,8 @@ class EmulatedWindows final : public Windows {
     WindowInfo info;
     HINSTANCE instance = nullptr;
     bool destroying = false;
+    LPARAM size = 0;     // as WM_SIZE reports it
+    bool sized = false;  // whether its first WM_SIZE was sent
   };
   struct Timer {
     HWND window = nullptr;
@@ -215,6 +223,11 @@ class EmulatedWindows final : public Windows {
   LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // Erases a window, its dependants, timers and posted messages without sending anything.
   void Forget(HWND window);
+  // Ends a window whose creation was refused: WM_NCDESTROY to its children and to it, no
+  // WM_DESTROY.
+  void Abandon(HWND window);
+  // Sends a window its first WM_SIZE, for its current state.
+  void Resize(HWND window);
   enum class Kind { Owned, Children, All };
   // The windows that `window` owns or parents, in creation order.
   std::vector<HWND> Dependants(HWND window, Kind kind) const;

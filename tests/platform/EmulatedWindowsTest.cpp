@@ -1,5 +1,7 @@
-// The emulated user32 as the tray and the message loop rely on it: creation and destruction,
-// subclassing, the queue, and timers on the virtual clock.
+// What only the emulated user32 has: its records of windows, timers, the queue and the
+// foreground, the test drivers that move its clock, and the faults it reports where user32 would
+// hang, recurse or misbehave. What it shares with user32 is pinned in WindowsConformanceTest.cpp,
+// which runs on both.
 #include "platform/emulated/EmulatedWindows.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "platform/emulated/EmulatedPlatform.h"
+#include "tests/support/MessageScript.h"
 
 namespace tarnwick::platform::emulated {
 namespace {
@@ -18,40 +21,16 @@ namespace {
 using namespace os;
 using namespace std::chrono_literals;
 
-struct Received {
-  HWND window;
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-  DWORD tick;
-  std::string by;  // which procedure saw it
-  bool operator==(const Received&) const = default;
-};
-
-// Window procedures are plain functions; they reach the running test through this.
-struct Script {
-  std::vector<Received> received;
-  // Answers a message in place of the default handling when it returns a value.
-  std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, LPARAM)> answer;
-  WNDPROC saved = nullptr;
-};
-Script* script = nullptr;
-
-void Note(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const char* by) {
-  script->received.push_back({window, message, wParam, lParam, Win().GetTickCount(), by});
-}
+using test::Received;
+using test::Script;
+using test::script;
 
 LRESULT ClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Note(window, message, wParam, lParam, "class");
+  script->received.push_back({window, message, wParam, lParam, Win().GetTickCount(), "class"});
   if (script->answer) {
     if (auto result = script->answer(window, message, wParam, lParam)) return *result;
   }
   return Win().DefWindowProcA(window, message, wParam, lParam);
-}
-
-LRESULT Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Note(window, message, wParam, lParam, "subclass");
-  return Win().CallWindowProcA(script->saved, window, message, wParam, lParam);
 }
 
 void TimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick) {
@@ -102,33 +81,12 @@ class EmulatedWindowsTest : public ::testing::Test {
 constexpr DWORD kWsVisible = 0x10000000;
 constexpr DWORD kWsChild = 0x40000000;
 
-// --- Classes and creation --------------------------------------------------------------------
+// --- The record of windows -------------------------------------------------------------------
 
-TEST_F(EmulatedWindowsTest, ClassNamesCompareWithoutCaseAndStayWhileWindowsUseThem) {
-  WNDCLASSA again;
-  again.lpfnWndProc = &Subclass;
-  again.lpszClassName = "TESTWINDOW";
-  EXPECT_EQ(0, win_.RegisterClassA(&again));
-
-  WNDCLASSA found;
-  ASSERT_NE(0, win_.GetClassInfoA(nullptr, "testwindow", &found));
-  EXPECT_EQ(&ClassProc, found.lpfnWndProc);
-
-  HWND window = Create();
-  EXPECT_EQ(0, win_.UnregisterClassA("TestWindow", nullptr));
-  win_.DestroyWindow(window);
-  EXPECT_NE(0, win_.UnregisterClassA("testWINDOW", nullptr));
-  EXPECT_EQ(0, win_.GetClassInfoA(nullptr, "TestWindow", &found));
-  EXPECT_EQ(nullptr, Create());
-  EXPECT_NE(0, win_.RegisterClassA(&again));
-}
-
-TEST_F(EmulatedWindowsTest, CreationStoresItsArgumentsAndSendsNcCreateThenCreate) {
+TEST_F(EmulatedWindowsTest, InfoShowsAWindowAsItWasCreated) {
   HWND parent = Create("Owner", kWsPopup | kWsVisible);
-  script_.received.clear();
   HWND window = Create("Title", kWsPopup, parent);
   ASSERT_NE(nullptr, window);
-  EXPECT_EQ((std::vector<UINT>{kWmNcCreate, kWmCreate}), Messages());
 
   auto info = win_.Info(window);
   ASSERT_TRUE(info);
@@ -139,55 +97,30 @@ TEST_F(EmulatedWindowsTest, CreationStoresItsArgumentsAndSendsNcCreateThenCreate
   EXPECT_EQ(parent, info->parent);
   EXPECT_FALSE(info->visible);
   EXPECT_TRUE(win_.Info(parent)->visible);
+  EXPECT_EQ(kWsPopup | kWsVisible, win_.Info(parent)->style);
   EXPECT_EQ(0, info->userData);
   EXPECT_EQ(&ClassProc, info->proc);
-  EXPECT_EQ(nullptr, win_.CreateWindowExA(0, "Unknown", "", 0, 0, 0, 0, 0, nullptr, nullptr,
-                                          nullptr, nullptr));
-  EXPECT_EQ(nullptr, Create("", kWsChild));  // a child needs a parent
   EXPECT_EQ(2u, win_.WindowCount());
+  EXPECT_EQ((std::vector<HWND>{parent, window}), win_.TopLevelWindows());
+
+  win_.DestroyWindow(window);
+  EXPECT_FALSE(win_.Info(window));
+  EXPECT_EQ(1u, win_.WindowCount());
 }
 
-TEST_F(EmulatedWindowsTest, AProcedureCanRefuseItsCreation) {
-  struct Case {
-    UINT refusedAt;
-    LRESULT answer;
-    std::vector<UINT> expected;
-  };
-  for (const Case& c : {Case{kWmNcCreate, 0, {kWmNcCreate, kWmNcDestroy}},
-                        Case{kWmCreate, -1, {kWmNcCreate, kWmCreate, kWmDestroy, kWmNcDestroy}}}) {
-    script_.received.clear();
+TEST_F(EmulatedWindowsTest, ARefusedCreationLeavesNoRecord) {
+  for (const auto& [refusedAt, answer] : {std::pair<UINT, LRESULT>{kWmNcCreate, 0},
+                                          std::pair<UINT, LRESULT>{kWmCreate, -1}}) {
     script_.answer = [&](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-      if (message == c.refusedAt) return c.answer;
+      if (message == refusedAt) return answer;
       return std::nullopt;
     };
-    EXPECT_EQ(nullptr, Create()) << c.refusedAt;
-    EXPECT_EQ(c.expected, Messages()) << c.refusedAt;
-    EXPECT_EQ(0u, win_.WindowCount()) << c.refusedAt;
+    EXPECT_EQ(nullptr, Create()) << refusedAt;
+    EXPECT_EQ(0u, win_.WindowCount()) << refusedAt;
   }
 }
 
-// --- Destruction -----------------------------------------------------------------------------
-
-TEST_F(EmulatedWindowsTest, DestructionSendsDestroyThenNcDestroyAndInvalidatesTheHandle) {
-  HWND window = Create();
-  script_.received.clear();
-  EXPECT_NE(0, win_.DestroyWindow(window));
-  EXPECT_EQ((std::vector<UINT>{kWmDestroy, kWmNcDestroy}), Messages());
-  EXPECT_EQ(0, win_.IsWindow(window));
-  EXPECT_FALSE(win_.Info(window));
-  EXPECT_EQ(0, win_.DestroyWindow(window));
-  EXPECT_EQ(0, win_.PostMessageA(window, kWmUser, 0, 0));
-  EXPECT_EQ(0, win_.SendMessageA(window, kWmUser, 0, 0));
-  EXPECT_EQ(0u, win_.SetTimer(window, 1, 100, nullptr));
-  EXPECT_EQ(0, win_.ShowWindow(window, kSwShow));
-  EXPECT_EQ(0, win_.SetWindowLongPtrA(window, kGwlpUserData, 5));
-  EXPECT_EQ(0, win_.GetWindowLongPtrA(window, kGwlpUserData));
-  EXPECT_EQ(0, win_.SetForegroundWindow(window));
-  EXPECT_EQ(2u, script_.received.size());  // nothing reached the procedure
-  EXPECT_NE(window, Create());             // handles are never reused
-}
-
-TEST_F(EmulatedWindowsTest, DestructionKillsTheWindowsTimersAndDropsItsMessages) {
+TEST_F(EmulatedWindowsTest, DestructionForgetsTheWindowsTimersAndPostedMessages) {
   HWND doomed = Create();
   HWND other = Create();
   win_.SetTimer(doomed, 1, 100, nullptr);
@@ -195,7 +128,6 @@ TEST_F(EmulatedWindowsTest, DestructionKillsTheWindowsTimersAndDropsItsMessages)
   win_.PostMessageA(doomed, kWmUser, 1, 0);
   win_.PostMessageA(other, kWmUser, 2, 0);
   script_.answer = [&](HWND window, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-    // What a window posts or sets while it goes away goes with it.
     if (window == doomed && message == kWmDestroy) {
       win_.PostMessageA(doomed, kWmUser, 3, 0);
       win_.SetTimer(doomed, 4, 10, nullptr);
@@ -205,49 +137,17 @@ TEST_F(EmulatedWindowsTest, DestructionKillsTheWindowsTimersAndDropsItsMessages)
   win_.DestroyWindow(doomed);
   ASSERT_EQ(1u, win_.TimerCount());
   EXPECT_EQ(other, win_.Timers()[0].window);
-  script_.received.clear();
-  win_.Advance(100ms);
-  EXPECT_EQ((std::vector<UINT>{kWmUser, kWmTimer}), Messages(other));
-  EXPECT_EQ(2u, script_.received.size());
-}
+  ASSERT_EQ(1u, win_.PostedMessages().size());
+  EXPECT_EQ(other, win_.PostedMessages()[0].hwnd);
 
-TEST_F(EmulatedWindowsTest, AWindowCanDestroyItselfFromItsOwnProcedure) {
-  HWND window = Create();
-  HWND bystander = Create();
-  win_.SetTimer(window, 1, 100, nullptr);
-  int destroyCalls = 0;
+  // A window that destroys itself on its own tick takes its timer along.
   script_.answer = [&](HWND target, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-    if (target == window && (message == kWmTimer || message == kWmDestroy)) {
-      ++destroyCalls;
-      EXPECT_NE(0, win_.DestroyWindow(target));  // again while going away: no second round
-    }
+    if (message == kWmTimer) win_.DestroyWindow(target);
     return std::nullopt;
   };
-  script_.received.clear();
-  win_.PostMessageA(bystander, kWmUser, 0, 0);
   win_.Advance(100ms);
-  EXPECT_EQ(2, destroyCalls);
-  EXPECT_EQ((std::vector<UINT>{kWmTimer, kWmDestroy, kWmNcDestroy}), Messages(window));
-  EXPECT_EQ(0, win_.IsWindow(window));
   EXPECT_EQ(0u, win_.TimerCount());
-}
-
-TEST_F(EmulatedWindowsTest, DestroyingAWindowDestroysTheWindowsItOwnsAndParents) {
-  HWND top = Create();
-  HWND child = Create("", kWsChild, top);
-  HWND owned = Create("", kWsPopup, top);
-  script_.received.clear();
-  win_.DestroyWindow(top);
   EXPECT_EQ(0u, win_.WindowCount());
-  std::vector<std::pair<HWND, UINT>> order;
-  for (const Received& r : script_.received) order.emplace_back(r.window, r.message);
-  EXPECT_EQ((std::vector<std::pair<HWND, UINT>>{{owned, kWmDestroy},
-                                                {owned, kWmNcDestroy},
-                                                {top, kWmDestroy},
-                                                {child, kWmDestroy},
-                                                {child, kWmNcDestroy},
-                                                {top, kWmNcDestroy}}),
-            order);
 }
 
 TEST_F(EmulatedWindowsTest, AThrowingProcedureLeavesNoHalfMadeOrHalfDestroyedWindow) {
@@ -272,185 +172,44 @@ TEST_F(EmulatedWindowsTest, AThrowingProcedureLeavesNoHalfMadeOrHalfDestroyedWin
   EXPECT_TRUE(win_.PostedMessages().empty());
 }
 
-// --- Procedures, default handling, lookup ----------------------------------------------------
-
-TEST_F(EmulatedWindowsTest, SubclassingRoutesLaterMessagesThroughTheNewProcedure) {
-  HWND window = Create();
-  script_.saved = reinterpret_cast<WNDPROC>(
-      win_.SetWindowLongPtrA(window, kGwlpWndProc, reinterpret_cast<std::intptr_t>(&Subclass)));
-  EXPECT_EQ(&ClassProc, script_.saved);
-  EXPECT_EQ(reinterpret_cast<std::intptr_t>(&Subclass),
-            win_.GetWindowLongPtrA(window, kGwlpWndProc));
-  EXPECT_EQ(0, win_.SetWindowLongPtrA(window, kGwlpWndProc, 0));  // refused, not stored
-  EXPECT_EQ(&Subclass, win_.Info(window)->proc);
-
-  script_.received.clear();
-  win_.SendMessageA(window, kWmUser, 1, 2);
-  win_.PostMessageA(window, kWmUser, 3, 4);
-  win_.ProcessPending();
-  std::vector<std::string> by;
-  for (const Received& r : script_.received) by.push_back(r.by + ":" + std::to_string(r.wParam));
-  EXPECT_EQ((std::vector<std::string>{"subclass:1", "class:1", "subclass:3", "class:3"}), by);
-
-  EXPECT_EQ(0, win_.SetWindowLongPtrA(window, kGwlpUserData, 0x1234));
-  EXPECT_EQ(0x1234, win_.SetWindowLongPtrA(window, kGwlpUserData, 0x5678));
-  EXPECT_EQ(0x5678, win_.GetWindowLongPtrA(window, kGwlpUserData));
-}
-
-TEST_F(EmulatedWindowsTest, DefaultHandlingClosesAndAgreesToEndTheSession) {
-  struct Case {
-    UINT message;
-    LRESULT result;
-    bool survives;
-  };
-  for (const Case& c : {Case{kWmClose, 0, false}, Case{kWmQueryEndSession, 1, true},
-                        Case{kWmEndSession, 0, true}, Case{kWmUser, 0, true}}) {
+// user32 starts a window's destruction over when it is asked again from WM_DESTROY or
+// WM_NCDESTROY (WineDesktopTest.cpp pins it), so a program must never ask; here it is a fault.
+TEST_F(EmulatedWindowsTest, DestroyingAWindowFromItsOwnDestructionIsAFault) {
+  for (UINT during : {kWmDestroy, kWmNcDestroy}) {
     HWND window = Create();
-    EXPECT_EQ(c.result, win_.SendMessageA(window, c.message, 0, 0)) << c.message;
-    EXPECT_EQ(c.survives, win_.IsWindow(window) != 0) << c.message;
+    script_.answer = [&](HWND target, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (message == during) win_.DestroyWindow(target);
+      return std::nullopt;
+    };
+    EXPECT_THROW(win_.DestroyWindow(window), std::logic_error) << during;
+    EXPECT_EQ(0, win_.IsWindow(window)) << during;
+    script_.answer = nullptr;
   }
-  // A procedure that answers WM_CLOSE itself keeps its window.
-  script_.answer = [](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-    if (message == kWmClose) return 1;
-    return std::nullopt;
-  };
-  HWND kept = Create();
-  EXPECT_EQ(1, win_.SendMessageA(kept, kWmClose, 0, 0));
-  EXPECT_NE(0, win_.IsWindow(kept));
+  EXPECT_EQ(0u, win_.WindowCount());
 }
 
-TEST_F(EmulatedWindowsTest, FindWindowLooksAtTopLevelWindowsByClassAndExactTitle) {
-  HWND main = Create("Design caption");
-  win_.SetWindowTextA(main, "Tarnwick v1.0b Personal");
-  HWND child = Create("Tarnwick v1.0b Personal", kWsChild, main);
-  ASSERT_NE(nullptr, child);
-  struct Case {
-    const char* className;
-    const char* title;
-    HWND expected;
-  };
-  for (const Case& c :
-       {Case{"TestWindow", "Tarnwick v1.0b Personal", main}, Case{"TESTWINDOW", nullptr, main},
-        Case{nullptr, "Tarnwick v1.0b Personal", main},
-        Case{"TestWindow", "tarnwick v1.0b personal", nullptr},
-        Case{"TestWindow", "Design caption", nullptr},
-        Case{"Other", "Tarnwick v1.0b Personal", nullptr}}) {
-    EXPECT_EQ(c.expected, win_.FindWindowA(c.className, c.title))
-        << (c.className ? c.className : "null") << " / " << (c.title ? c.title : "null");
-  }
-  HWND newer = Create("Tarnwick v1.0b Personal");
+TEST_F(EmulatedWindowsTest, FindWindowWithNeitherClassNorTitleGivesTheNewestWindow) {
+  Create("Older");
+  HWND newer = Create("Newer");
+  Create("Child", kWsChild, newer);
   EXPECT_EQ(newer, win_.FindWindowA(nullptr, nullptr));
-}
-
-TEST_F(EmulatedWindowsTest, ShowWindowKeepsVisibilityAndTheMinimisedState) {
-  struct Case {
-    bool visible;
-    bool iconic;
-    int command;
-    BOOL result;
-    bool visibleAfter;
-    bool iconicAfter;
-    std::vector<std::pair<UINT, WPARAM>> sent;
-  };
-  const std::vector<Case> cases = {
-      {false, false, kSwShow, 0, true, false, {{kWmShowWindow, 1}}},
-      {true, false, kSwHide, 1, false, false, {{kWmShowWindow, 0}}},
-      {true, false, kSwShow, 1, true, false, {}},
-      {false, false, kSwHide, 0, false, false, {}},
-      {true, false, kSwMinimize, 1, true, true, {{kWmSize, kSizeMinimized}}},
-      {false, false, kSwShowMinimized, 0, true, true, {{kWmSize, kSizeMinimized}}},
-      {true, true, kSwRestore, 1, true, false, {{kWmSize, 0}}},
-      {true, true, kSwShowNormal, 1, true, false, {{kWmSize, 0}}},
-      {true, true, kSwHide, 1, false, true, {{kWmShowWindow, 0}}},
-      {false, true, kSwShow, 0, true, true, {{kWmShowWindow, 1}}},
-  };
-  for (std::size_t i = 0; i < cases.size(); ++i) {
-    const Case& c = cases[i];
-    HWND window = Create("", kWsPopup | (c.visible ? kWsVisible : 0));
-    if (c.iconic) {
-      win_.ShowWindow(window, kSwMinimize);
-      if (!c.visible) win_.ShowWindow(window, kSwHide);
-    }
-    script_.received.clear();
-    EXPECT_EQ(c.result, win_.ShowWindow(window, c.command)) << "case " << i;
-    EXPECT_EQ(c.visibleAfter, win_.IsWindowVisible(window) != 0) << "case " << i;
-    EXPECT_EQ(c.iconicAfter, win_.IsIconic(window) != 0) << "case " << i;
-    std::vector<std::pair<UINT, WPARAM>> sent;
-    for (const Received& r : script_.received) sent.emplace_back(r.message, r.wParam);
-    EXPECT_EQ(c.sent, sent) << "case " << i;
-  }
-}
-
-TEST_F(EmulatedWindowsTest, AChildIsVisibleOnlyWhileItsParentIs) {
-  HWND parent = Create("", kWsPopup);
-  HWND child = Create("", kWsChild | kWsVisible, parent);
-  EXPECT_EQ(0, win_.IsWindowVisible(child));
-  win_.ShowWindow(parent, kSwShow);
-  EXPECT_NE(0, win_.IsWindowVisible(child));
 }
 
 TEST_F(EmulatedWindowsTest, SetForegroundWindowRecordsEveryCall) {
   HWND first = Create();
   HWND second = Create();
-  EXPECT_NE(0, win_.SetForegroundWindow(first));
-  EXPECT_NE(0, win_.SetForegroundWindow(second));
-  EXPECT_EQ(0, win_.SetForegroundWindow(nullptr));
+  win_.SetForegroundWindow(first);
+  win_.SetForegroundWindow(second);
+  win_.SetForegroundWindow(nullptr);
   EXPECT_EQ(second, win_.ForegroundWindow());
   EXPECT_EQ((std::vector<HWND>{first, second, nullptr}), win_.ForegroundCalls());
   win_.DestroyWindow(second);
   EXPECT_EQ(nullptr, win_.ForegroundWindow());
 }
 
-// --- The queue -------------------------------------------------------------------------------
+// --- The queue and its drivers ---------------------------------------------------------------
 
-TEST_F(EmulatedWindowsTest, RegisteredMessagesAreOneNumberPerNameWhateverItsCase) {
-  const UINT taskbar = win_.RegisterWindowMessageA("TaskbarCreated");
-  EXPECT_GE(taskbar, 0xC000u);
-  EXPECT_EQ(taskbar, win_.RegisterWindowMessageA("TASKBARCREATED"));
-  EXPECT_NE(taskbar, win_.RegisterWindowMessageA("SomethingElse"));
-  EXPECT_EQ(0u, win_.RegisterWindowMessageA(""));
-  EXPECT_EQ(0u, win_.RegisterWindowMessageA(nullptr));
-}
-
-TEST_F(EmulatedWindowsTest, PeekMessageFiltersByWindowAndRange) {
-  HWND a = Create();
-  HWND b = Create();
-  const HWND threadOnly = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-1));
-  struct Case {
-    HWND window;
-    UINT first;
-    UINT last;
-    HWND expectedWindow;
-    UINT expectedMessage;
-  };
-  for (const Case& c : {Case{nullptr, 0, 0, a, kWmUser}, Case{b, 0, 0, b, kWmUser + 1},
-                        Case{nullptr, kWmUser + 1, kWmUser + 5, b, kWmUser + 1},
-                        Case{threadOnly, 0, 0, nullptr, kWmUser + 2},
-                        Case{a, kWmUser + 1, kWmUser + 5, nullptr, 0}}) {
-    win_.PostMessageA(a, kWmUser, 0, 0);
-    win_.PostMessageA(b, kWmUser + 1, 0, 0);
-    win_.PostMessageA(nullptr, kWmUser + 2, 0, 0);
-    MSG message;
-    const BOOL found = win_.PeekMessageA(&message, c.window, c.first, c.last, kPmNoRemove);
-    EXPECT_EQ(c.expectedMessage != 0, found != 0);
-    if (found) {
-      EXPECT_EQ(c.expectedWindow, message.hwnd);
-      EXPECT_EQ(c.expectedMessage, message.message);
-      // Left in place, so the same message is there to be removed.
-      MSG removed;
-      ASSERT_NE(0, win_.PeekMessageA(&removed, c.window, c.first, c.last, kPmRemove));
-      EXPECT_EQ(message.message, removed.message);
-      EXPECT_EQ(2u, win_.PostedMessages().size());
-    }
-    while (win_.PeekMessageA(&message, nullptr, 0, 0, kPmRemove)) {
-    }
-  }
-  MSG message;
-  EXPECT_EQ(0, win_.PeekMessageA(&message, reinterpret_cast<HWND>(std::uintptr_t{0x42}), 0, 0,
-                                 kPmRemove));
-}
-
-TEST_F(EmulatedWindowsTest, GetMessageEndsTheLoopWithWmQuitAfterThePostedMessages) {
+TEST_F(EmulatedWindowsTest, ProcessPendingLeavesWmQuitForTheMessageLoop) {
   HWND window = Create();
   win_.SetTimer(window, 1, 10, nullptr);
   win_.PostMessageA(window, kWmUser, 7, 0);
@@ -458,33 +217,20 @@ TEST_F(EmulatedWindowsTest, GetMessageEndsTheLoopWithWmQuitAfterThePostedMessage
   win_.SkipTime(50ms);
   EXPECT_EQ(2u, win_.ProcessPending());  // the message and the timer; WM_QUIT waits
   EXPECT_EQ(3, win_.PendingQuit());
-
-  win_.PostMessageA(window, kWmUser, 8, 0);
-  win_.SkipTime(50ms);
   MSG message;
-  ASSERT_EQ(1, win_.GetMessageA(&message, nullptr, 0, 0));
-  EXPECT_EQ(8u, message.wParam);
-  ASSERT_EQ(0, win_.GetMessageA(&message, nullptr, 0, 0));  // before the due timer
-  EXPECT_EQ(kWmQuit, message.message);
+  ASSERT_EQ(0, win_.GetMessageA(&message, nullptr, 0, 0));
   EXPECT_EQ(3u, message.wParam);
-  ASSERT_EQ(1, win_.GetMessageA(&message, nullptr, 0, 0));
-  EXPECT_EQ(kWmTimer, message.message);
-
-  // A running instance is told to quit with WM_QUIT posted to its window.
-  win_.PostMessageA(window, kWmQuit, 0, 0);
-  EXPECT_EQ(0, win_.GetMessageA(&message, nullptr, 0, 0));
+  EXPECT_FALSE(win_.PendingQuit());
 }
 
-TEST_F(EmulatedWindowsTest, GetMessageWaitsForTheNextTimerAndNeverForNothing) {
+TEST_F(EmulatedWindowsTest, GetMessageMovesTheClockToTheNextTimerAndThrowsWhenNothingCouldCome) {
   HWND window = Create();
   win_.SetTimer(window, 9, 1000, nullptr);
   MSG message;
   ASSERT_EQ(1, win_.GetMessageA(&message, nullptr, 0, 0));
-  EXPECT_EQ(kWmTimer, message.message);
   EXPECT_EQ(9u, message.wParam);
   EXPECT_EQ(EmulatedWindows::kStartTick + 1000, win_.GetTickCount());
-  win_.DispatchMessageA(&message);
-  EXPECT_EQ((std::vector<UINT>{kWmNcCreate, kWmCreate, kWmTimer}), Messages());
+  EXPECT_EQ(EmulatedWindows::kStartTick + 1000, message.time);
 
   win_.KillTimer(window, 9);
   EXPECT_THROW(win_.GetMessageA(&message, nullptr, 0, 0), std::logic_error);
@@ -492,21 +238,20 @@ TEST_F(EmulatedWindowsTest, GetMessageWaitsForTheNextTimerAndNeverForNothing) {
   EXPECT_THROW(win_.GetMessageA(&message, nullptr, kWmUser, kWmUser), std::logic_error);
 }
 
-TEST_F(EmulatedWindowsTest, ATimerProcedureIsCalledInsteadOfTheWindowAndNeverAForgedOne) {
+// user32 on Windows checks a WM_TIMER's procedure against the thread's timers; Wine does not
+// (WineDesktopTest.cpp pins it). The emulator keeps the check, so no test comes to rely on the
+// laxer one.
+TEST_F(EmulatedWindowsTest, ADispatchedWmTimerNeverCallsAForgedProcedure) {
   HWND window = Create();
   win_.SetTimer(window, 5, 100, &TimerProc);
-  const UINT_PTR threadTimer = win_.SetTimer(nullptr, 0, 100, &TimerProc);
-  EXPECT_NE(0u, threadTimer);
   script_.received.clear();
-  win_.Advance(100ms);
   MSG forged{window, kWmTimer, 5, reinterpret_cast<LPARAM>(&ForgedTimerProc), 0, POINT{}};
-  win_.DispatchMessageA(&forged);
-  ASSERT_EQ(2u, script_.received.size());
-  EXPECT_EQ((Received{window, kWmTimer, 5, 0, EmulatedWindows::kStartTick + 100, "timerproc"}),
-            script_.received[0]);
-  EXPECT_EQ(
-      (Received{nullptr, kWmTimer, threadTimer, 0, EmulatedWindows::kStartTick + 100, "timerproc"}),
-      script_.received[1]);
+  EXPECT_EQ(0, win_.DispatchMessageA(&forged));
+  EXPECT_TRUE(script_.received.empty());
+  MSG real{window, kWmTimer, 5, reinterpret_cast<LPARAM>(&TimerProc), 0, POINT{}};
+  win_.DispatchMessageA(&real);
+  ASSERT_EQ(1u, script_.received.size());
+  EXPECT_EQ("timerproc", script_.received[0].by);
 }
 
 TEST_F(EmulatedWindowsTest, AHandlerThatKeepsPostingIsStoppedInsteadOfHanging) {
@@ -519,7 +264,7 @@ TEST_F(EmulatedWindowsTest, AHandlerThatKeepsPostingIsStoppedInsteadOfHanging) {
   EXPECT_THROW(win_.ProcessPending(), std::logic_error);
 }
 
-// --- Timers ----------------------------------------------------------------------------------
+// --- Timers on the virtual clock -------------------------------------------------------------
 
 TEST_F(EmulatedWindowsTest, AdvanceDeliversEveryTickInTimeOrderAndTiesInTheOrderSet) {
   HWND window = Create();
@@ -533,44 +278,6 @@ TEST_F(EmulatedWindowsTest, AdvanceDeliversEveryTickInTimeOrderAndTiesInTheOrder
   win_.KillTimer(window, 2);
   EXPECT_EQ(5u, win_.Advance(5000ms));
   EXPECT_EQ(EmulatedWindows::kStartTick + 8000, win_.GetTickCount());
-}
-
-TEST_F(EmulatedWindowsTest, SettingATimerAgainReplacesItAndRestartsItsPeriod) {
-  HWND window = Create();
-  win_.SetTimer(window, 1, 1000, nullptr);
-  win_.Advance(600ms);
-  EXPECT_EQ(1u, win_.SetTimer(window, 1, 1000, nullptr));
-  EXPECT_EQ(1u, win_.TimerCount());
-  win_.Advance(999ms);
-  EXPECT_TRUE(Ticks().empty());
-  win_.Advance(1ms);
-  EXPECT_EQ((std::vector<std::pair<UINT_PTR, DWORD>>{{1, 1600}}), Ticks());
-}
-
-TEST_F(EmulatedWindowsTest, ATimerDueSeveralTimesSinceItsLastDeliveryIsDeliveredOnce) {
-  HWND window = Create();
-  win_.SetTimer(window, 1, 1000, nullptr);
-  win_.SkipTime(3500ms);
-  EXPECT_EQ(1u, win_.ProcessPending());
-  EXPECT_EQ(0u, win_.ProcessPending());
-  // The period keeps its rhythm: the next tick is at 4000, not 4500.
-  win_.Advance(499ms);
-  EXPECT_EQ(1u, Ticks().size());
-  win_.Advance(1ms);
-  EXPECT_EQ((std::vector<std::pair<UINT_PTR, DWORD>>{{1, 3500}, {1, 4000}}), Ticks());
-}
-
-TEST_F(EmulatedWindowsTest, PostedMessagesGoBeforeTimers) {
-  HWND window = Create();
-  win_.SetTimer(window, 1, 100, nullptr);
-  win_.SkipTime(100ms);
-  win_.PostMessageA(window, kWmUser, 0, 0);
-  MSG message;
-  ASSERT_NE(0, win_.PeekMessageA(&message, nullptr, 0, 0, kPmNoRemove));
-  EXPECT_EQ(kWmUser, message.message);
-  script_.received.clear();
-  win_.ProcessPending();
-  EXPECT_EQ((std::vector<UINT>{kWmUser, kWmTimer}), Messages());
 }
 
 TEST_F(EmulatedWindowsTest, MessagesPostedByATickAreHandledBeforeTheClockMovesOn) {
@@ -598,39 +305,25 @@ TEST_F(EmulatedWindowsTest, MessagesPostedByATickAreHandledBeforeTheClockMovesOn
             seen);
 }
 
-TEST_F(EmulatedWindowsTest, KillTimerSaysWhetherThereWasSuchATimer) {
+TEST_F(EmulatedWindowsTest, TimersAreRecordedOnceEachAtLeastTenMillisecondsApartAndCanBeRefused) {
   HWND window = Create();
-  HWND other = Create();
-  win_.SetTimer(window, 1, 100, nullptr);
-  struct Case {
-    HWND window;
-    UINT_PTR id;
-    BOOL result;
-  };
-  for (const Case& c :
-       {Case{other, 1, 0}, Case{window, 2, 0}, Case{window, 1, 1}, Case{window, 1, 0}}) {
-    EXPECT_EQ(c.result, win_.KillTimer(c.window, c.id) != 0 ? 1 : 0);
-  }
-  win_.Advance(1000ms);
-  EXPECT_TRUE(Ticks().empty());
-}
-
-TEST_F(EmulatedWindowsTest, SetTimerFailsWhereUser32WouldAndKeepsAtLeastTenMilliseconds) {
-  HWND window = Create();
-  EXPECT_EQ(0u, win_.SetTimer(reinterpret_cast<HWND>(std::uintptr_t{0x42}), 1, 100, nullptr));
   win_.RefuseTimers();
   EXPECT_EQ(0u, win_.SetTimer(window, 1, 100, nullptr));
   win_.RefuseTimers(false);
   EXPECT_EQ(0u, win_.TimerCount());
 
+  win_.SetTimer(window, 1, 1000, nullptr);
+  win_.SetTimer(window, 1, 1000, nullptr);
+  EXPECT_EQ(1u, win_.TimerCount());
   const UINT_PTR first = win_.SetTimer(nullptr, 77, 100, nullptr);
-  const UINT_PTR second = win_.SetTimer(nullptr, 77, 100, nullptr);
-  EXPECT_NE(first, second);  // a null window's unknown id is not honoured
-  EXPECT_EQ(first, win_.SetTimer(nullptr, first, 200, nullptr));
-  EXPECT_EQ(2u, win_.TimerCount());
+  win_.SetTimer(nullptr, 77, 100, nullptr);
+  win_.SetTimer(nullptr, first, 200, nullptr);
+  EXPECT_EQ(3u, win_.TimerCount());
+  win_.KillTimer(window, 1);
 
   win_.SetTimer(window, 3, 0, nullptr);
   EXPECT_EQ(10u, win_.Timers().back().elapse);
+  script_.received.clear();
   win_.Advance(9ms);
   EXPECT_TRUE(Ticks().empty());
   win_.Advance(1ms);
@@ -659,10 +352,10 @@ TEST_F(EmulatedWindowsTest, KeysReadAsDownByTheTopBitAndTheCursorCanBeUnreadable
   win_.SetKeyDown(kVkShift);
   EXPECT_LT(win_.GetAsyncKeyState(kVkShift), 0);
   EXPECT_EQ(0, win_.GetAsyncKeyState(kVkControl));
+  win_.SetKeyDown(kVkShift, false);
+  EXPECT_EQ(0, win_.GetAsyncKeyState(kVkShift));
   POINT point;
   win_.PlaceCursor(POINT{640, 480});
-  ASSERT_NE(0, win_.GetCursorPos(&point));
-  EXPECT_EQ(640, point.x);
   win_.FailGetCursorPos();
   EXPECT_EQ(0, win_.GetCursorPos(&point));
 }

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -17,6 +16,7 @@
 #include "blocking/MainWindow.h"
 #include "platform/win32/Win32Platform.h"
 #include "settings/SettingsStore.h"
+#include "tests/win32/support/ProgramDriver.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Menu.h"
@@ -27,15 +27,15 @@ namespace {
 
 using namespace tarnwick;
 using blocking::TQuillmoor;
-
-constexpr char kMainKey[] = "Software\\Microsoft\\Internet Explorer\\Main";
-constexpr char kFlashKey[] =
-    "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
-    "{D27CDB6E-AE6D-11CF-96B8-444553540000}";
-constexpr char kShockwaveKey[] =
-    "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
-    "{166B1BCA-3F9C-11CF-8075-444553540000}";
-constexpr char kZoneKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3";
+using test::ClassOf;
+using test::kFlashKey;
+using test::kMainKey;
+using test::kShockwaveKey;
+using test::kZoneKey;
+using test::ListLines;
+using test::ReadDword;
+using test::ReadText;
+using test::TextOf;
 
 // A registry value that a test may change, put back as it was when the test ends.
 class SavedValue {
@@ -91,43 +91,6 @@ class SavedValue {
   std::vector<BYTE> data_;
 };
 
-std::optional<std::string> ReadText(HKEY root, const char* key, const char* name) {
-  char text[256] = {};
-  DWORD size = sizeof text;
-  if (RegGetValueA(root, key, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  return std::string(text);
-}
-
-std::optional<DWORD> ReadDword(HKEY root, const char* key, const char* name) {
-  DWORD value = 0;
-  DWORD size = sizeof value;
-  if (RegGetValueA(root, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  return value;
-}
-
-std::string TextOf(HWND window) {
-  char text[256] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 LONG ButtonType(HWND window) { return GetWindowLongA(window, GWL_STYLE) & BS_TYPEMASK; }
 
 // A window's place in its parent's client area.
@@ -136,22 +99,6 @@ RECT PlaceOf(HWND window) {
   GetWindowRect(window, &rect);
   MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
   return rect;
-}
-
-bool Inside(const RECT& inner, const RECT& outer) {
-  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-         inner.bottom <= outer.bottom;
-}
-
-std::vector<std::string> ListLines(HWND list) {
-  std::vector<std::string> lines;
-  const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    char line[256] = {};
-    SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line));
-    lines.emplace_back(line);
-  }
-  return lines;
 }
 
 std::string MenuText(HMENU menu, UINT position) {
@@ -165,6 +112,8 @@ os::HICON Ours(HICON icon) { return reinterpret_cast<os::HICON>(icon); }
 class MainWindowPeers : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The test writes the browser switches; on a machine of its own it would change them.
+    if (!test::RequireTheProjectsPrefix()) return;
     // A first start: nothing stored, so the groups keep their design-time choices.
     for (const SavedValue& value : saved_) value.Erase();
     app_.ShowError = [this](const std::string& message) { errors_.push_back(message); };
@@ -187,40 +136,25 @@ class MainWindowPeers : public ::testing::Test {
 
   TQuillmoor& W() { return *window_; }
 
-  std::vector<HWND> Children() const {
-    std::vector<HWND> found;
-    EnumChildWindows(
-        form_,
-        [](HWND child, LPARAM list) {
-          reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-  }
+  std::vector<HWND> Children() const { return test::ChildWindows(form_); }
 
   // The one control of `className` with `text`; fails the test when there is none or several.
   HWND Find(const std::string& className, const std::string& text) const {
     std::vector<HWND> hits;
     for (HWND child : Children()) {
-      if (SameName(ClassOf(child), className) && TextOf(child) == text) hits.push_back(child);
+      if (test::SameClass(ClassOf(child), className.c_str()) && TextOf(child) == text) {
+        hits.push_back(child);
+      }
     }
     EXPECT_EQ(1u, hits.size()) << className << " \"" << text << "\"";
     return hits.size() == 1 ? hits.front() : nullptr;
   }
 
-  // The radio buttons drawn inside the group box captioned `caption`, in their order.
+  // The radio buttons drawn inside the group box captioned `caption`, in their order on screen.
   std::vector<HWND> RadioButtons(const std::string& caption) const {
     std::vector<HWND> buttons;
-    HWND box = Find("Button", caption);
-    if (box == nullptr) return buttons;
-    const RECT frame = PlaceOf(box);
-    for (HWND child : Children()) {
-      if (SameName(ClassOf(child), "Button") && ButtonType(child) == BS_RADIOBUTTON &&
-          Inside(PlaceOf(child), frame)) {
-        buttons.push_back(child);
-      }
-    }
+    if (Find("Button", caption) == nullptr) return buttons;
+    for (const test::Control& c : test::Window(form_).Radios(caption)) buttons.push_back(c.handle);
     return buttons;
   }
   HWND Radio(const std::string& caption, const std::string& item) const {
@@ -377,7 +311,10 @@ TEST_F(MainWindowPeers, EveryCaptionOfTheLayoutIsARealControlInItsPlace) {
     EXPECT_EQ(group.width, place.right - place.left);
     EXPECT_EQ(33, place.bottom - place.top);
     std::vector<std::string> items;
-    for (HWND button : RadioButtons(group.caption)) items.push_back(TextOf(button));
+    for (HWND button : RadioButtons(group.caption)) {
+      items.push_back(TextOf(button));
+      EXPECT_EQ(BS_RADIOBUTTON, ButtonType(button)) << TextOf(button);  // the model checks them
+    }
     EXPECT_EQ(group.items, items);
     EXPECT_EQ(group.checks, Checks(group.caption));
   }
@@ -403,7 +340,7 @@ TEST_F(MainWindowPeers, EveryCaptionOfTheLayoutIsARealControlInItsPlace) {
 
   HWND picture = nullptr;
   for (HWND child : Children()) {
-    if (SameName(ClassOf(child), "Static")) picture = child;
+    if (test::SameClass(ClassOf(child), "Static")) picture = child;
   }
   ASSERT_NE(nullptr, picture);
   EXPECT_EQ(SS_ICON, GetWindowLongA(picture, GWL_STYLE) & SS_TYPEMASK);
@@ -565,7 +502,7 @@ TEST_F(MainWindowPeers, MonitorLogsAndRenamesItsButton) {
   EXPECT_EQ("Stop m&onitor", TextOf(monitor));
   HWND picture = nullptr;
   for (HWND child : Children()) {
-    if (SameName(ClassOf(child), "Static")) picture = child;
+    if (test::SameClass(ClassOf(child), "Static")) picture = child;
   }
   EXPECT_EQ(reinterpret_cast<LRESULT>(images_.monitoringOn), SendMessageA(picture, STM_GETICON, 0, 0));
 
