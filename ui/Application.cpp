@@ -114,6 +114,9 @@ bool Application::Step(bool wait, int* quitCode) {
     if (quitCode != nullptr) *quitCode = static_cast<int>(message.wParam);
     return false;
   }
+  // The program sets no timer procedures. Windows checks a WM_TIMER's procedure against the
+  // thread's timers, Wine does not, so one posted by another process would be called.
+  if (message.message == kWmTimer && message.lParam != 0) return true;
   if (backend_ && Guard(false, [&] { return backend_->PreTranslate(message); })) return true;
   Win().TranslateMessage(&message);
   Win().DispatchMessageA(&message);

@@ -61,7 +61,8 @@ class Application {
   // Hides the application window, and so the taskbar button.
   void HideTaskbarButton();
 
-  // Runs every message pending for the thread, then returns.
+  // Runs every message pending for the thread, then returns. A WM_TIMER that names a timer
+  // procedure is dropped: the program sets none.
   void ProcessMessages();
   // Waits for one message and runs it; false when it was WM_QUIT, whose exit code goes to
   // `quitCode`. The loop of a modal form.

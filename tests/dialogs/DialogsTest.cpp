@@ -11,6 +11,7 @@
 #include "dialogs/SettingsForm.h"
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/SettingsStore.h"
+#include "tray/IntervalTimer.h"
 #include "ui/Application.h"
 #include "ui/CheckBox.h"
 #include "ui/ErrorBoundary.h"
@@ -213,13 +214,13 @@ TEST_F(DialogsTest, WhileADialogIsOpenMonitoringGoesOnAndAQuitEndsBoth) {
   main_->Timer1Timer(main_->Timer1);
   const std::size_t perPass = reg_.CallCount("RegSetValueExA");
   reg_.ClearCalls();
-  ShowModal(*about_, [&] {
-    // A Register run's quit arrives after two monitoring ticks.
-    win_.SetTimer(nullptr, 0, 12000, [](HWND, UINT, UINT_PTR id, DWORD) {
-      platform::Win().KillTimer(nullptr, id);
-      platform::Win().PostQuitMessage(3);
-    });
+  // A Register run's quit arrives after two monitoring ticks.
+  tray::TIntervalTimer quit(12000, [&](tray::TIntervalTimer& sender) {
+    sender.SetEnabled(false);
+    win_.PostQuitMessage(3);
   });
+  quit.SetEnabled(false);
+  ShowModal(*about_, [&] { quit.SetEnabled(true); });
   EXPECT_EQ(2 * perPass, reg_.CallCount("RegSetValueExA"));
   EXPECT_FALSE(about_->Visible());
   EXPECT_EQ(3, win_.PendingQuit());  // posted again for the program's own loop

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <stdexcept>
 
 #include "platform/emulated/EmulatedPlatform.h"
@@ -62,6 +63,16 @@ TEST_F(ApplicationTest, ProcessMessagesRunsWhatIsPendingAndNotesAQuit) {
   win_.PostQuitMessage(0);
   app_.ProcessMessages();
   EXPECT_TRUE(app_.Terminated());
+}
+
+// The program sets no timer procedures; Wine would call whatever a posted WM_TIMER names.
+TEST_F(ApplicationTest, TheLoopRunsNoTimerProcedure) {
+  static int called = 0;
+  called = 0;
+  win_.SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) { ++called; });
+  win_.SkipTime(std::chrono::milliseconds(20));
+  app_.ProcessMessages();
+  EXPECT_EQ(0, called);
 }
 
 TEST_F(ApplicationTest, RunShowsTheMainWindowUnlessToldNotToAndEndsOnQuit) {

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
+#include <initializer_list>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -66,6 +69,80 @@ class EndToEnd : public ::testing::Test {
     if (WhyTheRegistryIsNotOurs().empty()) ResetRegistry();
   }
 };
+
+// A visible top-level window of the program's of `className`; null when none shows in time.
+HWND ShownWindow(DWORD processId, const char* className, DWORD limit = kStateWait) {
+  HWND found = nullptr;
+  WaitUntil([&] {
+    for (HWND window : TopLevelWindows(processId)) {
+      if (SameClass(ClassOf(window), className) && ::IsWindowVisible(window)) found = window;
+    }
+    return found != nullptr;
+  }, limit);
+  return found;
+}
+
+// Types as a user does, into `target` brought to the front.
+void Keys(HWND target, std::initializer_list<std::pair<WORD, bool>> keys) {  // key, with Alt
+  ::SetForegroundWindow(target);
+  ::Sleep(50);
+  auto press = [](WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ::SendInput(1, &input, sizeof input);
+    ::Sleep(20);
+  };
+  for (const auto& [key, alt] : keys) {
+    if (alt) press(VK_MENU, false);
+    press(key, false);
+    press(key, true);
+    if (alt) press(VK_MENU, true);
+  }
+}
+
+// The control that has the keyboard focus in the program's thread.
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// How many pixels of the bottom rows of `window` on screen are of the link's blue: its underline.
+int UnderlinePixels(HWND window) {
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  HDC screen = ::GetDC(nullptr);
+  int blue = 0;
+  for (LONG y = rect.bottom - 4; y < rect.bottom; ++y) {
+    int row = 0;
+    for (LONG x = rect.left; x < rect.right; ++x) {
+      const COLORREF pixel = ::GetPixel(screen, x, y);
+      if (GetBValue(pixel) > 160 && GetRValue(pixel) < 90 && GetGValue(pixel) < 90) ++row;
+    }
+    blue = std::max(blue, row);
+  }
+  ::ReleaseDC(nullptr, screen);
+  return blue;
+}
+
+void MoveMouseTo(LONG x, LONG y) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  ::SendInput(1, &input, sizeof input);
+}
+
+HWND ControlOf(HWND window, const char* text) {
+  for (const Control& c : ControlsOf(window)) {
+    if (c.text == text) return c.handle;
+  }
+  return nullptr;
+}
 
 const std::vector<std::string> kStartLog = {"* Reading settings...", "* Done.",
                                             "* Applying settings...", "* Done..."};
@@ -471,3 +548,164 @@ TEST_F(EndToEnd, SecondStartWhileTheFirstIsStartingCrashesNeither) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Minimising, bad settings and the keyboard
+
+TEST_F(EndToEnd, TheMinimiseBoxHidesTheWindowAndItsTaskbarButtonIntoTheTray) {
+  Program program;
+  HWND main = program.VisibleMainWindow();
+  ASSERT_NE(nullptr, main);
+  HWND taskbarButton = nullptr;
+  for (HWND window : TopLevelWindows(program.Id())) {
+    if (SameClass(ClassOf(window), "TApplication")) taskbarButton = window;
+  }
+  ASSERT_NE(nullptr, taskbarButton);
+  ASSERT_TRUE(::IsWindowVisible(taskbarButton));
+
+  ::PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(main) && !::IsWindowVisible(taskbarButton); },
+                        kStateWait));
+  EXPECT_TRUE(FindTrayIcon(program.Id()).has_value());
+  EXPECT_TRUE(ClickTrayIcon(program.Id()));
+  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(main) && ::IsWindowVisible(taskbarButton); },
+                        kStateWait));
+  EXPECT_FALSE(::IsIconic(main));
+  EXPECT_EQ(std::optional<DWORD>(0), program.End());
+}
+
+TEST_F(EndToEnd, ASettingOfTheWrongTypeIsShownAndTheProgramStillStarts) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0,
+                                             KEY_WRITE, nullptr, &key, nullptr));
+  const BYTE one = 1;
+  ::RegSetValueExA(key, "101", 0, REG_BINARY, &one, 1);
+  ::RegCloseKey(key);
+
+  Program program;
+  // Each reader of the value says so once; the user answers every box.
+  std::vector<std::string> shown;
+  HWND main = nullptr;
+  WaitUntil([&] {
+    for (HWND window : TopLevelWindows(program.Id())) {
+      if (ClassOf(window) != "#32770" || !::IsWindowVisible(window)) continue;
+      for (const Control& c : ControlsOf(window)) {
+        if (SameClass(c.className, "Static") && !c.text.empty()) shown.push_back(c.text);
+      }
+      ::PostMessageA(window, WM_COMMAND, IDOK, 0);
+    }
+    main = program.MainWindow(0);
+    return main != nullptr && ::IsWindowVisible(main) && program.MessageBoxes().empty();
+  }, kStartWait);
+  ASSERT_NE(nullptr, main) << "the program did not start";
+  ASSERT_FALSE(shown.empty());
+  for (const std::string& text : shown) EXPECT_EQ("Invalid data type for '101'", text);
+  EXPECT_TRUE(HasSetting("Ypos", 0)) << "the start was not counted";
+  EXPECT_EQ(std::optional<DWORD>(0), program.End());
+}
+
+TEST_F(EndToEnd, AGroupsMnemonicTakesTheFocusToItsChosenItem) {
+  Program program;
+  HWND main = program.VisibleMainWindow();
+  ASSERT_NE(nullptr, main);
+  Window window(main);
+  Keys(main, {{'G', true}});
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == window.Radio("Play animated &gifs", "Yes"); },
+                        kStateWait));
+  Keys(main, {{'E', true}});
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == window.Radio(kPresets, "Yes to all"); },
+                        kStateWait));
+  EXPECT_EQ("", window.Choice(kPresets)) << "the focus alone chose a preset";
+  EXPECT_EQ(std::optional<DWORD>(0), program.End());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The Options and About dialogs
+
+TEST_F(EndToEnd, OptionsOpensFromTheMenuKeysStoresAtOnceAndEveryCloseStoresWhatOkStores) {
+  Program program;
+  HWND main = program.VisibleMainWindow();
+  ASSERT_NE(nullptr, main);
+  const auto open = [&] {
+    Keys(main, {{'T', true}, {'O', false}});
+    return ShownWindow(program.Id(), "TSettingsF");
+  };
+  HWND options = open();
+  ASSERT_NE(nullptr, options) << "Alt+T, O opened no Options dialog";
+  EXPECT_FALSE(::IsWindowEnabled(main)) << "the main window takes input under the dialog";
+
+  Send(ControlOf(options, "Start with &windows"), BM_CLICK);
+  EXPECT_TRUE(HasSetting("104", 1));
+  EXPECT_TRUE(HasText(HKEY_CURRENT_USER, kRunKey, kTitle, ("\"" + ProgramPath() + "\"").c_str()))
+      << ReadText(HKEY_CURRENT_USER, kRunKey, kTitle).value_or("(no Run entry)");
+
+  struct Way {
+    const char* name;
+    std::function<void(HWND)> close;
+  };
+  const Way ways[] = {
+      {"Escape", [](HWND dialog) { Keys(dialog, {{VK_ESCAPE, false}}); }},
+      {"Enter", [](HWND dialog) { Keys(dialog, {{VK_RETURN, false}}); }},
+      {"close box", [](HWND dialog) { ::PostMessageA(dialog, WM_CLOSE, 0, 0); }},
+      {"system menu", [](HWND dialog) { ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+      {"Ok", [](HWND dialog) { ::PostMessageA(ControlOf(dialog, "&Ok"), BM_CLICK, 0, 0); }},
+  };
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    HWND dialog = options != nullptr ? options : open();
+    options = nullptr;
+    ASSERT_NE(nullptr, dialog);
+    WriteDword(HKEY_CURRENT_USER, kSettingsKey, "103", 7);  // shown as checked, stored back as 1
+    way.close(dialog);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(dialog) && ::IsWindowEnabled(main); },
+                          kStateWait));
+    EXPECT_TRUE(HasSetting("101", 0) && HasSetting("102", 0) && HasSetting("103", 1) &&
+                HasSetting("104", 1))
+        << RegistryState();
+  }
+
+  HWND dialog = open();
+  ASSERT_NE(nullptr, dialog);
+  Send(ControlOf(dialog, "&Defaults"), BM_CLICK);
+  EXPECT_FALSE(Read(HKEY_CURRENT_USER, kRunKey, kTitle).has_value()) << "Defaults left the Run entry";
+  EXPECT_TRUE(::IsWindowVisible(dialog));
+  Keys(dialog, {{VK_ESCAPE, false}});
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(dialog); }, kStateWait));
+  EXPECT_TRUE(HasSetting("104", 0));
+  EXPECT_EQ(std::optional<DWORD>(0), program.End());
+}
+
+TEST_F(EndToEnd, WhileAboutIsOpenMonitoringGoesOnAndItsLinkFollowsThePointer) {
+  WriteDword(HKEY_CURRENT_USER, kSettingsKey, "102", 1);  // monitoring from the start
+  Program program;
+  HWND main = program.VisibleMainWindow();
+  ASSERT_NE(nullptr, main);
+  Keys(main, {{'H', true}, {'A', false}});
+  HWND about = ShownWindow(program.Id(), "TAboutF");
+  ASSERT_NE(nullptr, about) << "Alt+H, A opened no About dialog";
+  EXPECT_EQ("About Tarnwick v1.0b Personal", TextOf(about));
+  EXPECT_NE(nullptr, ControlOf(about, kTitle));
+  EXPECT_FALSE(::IsWindowEnabled(main));
+
+  DeleteDefaultBans();
+  EXPECT_TRUE(WaitUntil(DefaultBansWritten, kTickWait)) << "monitoring stopped under the dialog";
+  EXPECT_TRUE(::IsWindowVisible(about));
+
+  HWND link = ControlOf(about, "brambleworks.example");
+  ASSERT_NE(nullptr, link);
+  RECT place{};
+  ::GetWindowRect(link, &place);
+  const int width = place.right - place.left;
+  const int plain = UnderlinePixels(link);
+  MoveMouseTo(place.left + width / 2, (place.top + place.bottom) / 2);
+  EXPECT_TRUE(WaitUntil([&] { return UnderlinePixels(link) > plain + width / 2; }, kStateWait))
+      << "no underline under the pointer";
+  MoveMouseTo(place.left + width / 2, place.bottom + 40);
+  EXPECT_TRUE(WaitUntil([&] { return UnderlinePixels(link) == plain; }, kStateWait))
+      << "the underline stayed after the pointer left: " << UnderlinePixels(link) << " of " << width << ", plain " << plain;
+
+  Keys(about, {{VK_RETURN, false}});
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(about) && ::IsWindowEnabled(main); },
+                        kStateWait));
+  EXPECT_EQ(std::optional<DWORD>(0), program.End());
+}

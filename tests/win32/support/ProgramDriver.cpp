@@ -217,6 +217,7 @@ bool RequireTheProjectsPrefix() {
 void ResetRegistry() {
   if (!RequireTheProjectsPrefix()) return;
   DeleteTree(HKEY_CURRENT_USER, kSettingsKey);
+  DeleteValue(HKEY_CURRENT_USER, kRunKey, kTitle);
   for (const char* name : kTextSwitches) DeleteValue(HKEY_CURRENT_USER, kMainKey, name);
   DeleteValue(HKEY_CURRENT_USER, kZoneKey, "1C00");
   DeleteTree(HKEY_LOCAL_MACHINE, kFlashKey);

@@ -38,6 +38,7 @@ constexpr char kShockwaveKey[] =
     "{166B1BCA-3F9C-11CF-8075-444553540000}";
 constexpr char kExtensionsKey[] = "Software\\Microsoft\\Internet Explorer\\Extensions";
 constexpr char kButtonListKey[] = "Software\\VE5Raroz\\ToolBar Buttons";
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kTextSwitches[] = {"Display Inline Videos", "Play_Animations",
                                          "Play_Background_Sounds"};
 
