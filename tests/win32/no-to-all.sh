@@ -22,8 +22,14 @@ wine reg add "$flash" /v Stale /d leftover /f >/dev/null
 
 failures=0
 expect() {  # key, value name, type, data
-  local line
-  line=$(wine reg query "$1" /v "$2" | grep -F "    $2    ")
+  local line tries
+  # reg.exe now and then starts and prints nothing under a busy server; a value that is really
+  # missing stays missing on every try.
+  for tries in 1 2 3; do
+    line=$(wine reg query "$1" /v "$2" | grep -F "    $2    ")
+    [ -n "$line" ] && break
+    sleep 0.5
+  done
   if [[ "$line" =~ ^\ +"$2"\ +([A-Z_]+)\ +(.*)$ ]] && [ "${BASH_REMATCH[1]}" = "$3" ] && [ "${BASH_REMATCH[2]}" = "$4" ]; then
     echo "ok   $1 : $2 = $3 $4"
   else
