@@ -15,7 +15,9 @@ class Control;
 class PopupMenu;
 
 // What a peer must bring up to date.
-enum class Change { Caption, Items, ItemAdded, ItemIndex, Visible, Enabled, Picture, Font, Checked };
+enum class Change {
+  Caption, Items, ItemAdded, ItemIndex, Visible, Enabled, Picture, Font, Checked, Progress
+};
 
 class ControlPeer {
  public:

@@ -103,6 +103,13 @@ bool Form::KeyDown(int virtualKey) {
   return true;
 }
 
+bool Form::PreviewKey(int virtualKey, unsigned shift) {
+  if (!keyPreview_ || !OnKeyDown) return false;
+  int key = virtualKey;
+  OnKeyDown(*this, key, shift);
+  return key == 0;
+}
+
 void Form::Close() {
   bool canClose = true;
   CloseQuery(canClose);
