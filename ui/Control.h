@@ -32,6 +32,9 @@ struct Bounds {
   int height = 0;
 };
 
+// The mouse pointer over a control, or over the whole program while it is busy.
+enum class Cursor { Default, HandPoint, HourGlass };
+
 // Font styles, combined as bits.
 inline constexpr unsigned kFontBold = 0x1;
 inline constexpr unsigned kFontUnderline = 0x2;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/Application.h"
 #include "ui/win32/ControlPeers.h"
 #include "ui/win32/MenuPeer.h"
 
@@ -124,6 +125,12 @@ std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     }
     case WM_SETCURSOR: {
+      // A busy program shows the hourglass over every window of its own.
+      Application* app = Application::Current();
+      if (app != nullptr && app->GetCursor() == Cursor::HourGlass) {
+        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));  // IDC_WAIT
+        return TRUE;
+      }
       WindowPeer* peer = PeerOf(reinterpret_cast<HWND>(wParam));
       if (LOWORD(lParam) == HTCLIENT && peer != nullptr && peer->SetCursorOver()) return TRUE;
       return std::nullopt;
