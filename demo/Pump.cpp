@@ -1,5 +1,6 @@
 #include "demo/Pump.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/Platform.h"
@@ -13,8 +14,14 @@ void MessagePump::RunApplicationMessages() {
   if (ui::Application* application = ui::Application::Current()) application->ProcessMessages();
 }
 
-MessagePump::MessagePump(std::function<void()> run, std::uint32_t intervalMs, Clock clock)
-    : run_(std::move(run)), interval_(intervalMs), clock_(clock), last_(clock_()) {}
+MessagePump::MessagePump(std::function<void()> run, std::uint32_t intervalMs, Clock clock,
+                         std::uint32_t callsPerClockRead)
+    : run_(std::move(run)),
+      interval_(intervalMs),
+      clock_(clock),
+      callsPerClockRead_(std::max<std::uint32_t>(callsPerClockRead, 1)),
+      untilClockRead_(callsPerClockRead_),
+      last_(clock_()) {}
 
 void MessagePump::Run() {
   if (running_) return;

@@ -46,7 +46,7 @@ TEST(MessagePump, RunsOnceItsIntervalHasPassedSinceItLastFinished) {
           ++runs;
           fakeNow += c.runTakes;
         },
-        8, &FakeClock);
+        8, &FakeClock, 1);
     for (std::size_t i = 0; i < c.steps.size(); ++i) {
       fakeNow += c.steps[i];
       pump();
@@ -68,7 +68,7 @@ TEST(MessagePump, ACallFromAHandlerRunsNothingAndAnErrorLeavesItUsable) {
         (*self)();  // a handler that pumps again: no second run inside the first
         if (fail) throw std::runtime_error("handler failed");
       },
-      8, &FakeClock);
+      8, &FakeClock, 1);
   self = &pump;
   fakeNow += 8;
   EXPECT_THROW(pump(), std::runtime_error);
@@ -81,12 +81,32 @@ TEST(MessagePump, ACallFromAHandlerRunsNothingAndAnErrorLeavesItUsable) {
   EXPECT_EQ(2, runs);
 }
 
+TEST(MessagePump, ReadsTheClockOnlyEveryFewCalls) {
+  struct Case {
+    std::uint32_t callsPerRead;
+    std::vector<int> runAtCalls;  // the clock moves 1 ms a call; the interval is 8 ms
+  };
+  for (const Case& c : {Case{1, {8, 16, 24}}, Case{5, {10, 20}}, Case{0, {8, 16, 24}},
+                        Case{64, {}}}) {
+    SCOPED_TRACE(c.callsPerRead);
+    fakeNow = 1000;
+    int calls = 0;
+    std::vector<int> runAt;
+    MessagePump pump([&] { runAt.push_back(calls); }, 8, &FakeClock, c.callsPerRead);
+    for (calls = 1; calls <= 26; ++calls) {
+      ++fakeNow;
+      pump();
+    }
+    EXPECT_EQ(c.runAtCalls, runAt);
+  }
+}
+
 TEST(MessagePump, WithoutAnApplicationItRunsNothing) {
   platform::emulated::EmulatedPlatform os;
   ASSERT_EQ(nullptr, ui::Application::Current());
   MessagePump pump;
   os.windows().SkipTime(50ms);
-  pump();
+  for (std::uint32_t i = 0; i < MessagePump::kDefaultCallsPerClockRead; ++i) pump();
   EXPECT_EQ(1u, pump.Runs());
 }
 
@@ -111,7 +131,8 @@ TEST(MessagePump, APostedStopEndsTheDumpAtTheByteAfterItIsHandled) {
     });
     os.windows().PostMessageA(application.Handle(), kStopMessage, 0, 0);
 
-    MessagePump messages(&MessagePump::RunApplicationMessages, interval);
+    MessagePump messages(&MessagePump::RunApplicationMessages, interval,
+                         &MessagePump::PlatformTicks, 1);
     const auto pump = [&] {
       os.windows().SkipTime(1ms);  // each byte takes a millisecond
       messages();
