@@ -2,7 +2,7 @@
 # missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build native windows test run sanitize clean screenshots bench
+.PHONY: all deps build native windows test run sanitize clean screenshots bench bench-dump
 
 all: build
 
@@ -38,6 +38,12 @@ screenshots: windows
 # Start-up time of tarnwick.exe against a minimal window under Wine; not part of `make test`.
 bench: windows
 	@bench/startup.sh
+
+# The dump's native speed against xxd, from an optimised build; not part of `make test`.
+bench-dump: deps
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench -j $(JOBS) --target dump_bench -- --no-print-directory
+	@build/bench/bench/dump_bench
 
 clean:
 	rm -rf build

@@ -19,8 +19,11 @@ using LineSink = std::function<void(std::string_view line)>;
 // little time has passed since it last ran them.
 using Pump = std::function<void()>;
 
-// `size` is at least 1. Each line reaches `sink` before the call returns; `stopRequested` is
-// read before every byte. The gauge ends at its maximum, also after a stop.
+// Each line reaches `sink` before the call returns; `stopRequested` is read before every byte.
+// The gauge ends at its maximum, also after a stop. Its maximum is size - 1; a block above 2 GiB
+// moves it in steps of 2 bytes, as the gauge counts in int. A size of 0 hands over nothing and
+// leaves the gauge alone: there is no last byte to make its maximum, and the caller shows
+// nothing for an empty file.
 void DumpBytes(const std::uint8_t* data, std::uint32_t size, const LineSink& sink,
                ui::Gauge& gauge, const bool& stopRequested, const Pump& pump);
 

@@ -121,11 +121,18 @@ constexpr LONG kErrorKeyDeleted = 1018;
 
 // Files.
 constexpr DWORD kGenericRead = 0x80000000;
+constexpr DWORD kGenericWrite = 0x40000000;
 constexpr DWORD kFileShareRead = 0x00000001;
 constexpr DWORD kFileShareWrite = 0x00000002;
 constexpr DWORD kOpenExisting = 3;
 constexpr LONG kErrorSharingViolation = 32;
+constexpr LONG kErrorLockViolation = 33;
 constexpr LONG kErrorPathNotFound = 3;
+constexpr LONG kErrorInvalidName = 123;
+
+// Libraries.
+constexpr LONG kErrorModNotFound = 126;
+constexpr LONG kErrorProcNotFound = 127;
 
 // Standard cursors, as LoadCursorA's resource numbers.
 constexpr int kIdcArrow = 32512;
