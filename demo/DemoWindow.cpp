@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "demo/Pump.h"
 #include "platform/Owners.h"
 #include "platform/Platform.h"
 #include "settings/RegAccessor.h"
@@ -84,9 +85,7 @@ void ShowBusy(bool busy) {
 
 TDemo::TDemo(os::HICON stopGlyph) : ui::Form(kDemoFormClass) {
   Demo = this;
-  pump_ = [] {
-    if (ui::Application* app = ui::Application::Current()) app->ProcessMessages();
-  };
+  pump_ = MessagePump();
   LoadLayout(stopGlyph);
   ui::Guard([&] { FormCreate(*this); });
 }
