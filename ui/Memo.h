@@ -20,6 +20,10 @@ class Memo : public Control {
   void Clear();
   std::size_t LineCount() const { return starts_.size(); }
   std::string_view Line(std::size_t index) const;
+  // The length of Text(), without building it.
+  std::size_t TextLength() const {
+    return starts_.empty() ? 0 : text_.size() + 2 * (starts_.size() - 1);
+  }
   // All lines, each ended by CR LF but the last, as an edit control gives its text.
   std::string Text() const;
 

@@ -18,6 +18,15 @@ bool IsArrowKey(WPARAM key) {
   return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
 }
 
+// Shift, Alt and Ctrl as the form's key events take them.
+unsigned ShiftState() {
+  unsigned shift = 0;
+  if (GetKeyState(VK_SHIFT) < 0) shift |= 0x01;
+  if (GetKeyState(VK_MENU) < 0) shift |= 0x02;
+  if (GetKeyState(VK_CONTROL) < 0) shift |= 0x04;
+  return shift;
+}
+
 // Signed screen coordinates from a message's lParam.
 int LowSigned(LPARAM value) { return static_cast<short>(LOWORD(value)); }
 int HighSigned(LPARAM value) { return static_cast<short>(HIWORD(value)); }
@@ -105,6 +114,12 @@ std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header == nullptr) return std::nullopt;
       if (WindowPeer* peer = PeerOf(header->hwndFrom)) return peer->Notify(*header);
+      return std::nullopt;
+    }
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      WindowPeer* peer = item != nullptr ? PeerOf(item->hwndItem) : nullptr;
+      if (peer != nullptr && peer->DrawItem(*item)) return TRUE;
       return std::nullopt;
     }
     case WM_CONTEXTMENU: {
@@ -204,6 +219,8 @@ bool FormPeer::HandleKey(MSG& message) {
     // Buttons tell nothing of their focus, so the model learns it here, where it matters.
     SyncFocus();
     const int key = static_cast<int>(message.wParam);
+    // A key the form takes in its preview reaches neither the dialog keys nor the control.
+    if (form_.KeyPreview() && form_.PreviewKey(key, ShiftState())) return true;
     if (key == VK_ESCAPE || key == VK_RETURN) {
       if (form_.KeyDown(key)) return true;
       // Enter on a focused push button presses that button.
