@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -378,11 +379,15 @@ TEST_F(DrawnPeers, AppendsBetweenTwoPaintsLeaveTheWindowAlone) {
         ++seen;
         return CallWindowProcA(original, w, m, wp, lp);
       })));
+  const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 5000; ++i) memo_.Add("line " + std::to_string(i));
+  const auto spent = std::chrono::steady_clock::now() - start;
   const int whileAdding = seen;
   app_.ProcessMessages();
   SetWindowLongPtrA(view_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
   EXPECT_EQ(0, whileAdding);
+  // Storing is microseconds a line; scrolling the window for each takes milliseconds.
+  EXPECT_LT(spent, std::chrono::milliseconds(1000));
   EXPECT_LT(seen, 20);  // one paint for them all, and what comes with it
   EXPECT_EQ(5001 - pageRows_, FirstVisible());
 }
