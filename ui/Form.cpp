@@ -133,7 +133,6 @@ int Form::ShowModal() {
   int quitCode = 0;
   bool quit = false;
   try {
-    CreatePeers();  // a dialog gets its real windows when it is first shown
     SetVisible(true);
     while (modalResult_ == kMrNone) {
       if (!app->HandleMessage(&quitCode)) {
@@ -159,6 +158,7 @@ bool Form::Visible() const {
 
 void Form::SetVisible(bool visible) {
   const bool appearing = visible && !Visible();
+  if (appearing) CreatePeers();  // a window shown for the first time gets its real controls
   visible_ = visible;
   // The application window carries the taskbar button; it appears with the main window.
   if (visible && IsMainForm(*this)) Application::Current()->ShowTaskbarButton();
