@@ -40,10 +40,10 @@ bench: windows
 	@bench/startup.sh
 
 # The dump's native speed against xxd, from an optimised build; not part of `make test`.
-bench-dump: deps
+bench-dump: windows
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench -j $(JOBS) --target dump_bench -- --no-print-directory
-	@build/bench/bench/dump_bench
+	@bench/dump.sh
 
 clean:
 	rm -rf build

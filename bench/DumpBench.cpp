@@ -67,11 +67,17 @@ double Best(const std::function<void()>& work) {
 
 }  // namespace
 
-int main() {
+// With `--write PATH` it also leaves its block in PATH, so that the program under Wine can be
+// timed on the same bytes.
+int main(int argc, char** argv) {
 #ifndef NDEBUG
   std::printf("note: an unoptimised build; `make bench-dump` builds an optimised one\n");
 #endif
   const std::vector<std::uint8_t> bytes = IndexLikeBytes();
+  if (argc == 3 && std::string(argv[1]) == "--write") {
+    std::ofstream out(argv[2], std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), kSize);
+  }
 
   std::size_t lines = 0;
   std::uint64_t pumps = 0;
