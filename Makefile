@@ -35,11 +35,12 @@ run: build
 screenshots: windows
 	@scripts/screenshots.sh
 
-# Start-up time of tarnwick.exe against a minimal window under Wine; not part of `make test`.
+# Start-up and dump benchmarks under Wine; not part of `make test`.
 bench: windows
 	@bench/startup.sh
+	@$(MAKE) --no-print-directory bench-dump
 
-# The dump's native speed against xxd, from an optimised build; not part of `make test`.
+# The index file dump: natively (optimised), by xxd and in the program under Wine.
 bench-dump: windows
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench -j $(JOBS) --target dump_bench -- --no-print-directory
