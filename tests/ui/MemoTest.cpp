@@ -1,11 +1,11 @@
 // The memo's store: lines back to back, read as an edit control gives its text.
-#include "ui/Memo.h"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "ui/Memo.h"
 
 namespace tarnwick::ui {
 namespace {

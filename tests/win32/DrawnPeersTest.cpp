@@ -1,9 +1,8 @@
 // The peers that draw themselves, on a form of their own under Wine: the memo's view read like
 // a real EDIT holding the same lines, following the end of a long text, scrolled, selected and
 // copied; the gauge's repaints and inverted text; the speed button; and key preview.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <chrono>
@@ -45,16 +44,19 @@ std::ostream& operator<<(std::ostream& out, const Answer& answer) {
 // A buffer of `size` characters that starts as 0xEE bytes, so what was written shows.
 Answer GetText(HWND window, std::size_t size) {
   std::vector<char> buffer(size + 8, '\xEE');
-  const LRESULT result = SendMessageA(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer.data()));
+  const LRESULT result =
+      SendMessageA(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer.data()));
   return {result, std::string(buffer.begin(), std::find(buffer.begin(), buffer.end(), '\xEE'))};
 }
 
 Answer GetLine(HWND window, WPARAM line, WORD size) {
   std::vector<char> buffer(size + 8u, '\xEE');
   std::memcpy(buffer.data(), &size, sizeof size);
-  const LRESULT result = SendMessageA(window, EM_GETLINE, line, reinterpret_cast<LPARAM>(buffer.data()));
+  const LRESULT result =
+      SendMessageA(window, EM_GETLINE, line, reinterpret_cast<LPARAM>(buffer.data()));
   // The size word is overwritten only as far as the line reaches.
-  const std::size_t shown = std::min<std::size_t>(buffer.size(), static_cast<std::size_t>(result) + 1);
+  const std::size_t shown =
+      std::min<std::size_t>(buffer.size(), static_cast<std::size_t>(result) + 1);
   return {result, std::string(buffer.data(), shown)};
 }
 
@@ -172,7 +174,8 @@ class DrawnPeers : public ::testing::Test {
     stop_ = ui::win32::MakeStopGlyph(16);
     speed_.SetGlyph(stop_.Get());
     speed_.OnClick = [this](ui::Component&) { ++clicks_; };
-    for (ui::Control* control : std::initializer_list<ui::Control*>{&memo_, &gauge_, &speed_, &button_}) {
+    for (ui::Control* control :
+         std::initializer_list<ui::Control*>{&memo_, &gauge_, &speed_, &button_}) {
       form_.AddControl(*control);
     }
     form_.CreatePeers();
@@ -181,7 +184,8 @@ class DrawnPeers : public ::testing::Test {
     window_ = reinterpret_cast<HWND>(form_.Handle());
     view_ = FindWindowExA(window_, nullptr, "TarnwickMemo", nullptr);
     bar_ = FindWindowExA(window_, nullptr, "TarnwickGauge", nullptr);
-    for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
       if ((GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW) speedWindow_ = child;
     }
     ASSERT_NE(nullptr, view_);
@@ -189,7 +193,8 @@ class DrawnPeers : public ::testing::Test {
     ASSERT_NE(nullptr, speedWindow_);
     TEXTMETRICA metrics{};
     HDC dc = GetDC(view_);
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(view_, WM_GETFONT, 0, 0)));
+    HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(view_, WM_GETFONT, 0, 0)));
     GetTextMetricsA(dc, &metrics);
     SelectObject(dc, previous);
     ReleaseDC(view_, dc);
@@ -259,8 +264,9 @@ TEST_F(DrawnPeers, TheMemoIsAGreyTextViewWithBothScrollBarsAndCourierNew) {
 }
 
 TEST_F(DrawnPeers, TheMemoAnswersReadersExactlyAsARealEditHoldingTheSameLines) {
-  HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL,
-                              0, 220, 400, 60, window_, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND edit =
+      CreateWindowExA(0, "EDIT", "", WS_CHILD | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL, 0,
+                      220, 400, 60, window_, nullptr, GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(nullptr, edit);
   SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
   const std::vector<std::vector<std::string>> cases = {
@@ -277,8 +283,10 @@ TEST_F(DrawnPeers, TheMemoAnswersReadersExactlyAsARealEditHoldingTheSameLines) {
     SCOPED_TRACE(::testing::Message() << lines.size() << " lines: \"" << Joined(lines) << "\"");
     SetWindowTextA(edit, Joined(lines).c_str());
     Fill(lines);
-    EXPECT_EQ(SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0), SendMessageA(view_, WM_GETTEXTLENGTH, 0, 0));
-    EXPECT_EQ(SendMessageA(edit, EM_GETLINECOUNT, 0, 0), SendMessageA(view_, EM_GETLINECOUNT, 0, 0));
+    EXPECT_EQ(SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0),
+              SendMessageA(view_, WM_GETTEXTLENGTH, 0, 0));
+    EXPECT_EQ(SendMessageA(edit, EM_GETLINECOUNT, 0, 0),
+              SendMessageA(view_, EM_GETLINECOUNT, 0, 0));
     for (std::size_t size : {0u, 1u, 2u, 4u, 5u, 6u, 1000u}) {
       EXPECT_EQ(GetText(edit, size), GetText(view_, size)) << "WM_GETTEXT of " << size;
     }
@@ -313,7 +321,8 @@ TEST_F(DrawnPeers, AfterManyAppendsTheViewShowsTheEndAndScrollsAnywhere) {
   EXPECT_EQ(kLines - 1, info.nMax);
   EXPECT_EQ(static_cast<UINT>(pageRows_), info.nPage);
   EXPECT_EQ(last, info.nPos);
-  EXPECT_EQ("10199999" + std::string(19, ' '), GetLine(view_, kLines - 1, 100).written.substr(0, 27));
+  EXPECT_EQ("10199999" + std::string(19, ' '),
+            GetLine(view_, kLines - 1, 100).written.substr(0, 27));
 
   UINT wheelLines = 3;
   SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &wheelLines, 0);
@@ -333,8 +342,10 @@ TEST_F(DrawnPeers, AfterManyAppendsTheViewShowsTheEndAndScrollsAnywhere) {
       {"SB_BOTTOM", WM_VSCROLL, SB_BOTTOM, -1, last},
       {"wheel up", WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), -1,
        last - static_cast<LRESULT>(wheelLines)},
-      {"wheel down twice", WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)), -1, last},
-      {"thumb at 150000", WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 150000 & 0xFFFF), 150000, 150000},
+      {"wheel down twice", WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)), -1,
+       last},
+      {"thumb at 150000", WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 150000 & 0xFFFF), 150000,
+       150000},
       {"thumb past the end", WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), kLines, last},
   };
   for (const auto& step : steps) {
@@ -395,8 +406,8 @@ TEST_F(DrawnPeers, AppendsBetweenTwoPaintsLeaveTheWindowAlone) {
 TEST_F(DrawnPeers, TheMouseAndShiftSelectAndCtrlCCopiesAsAnEditWould) {
   const struct {
     const char* what;
-    int fromLine, fromColumn;  // press
-    int toLine, toColumn;      // release, after a move
+    int fromLine, fromColumn;                   // press
+    int toLine, toColumn;                       // release, after a move
     std::vector<std::pair<bool, WPARAM>> keys;  // then, with Shift or not
     std::string copied;
   } cases[] = {
@@ -452,8 +463,8 @@ TEST_F(DrawnPeers, TheGaugeRepaintsOnlyWhenItsWholePercentageChanges) {
     bool repaints;
     const char* text;
   } steps[] = {
-      {1000, 0, false, "0%"},  {1000, 9, false, "0%"},    {1000, 10, true, "1%"},
-      {1000, 19, false, "1%"}, {1000, 500, true, "50%"},  {1000, 509, false, "50%"},
+      {1000, 0, false, "0%"},   {1000, 9, false, "0%"},    {1000, 10, true, "1%"},
+      {1000, 19, false, "1%"},  {1000, 500, true, "50%"},  {1000, 509, false, "50%"},
       {500, 500, true, "100%"}, {400, 500, false, "100%"}, {0, 0, true, "0%"},
   };
   for (const auto& step : steps) {
@@ -511,7 +522,8 @@ TEST_F(DrawnPeers, TheSpeedButtonIsAFlatButtonWithItsGlyphThatClicksItsModel) {
   HDC screen = GetDC(nullptr);
   RECT place{};
   GetWindowRect(speedWindow_, &place);
-  const COLORREF middle = GetPixel(screen, (place.left + place.right) / 2, (place.top + place.bottom) / 2);
+  const COLORREF middle =
+      GetPixel(screen, (place.left + place.right) / 2, (place.top + place.bottom) / 2);
   const COLORREF corner = GetPixel(screen, place.left + 2, place.top + 2);
   ReleaseDC(nullptr, screen);
   EXPECT_EQ(RGB(224, 0, 0), middle);
@@ -576,8 +588,8 @@ TEST_F(DrawnPeers, KeyPreviewTakesAKeyBeforeTheFocusedControl) {
       {true, VK_TAB, false, VK_TAB, {{VK_TAB, 0}}, false, false},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "preview " << c.preview << ", taken " << c.taken
-                                      << ", key " << c.key);
+    SCOPED_TRACE(::testing::Message()
+                 << "preview " << c.preview << ", taken " << c.taken << ", key " << c.key);
     form_.SetKeyPreview(c.preview);
     taken = c.taken;
     previewed.clear();

@@ -1,9 +1,10 @@
 // The gauge and the speed button, drawn by us: the progress control of the common controls
 // cannot write its percentage over the bar, and a themed push button is never flat.
+#include "ui/win32/DrawnPeers.h"
+
 #include <algorithm>
 #include <string>
 
-#include "ui/win32/DrawnPeers.h"
 #include "ui/win32/FormPeer.h"
 
 namespace tarnwick::ui::win32 {
@@ -13,16 +14,11 @@ namespace {
 constexpr COLORREF kGaugeFore = RGB(0, 0, 0);
 constexpr COLORREF kGaugeBack = RGB(255, 255, 255);
 
-class GaugePeer final : public WindowPeer {
+class GaugePeer final : public DrawnPeer {
  public:
   GaugePeer(std::shared_ptr<FormPeer> form, Gauge& gauge)
-      : WindowPeer(std::move(form), gauge),
-        gauge_(gauge),
-        binding_([this](UINT message, WPARAM wParam, LPARAM lParam) {
-          return Handle(message, wParam, lParam);
-        }) {
-    Adopt(CreateBoundChild(binding_, kGaugeClass, 0, WS_EX_CLIENTEDGE, FormBounds(),
-                           LoadCursorA(nullptr, IDC_ARROW)));
+      : DrawnPeer(std::move(form), gauge), gauge_(gauge) {
+    CreateSelf(kGaugeClass, 0, IDC_ARROW);
   }
 
   // The model tells only of whole-percent changes, so each one is a repaint.
@@ -34,13 +30,8 @@ class GaugePeer final : public WindowPeer {
     }
   }
 
- protected:
-  void ApplyCaption() override {}
-
  private:
-  HWND Self() const { return ToNative<HWND>(binding_.Handle()); }
-
-  std::optional<LRESULT> Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  std::optional<LRESULT> Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
       case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wParam);
@@ -112,7 +103,6 @@ class GaugePeer final : public WindowPeer {
   }
 
   Gauge& gauge_;
-  BoundWindow binding_;
   HFONT font_ = nullptr;
 };
 
@@ -188,6 +178,17 @@ class SpeedButtonPeer final : public WindowPeer {
 };
 
 }  // namespace
+
+DrawnPeer::DrawnPeer(std::shared_ptr<FormPeer> form, Control& control)
+    : WindowPeer(std::move(form), control),
+      binding_([this](UINT message, WPARAM wParam, LPARAM lParam) {
+        return Handle(message, wParam, lParam);
+      }) {}
+
+void DrawnPeer::CreateSelf(const char* className, DWORD style, const char* cursor) {
+  Adopt(CreateBoundChild(binding_, className, style, WS_EX_CLIENTEDGE, FormBounds(),
+                         LoadCursorA(nullptr, cursor)));
+}
 
 std::unique_ptr<WindowPeer> MakeGaugePeer(std::shared_ptr<FormPeer> form, Gauge& gauge) {
   return std::make_unique<GaugePeer>(std::move(form), gauge);

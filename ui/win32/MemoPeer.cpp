@@ -39,16 +39,11 @@ class OpenClipboardScope {
   bool open_;
 };
 
-class MemoPeer final : public WindowPeer {
+class MemoPeer final : public DrawnPeer {
  public:
   MemoPeer(std::shared_ptr<FormPeer> form, Memo& memo)
-      : WindowPeer(std::move(form), memo),
-        memo_(memo),
-        binding_([this](UINT message, WPARAM wParam, LPARAM lParam) {
-          return Handle(message, wParam, lParam);
-        }) {
-    Adopt(CreateBoundChild(binding_, kMemoClass, WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_GROUP,
-                           WS_EX_CLIENTEDGE, FormBounds(), LoadCursorA(nullptr, IDC_IBEAM)));
+      : DrawnPeer(std::move(form), memo), memo_(memo) {
+    CreateSelf(kMemoClass, WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_GROUP, IDC_IBEAM);
     Reload();
   }
 
@@ -65,21 +60,16 @@ class MemoPeer final : public WindowPeer {
     }
   }
 
- protected:
-  // The view shows the model's lines, never a caption.
-  void ApplyCaption() override {}
-
  private:
-  HWND Self() const { return ToNative<HWND>(binding_.Handle()); }
   std::size_t Count() const { return memo_.LineCount(); }
   std::size_t LineLength(std::size_t line) const {
     return line < Count() ? memo_.Line(line).size() : 0;
   }
-  Spot End() const {
-    return Count() == 0 ? Spot{} : Spot{Count() - 1, LineLength(Count() - 1)};
-  }
+  Spot End() const { return Count() == 0 ? Spot{} : Spot{Count() - 1, LineLength(Count() - 1)}; }
   // Whole rows in sight (a page), and rows touched by the client area at all.
-  std::size_t PageRows() const { return static_cast<std::size_t>(std::max(1, height_ / lineHeight_)); }
+  std::size_t PageRows() const {
+    return static_cast<std::size_t>(std::max(1, height_ / lineHeight_));
+  }
   std::size_t SeenRows() const { return static_cast<std::size_t>(height_ / lineHeight_ + 1); }
   std::size_t MaxTop() const { return Count() > PageRows() ? Count() - PageRows() : 0; }
   // Room for the widest line and the caret after it.
@@ -89,7 +79,7 @@ class MemoPeer final : public WindowPeer {
   }
   int MaxLeft() const { return std::max(0, ContentWidth() - width_); }
 
-  std::optional<LRESULT> Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  std::optional<LRESULT> Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
       case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wParam);
@@ -170,8 +160,8 @@ class MemoPeer final : public WindowPeer {
       case EM_GETLINECOUNT:
         return static_cast<LRESULT>(std::max<std::size_t>(1, Count()));
       case EM_GETLINE:
-        return static_cast<LRESULT>(CopyLine(static_cast<std::size_t>(wParam),
-                                             reinterpret_cast<char*>(lParam)));
+        return static_cast<LRESULT>(
+            CopyLine(static_cast<std::size_t>(wParam), reinterpret_cast<char*>(lParam)));
       case EM_GETFIRSTVISIBLELINE:
         Sync();
         return static_cast<LRESULT>(top_);
@@ -389,32 +379,60 @@ class MemoPeer final : public WindowPeer {
     Sync();
     const auto page = static_cast<long long>(PageRows());
     switch (request) {
-      case SB_LINEUP: ScrollLines(-1); break;
-      case SB_LINEDOWN: ScrollLines(1); break;
-      case SB_PAGEUP: ScrollLines(-page); break;
-      case SB_PAGEDOWN: ScrollLines(page); break;
-      case SB_TOP: ScrollTo(0, left_); break;
-      case SB_BOTTOM: ScrollTo(MaxTop(), left_); break;
+      case SB_LINEUP:
+        ScrollLines(-1);
+        break;
+      case SB_LINEDOWN:
+        ScrollLines(1);
+        break;
+      case SB_PAGEUP:
+        ScrollLines(-page);
+        break;
+      case SB_PAGEDOWN:
+        ScrollLines(page);
+        break;
+      case SB_TOP:
+        ScrollTo(0, left_);
+        break;
+      case SB_BOTTOM:
+        ScrollTo(MaxTop(), left_);
+        break;
       case SB_THUMBTRACK:
       case SB_THUMBPOSITION:
         ScrollTo(static_cast<std::size_t>(std::max(0, TrackPosition(SB_VERT))), left_);
         break;
-      default: break;
+      default:
+        break;
     }
   }
 
   void HorizontalScroll(int request) {
     Sync();
     switch (request) {
-      case SB_LINELEFT: ScrollTo(top_, left_ - charWidth_); break;
-      case SB_LINERIGHT: ScrollTo(top_, left_ + charWidth_); break;
-      case SB_PAGELEFT: ScrollTo(top_, left_ - width_); break;
-      case SB_PAGERIGHT: ScrollTo(top_, left_ + width_); break;
-      case SB_LEFT: ScrollTo(top_, 0); break;
-      case SB_RIGHT: ScrollTo(top_, MaxLeft()); break;
+      case SB_LINELEFT:
+        ScrollTo(top_, left_ - charWidth_);
+        break;
+      case SB_LINERIGHT:
+        ScrollTo(top_, left_ + charWidth_);
+        break;
+      case SB_PAGELEFT:
+        ScrollTo(top_, left_ - width_);
+        break;
+      case SB_PAGERIGHT:
+        ScrollTo(top_, left_ + width_);
+        break;
+      case SB_LEFT:
+        ScrollTo(top_, 0);
+        break;
+      case SB_RIGHT:
+        ScrollTo(top_, MaxLeft());
+        break;
       case SB_THUMBTRACK:
-      case SB_THUMBPOSITION: ScrollTo(top_, TrackPosition(SB_HORZ)); break;
-      default: break;
+      case SB_THUMBPOSITION:
+        ScrollTo(top_, TrackPosition(SB_HORZ));
+        break;
+      default:
+        break;
     }
   }
 
@@ -475,8 +493,8 @@ class MemoPeer final : public WindowPeer {
     Sync();
     if (Count() == 0) return {};
     const long long row = y >= 0 ? y / lineHeight_ : -1 - (-y - 1) / lineHeight_;
-    const long long line = std::clamp(static_cast<long long>(top_) + row, 0LL,
-                                      static_cast<long long>(Count()) - 1);
+    const long long line =
+        std::clamp(static_cast<long long>(top_) + row, 0LL, static_cast<long long>(Count()) - 1);
     const std::string_view text = memo_.Line(static_cast<std::size_t>(line));
     const int target = x + left_;
     std::size_t column = 0;
@@ -636,7 +654,6 @@ class MemoPeer final : public WindowPeer {
   }
 
   Memo& memo_;
-  BoundWindow binding_;
   HFONT font_ = nullptr;
   int lineHeight_ = 16;
   int charWidth_ = 8;
@@ -651,7 +668,7 @@ class MemoPeer final : public WindowPeer {
   Spot caret_;                // where it ends, and the caret is
   bool selecting_ = false;    // the mouse is drawing a selection
   bool focused_ = false;
-  int wheelRest_ = 0;         // wheel movement short of a notch
+  int wheelRest_ = 0;  // wheel movement short of a notch
 };
 
 }  // namespace
