@@ -2,7 +2,7 @@
 # missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build native windows test run sanitize clean screenshots bench
+.PHONY: all deps build native windows test run sanitize clean screenshots bench bench-dump
 
 all: build
 
@@ -35,9 +35,16 @@ run: build
 screenshots: windows
 	@scripts/screenshots.sh
 
-# Start-up time of tarnwick.exe against a minimal window under Wine; not part of `make test`.
+# Start-up and dump benchmarks under Wine; not part of `make test`.
 bench: windows
 	@bench/startup.sh
+	@$(MAKE) --no-print-directory bench-dump
+
+# The index file dump: natively (optimised), by xxd and in the program under Wine.
+bench-dump: windows
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench -j $(JOBS) --target dump_bench -- --no-print-directory
+	@bench/dump.sh
 
 clean:
 	rm -rf build

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     ui::win32::IconHandle picture = ui::win32::LoadIconResource(resources::kStatePicture, 32);
     ui::win32::IconHandle tray = ui::win32::LoadIconResource(resources::kTrayIcon, 32);
     ui::win32::IconHandle program = ui::win32::LoadIconResource(resources::kMainIcon, 32);
+    ui::win32::IconHandle stop = ui::win32::MakeStopGlyph(16);
   };
   Icons icons;  // outlives the windows that show them
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
                                      icons.tray.Get()};
   };
   environment.programIcon = [&icons] { return icons.program.Get(); };
+  environment.stopGlyph = [&icons] { return icons.stop.Get(); };
   environment.backend = [] { return ui::win32::MakeBackend(); };
   return app::RunProgram(arguments, environment);
 }

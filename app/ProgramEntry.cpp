@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "demo/DemoWindow.h"
 #include "dialogs/AboutForm.h"
 #include "dialogs/SettingsForm.h"
 #include "platform/Owners.h"
@@ -46,7 +47,9 @@ int RunSingleInstance(const StartEnvironment& environment) {
   auto main = std::make_unique<blocking::TQuillmoor>(images);
   app.SetMainForm(main.get());
   main->CreatePeers();
-  // The dialogs are made hidden, in this order; their windows come when they are first shown.
+  // The other windows are made hidden, in this order; their real windows come when they are
+  // first shown.
+  auto demo = std::make_unique<demo::TDemo>(environment.stopGlyph ? environment.stopGlyph() : nullptr);
   auto options = std::make_unique<dialogs::TSettingsF>();
   auto about = std::make_unique<dialogs::TAboutF>(environment.programIcon ? environment.programIcon()
                                                                           : nullptr);

@@ -20,6 +20,8 @@ struct StartEnvironment {
   std::function<blocking::MainWindowImages()> images;
   // The program's own icon, which the About dialog shows.
   std::function<os::HICON()> programIcon;
+  // The picture of the demonstration window's stop button.
+  std::function<os::HICON()> stopGlyph;
   // The real controls behind the ui models; empty when headless.
   std::function<std::unique_ptr<ui::Backend>()> backend;
 };

@@ -5,6 +5,7 @@
 
 #include "blocking/ContentKinds.h"
 #include "blocking/ContentPolicies.h"
+#include "demo/DemoWindow.h"
 #include "dialogs/AboutForm.h"
 #include "dialogs/SettingsForm.h"
 #include "platform/Platform.h"
@@ -122,6 +123,9 @@ void TQuillmoor::LoadLayout(const MainWindowImages& images) {
 
   Timer1.SetInterval(kMonitorInterval);
   Timer1.SetOnTimer([this](tray::TIntervalTimer& sender) { Timer1Timer(sender); });
+  Timer2.SetInterval(1000);
+  Timer2.SetOnTimer([this](tray::TIntervalTimer& sender) { Timer2Timer(sender); });
+  Timer2.SetEnabled(true);
 
   File1 = &MainMenu1.Add("&File");
   Exit1 = &File1->Add("");
@@ -276,6 +280,15 @@ void TQuillmoor::Options1Click(ui::Component&) {
 
 void TQuillmoor::About1Click(ui::Component&) {
   if (dialogs::AboutF != nullptr) dialogs::AboutF->ShowModal();
+}
+
+void TQuillmoor::Timer2Timer(tray::TIntervalTimer&) {
+  const std::int32_t count = settings::LaunchCount();
+  if (count > 0 && count % 15 == 0 && demo::Demo != nullptr) {
+    demo::Demo->SetVisible(true);
+    Timer2.SetEnabled(false);
+  }
+  if (--DemoChecksLeft <= 0) Timer2.SetEnabled(false);
 }
 
 void TQuillmoor::Clearlog1Click(ui::Component&) { ListBox1.Clear(); }

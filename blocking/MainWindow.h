@@ -61,6 +61,7 @@ class TQuillmoor : public ui::Form {
   ui::PopupMenu PopupMenu1{this};
   ui::PopupMenu PopupMenu2{this};
   tray::TIntervalTimer Timer1;
+  tray::TIntervalTimer Timer2;
   tray::TTrayIcon TrayIcon1{this};
   // Menu items, owned by their menus.
   ui::MenuItem* File1 = nullptr;
@@ -85,12 +86,16 @@ class TQuillmoor : public ui::Form {
   void RadioGroupClick(ui::Component& sender);
   void RadioGroup6Click(ui::Component& sender);
   void Timer1Timer(tray::TIntervalTimer& sender);
+  // The demonstration trigger: shows the demonstration window at every fifteenth counted start.
+  void Timer2Timer(tray::TIntervalTimer& sender);
   void Options1Click(ui::Component& sender);
   void About1Click(ui::Component& sender);
   void Clearlog1Click(ui::Component& sender);
   void Help2Click(ui::Component& sender);
 
   bool MonitorOff() const { return monitorOff_; }
+  // The trigger's ticks still to come.
+  int DemoChecksLeft = 5;
   bool ExitRequested() const { return exitRequested_; }
 
  protected:

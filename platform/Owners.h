@@ -1,6 +1,6 @@
 #pragma once
 // Owners of the handles the portable code opens through the platform: registry keys, locks
-// shared between processes, and windows.
+// shared between processes, windows, files and libraries.
 #include "platform/Handle.h"
 #include "platform/Platform.h"
 
@@ -22,5 +22,23 @@ inline NamedLock TakeNamedLock(const char* name, os::DWORD timeoutMs) {
 // procedure then lets go of it (Release) at WM_NCDESTROY, so it is never destroyed twice.
 inline void DestroyOwnedWindow(HWND window) { Win().DestroyWindow(window); }
 using WindowOwner = UniqueHandle<ClosedBy<HWND, &DestroyOwnedWindow>>;
+
+inline void CloseFile(os::HANDLE file) { Sys().CloseHandle(file); }
+using FileHandle = UniqueHandle<ClosedBy<os::HANDLE, &CloseFile>>;
+
+// CreateFileA into an owner; an empty owner when it failed, with the reason for GetLastError.
+// (The owner's "none" is null, which CreateFileA never returns for an open file.)
+inline FileHandle OpenOwnedFile(const char* path, os::DWORD access, os::DWORD share,
+                           os::DWORD disposition) {
+  const os::HANDLE file = Sys().CreateFileA(path, access, share, disposition);
+  return FileHandle(file == os::InvalidHandleValue() ? nullptr : file);
+}
+
+inline void FreeLoadedLibrary(os::HINSTANCE module) { Sys().FreeLibrary(module); }
+using LibraryHandle = UniqueHandle<ClosedBy<os::HINSTANCE, &FreeLoadedLibrary>>;
+
+inline LibraryHandle LoadOwnedLibrary(const char* name) {
+  return LibraryHandle(Sys().LoadLibraryA(name));
+}
 
 }  // namespace tarnwick::platform

@@ -1,5 +1,7 @@
 #pragma once
 // Process and system facts from kernel32 and ole32.
+#include <cstdint>
+
 #include "platform/Types.h"
 
 namespace tarnwick::platform {
@@ -15,6 +17,23 @@ class System {
   virtual os::HRESULT CoCreateGuid(os::GUID* guid) = 0;
   // Whether a file (not a folder) exists at `path`.
   virtual bool FileExists(const char* path) = 0;
+
+  // Files, as kernel32 has them (no security attributes, flags or template). CreateFileA
+  // returns os::InvalidHandleValue() on failure, with the reason for GetLastError.
+  virtual os::HANDLE CreateFileA(const char* path, os::DWORD access, os::DWORD share,
+                                 os::DWORD disposition) = 0;
+  // The size in bytes; 0 (FALSE) on failure.
+  virtual os::BOOL GetFileSizeEx(os::HANDLE file, std::int64_t* size) = 0;
+  // Reads at most `toRead` bytes from where the file stands; `read` gets how many came.
+  virtual os::BOOL ReadFile(os::HANDLE file, void* buffer, os::DWORD toRead, os::DWORD* read) = 0;
+  virtual os::BOOL CloseHandle(os::HANDLE handle) = 0;
+  // The reason the last failing call of this thread gave.
+  virtual os::DWORD GetLastError() = 0;
+
+  // Libraries, loaded and asked for a function by name; null when missing.
+  virtual os::HINSTANCE LoadLibraryA(const char* name) = 0;
+  virtual void* GetProcAddress(os::HINSTANCE module, const char* name) = 0;
+  virtual os::BOOL FreeLibrary(os::HINSTANCE module) = 0;
 
   // Takes the lock that all processes of the session share under `name`, waiting at most
   // `timeoutMs`. Returns what ReleaseNamedLock takes, or null when it could not be had.

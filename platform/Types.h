@@ -35,6 +35,9 @@ struct HBRUSH__;
 using HBRUSH = HBRUSH__*;
 struct HCURSOR__;
 using HCURSOR = HCURSOR__*;
+using HANDLE = void*;
+// What CreateFileA returns when it fails.
+inline HANDLE InvalidHandleValue() { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)); }
 
 // The x64 window-procedure signature; identical in layout and calling convention to Win32's.
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
@@ -115,6 +118,26 @@ constexpr LONG kErrorBadPathname = 161;
 constexpr LONG kErrorMoreData = 234;
 constexpr LONG kErrorNoMoreItems = 259;
 constexpr LONG kErrorKeyDeleted = 1018;
+
+// Files.
+constexpr DWORD kGenericRead = 0x80000000;
+constexpr DWORD kGenericWrite = 0x40000000;
+constexpr DWORD kFileShareRead = 0x00000001;
+constexpr DWORD kFileShareWrite = 0x00000002;
+constexpr DWORD kOpenExisting = 3;
+constexpr LONG kErrorSharingViolation = 32;
+constexpr LONG kErrorLockViolation = 33;
+constexpr LONG kErrorPathNotFound = 3;
+constexpr LONG kErrorInvalidName = 123;
+
+// Libraries.
+constexpr LONG kErrorModNotFound = 126;
+constexpr LONG kErrorProcNotFound = 127;
+
+// Standard cursors, as LoadCursorA's resource numbers.
+constexpr int kIdcArrow = 32512;
+constexpr int kIdcWait = 32514;
+constexpr int kIdcHand = 32649;
 
 // Registry value types.
 constexpr DWORD kRegNone = 0;

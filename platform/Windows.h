@@ -87,6 +87,10 @@ class Windows {
 
   // Input and system facts.
   virtual BOOL GetCursorPos(POINT* point) = 0;
+  // A standard cursor by its number (kIdcArrow, kIdcWait, ...); null when unknown.
+  virtual os::HCURSOR LoadStandardCursor(int id) = 0;
+  // Shows `cursor` now; returns the one shown before.
+  virtual os::HCURSOR SetCursor(os::HCURSOR cursor) = 0;
   virtual SHORT GetAsyncKeyState(int virtualKey) = 0;
   virtual UINT GetDoubleClickTime() = 0;
   virtual DWORD GetTickCount() = 0;

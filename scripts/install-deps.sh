@@ -8,6 +8,7 @@ packages=(
   wine64 fonts-wine fonts-dejavu-core
   xvfb xauth imagemagick icoutils
   fp-utils-3.2.2  # chmcmd, which compiles help.chm
+  xxd  # the yardstick of the dump benchmark
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #   desktop.png       the whole virtual desktop
 #   options.png       the Options dialog, opened from the menu
 #   about.png         the About dialog, opened from the menu
+#   demo.png          the demonstration window after "View the demo", at a fifteenth start
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -61,4 +62,38 @@ shoot_dialog() {  # menu letter, item letter, class, file
 shoot_dialog t o TSettingsF options.png
 shoot_dialog h a TAboutF about.png
 
-echo "screenshots: $out/main-window.png (${main_rect// /,}), $out/tray.png, $out/desktop.png, $out/options.png, $out/about.png"
+# The demonstration window shows itself at the start that makes the launch counter 15. Its three
+# index files are made up here, in folders of this prefix that the Shell Folders values name;
+# Wine writes those values anew when a program starts, so they are set once it runs.
+"$WINE_BIN" "$command_exe" close TQuillmoor 'Tarnwick v1.0b Personal' </dev/null >/dev/null 2>&1
+sleep 1
+"$WINE_BIN" reg add 'HKCU\Software\Brambleworks\Tarnwick' /v Ypos /t REG_DWORD /d 14 /f \
+  </dev/null >/dev/null 2>&1
+"$WINE_BIN" "$exe" </dev/null >/dev/null 2>&1 &
+demo_rect="$(where TDemo '')"
+[ -n "$demo_rect" ] || { echo "screenshots: the demonstration window did not appear" >&2; exit 1; }
+shots="$WINEPREFIX/drive_c/users/Public/tarnwick-shots"
+folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+for kind in History Cache Cookies; do
+  case "$kind" in
+    History) file="$shots/History/History.IE5/index.dat" ;;
+    Cache) file="$shots/Cache/Content.IE5/index.dat" ;;
+    Cookies) file="$shots/Cookies/index.dat" ;;
+  esac
+  mkdir -p "$(dirname "$file")"
+  { printf 'Client UrlCache MMF Ver 5.2\0\0\x01\x80'
+    for n in $(seq 1 60); do
+      printf 'URL \x02\0\0Visited: user@https://news.example/%s/story-%d.html\0\x10\x7f' "$kind" "$n"
+    done
+  } >"$file"
+  "$WINE_BIN" reg add "$folders" /v "$kind" /d "C:\\users\\Public\\tarnwick-shots\\$kind" /f \
+    </dev/null >/dev/null 2>&1
+done
+"$WINE_BIN" "$command_exe" click TDemo '' '&View the demo' </dev/null >/dev/null 2>&1
+sleep 2
+import -window root "$out/shot.png"
+read -r x y w h <<<"$demo_rect"
+convert "$out/shot.png" -crop "${w}x${h}+${x}+${y}" +repage -strip "$out/demo.png"
+rm -f "$out/shot.png"
+
+echo "screenshots: $out/main-window.png (${main_rect// /,}), $out/tray.png, $out/desktop.png, $out/options.png, $out/about.png, $out/demo.png"

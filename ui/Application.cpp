@@ -123,6 +123,13 @@ bool Application::Step(bool wait, int* quitCode) {
   return true;
 }
 
+void Application::SetCursor(Cursor cursor) {
+  if (cursor == cursor_) return;
+  cursor_ = cursor;
+  // Shown at once; the windows keep showing it whenever they are asked for their pointer.
+  Win().SetCursor(Win().LoadStandardCursor(cursor == Cursor::HourGlass ? kIdcWait : kIdcArrow));
+}
+
 bool Application::HandleMessage(int* quitCode) { return Step(true, quitCode); }
 
 std::vector<HWND> Application::DisableFormsExcept(const Form& except) {

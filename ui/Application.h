@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "ui/Backend.h"
 #include "ui/BoundWindow.h"
+#include "ui/Control.h"
 
 namespace tarnwick::ui {
 
@@ -60,6 +61,10 @@ class Application {
   void ShowTaskbarButton();
   // Hides the application window, and so the taskbar button.
   void HideTaskbarButton();
+
+  // The pointer over every window of the program; HourGlass while it is busy, Default otherwise.
+  Cursor GetCursor() const { return cursor_; }
+  void SetCursor(Cursor cursor);
 
   // Runs every message pending for the thread, then returns. A WM_TIMER that names a timer
   // procedure is dropped: the program sets none.
@@ -112,6 +117,7 @@ class Application {
   bool terminated_ = false;
   std::unique_ptr<Backend> backend_;
   std::vector<Form*> forms_;
+  Cursor cursor_ = Cursor::Default;
   os::HHOOK queueHook_ = nullptr;
   // The last message a loop took from the queue, until a window procedure claims it.
   struct Posted {

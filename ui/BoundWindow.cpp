@@ -22,7 +22,15 @@ void Bind(HWND window, BoundWindow* object) {
 
 }  // namespace
 
-HWND BoundWindow::Create(const Shape& shape) {
+HWND BoundWindow::Create(const Shape& shape) { return Make(shape, 0); }
+
+HWND BoundWindow::CreateChild(const Shape& shape, int id) {
+  if (handle_) return handle_.Get();
+  owned_ = false;
+  return Make(shape, id);
+}
+
+HWND BoundWindow::Make(const Shape& shape, int id) {
   if (handle_) return handle_.Get();
   HINSTANCE instance = Win().GetModuleHandleA(nullptr);
   WNDCLASSA existing;
@@ -35,13 +43,15 @@ HWND BoundWindow::Create(const Shape& shape) {
     windowClass.lpfnWndProc = &WindowProc;
     windowClass.hInstance = instance;
     windowClass.hbrBackground = shape.background;
+    windowClass.hCursor = shape.cursor;
     windowClass.lpszClassName = shape.className;
     Win().RegisterClassA(&windowClass);
   }
   // Messages before the binding (WM_NCCREATE, WM_CREATE) find no object and get the default.
   handle_.Reset(Win().CreateWindowExA(shape.exStyle, shape.className, shape.title, shape.style,
                                       shape.x, shape.y, shape.width, shape.height, shape.owner,
-                                      nullptr, instance, nullptr));
+                                      reinterpret_cast<os::HMENU>(static_cast<std::intptr_t>(id)),
+                                      instance, nullptr));
   if (!handle_) throw std::runtime_error(std::string("Cannot create the window ") + shape.className);
   Bind(handle_.Get(), this);
   return handle_.Get();
@@ -50,7 +60,11 @@ HWND BoundWindow::Create(const Shape& shape) {
 void BoundWindow::Destroy() {
   if (!handle_) return;
   Bind(handle_.Get(), nullptr);  // the owner hears nothing of its window's end
-  handle_.Reset();
+  if (owned_) {
+    handle_.Reset();
+  } else {
+    (void)handle_.Release();  // its owner destroys it
+  }
 }
 
 int BoundWindow::AddHook(Hook hook) {

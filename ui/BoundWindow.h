@@ -36,6 +36,7 @@ class BoundWindow {
     int width = 0;
     int height = 0;
     os::HBRUSH background = nullptr;  // the class brush
+    os::HCURSOR cursor = nullptr;     // the class cursor
   };
 
   // `owner` is the owning object's own handling, after the hooks.
@@ -47,6 +48,9 @@ class BoundWindow {
   // Registers the class when it is not yet (or has another procedure), then creates the window
   // and binds it. Throws when the window cannot be created.
   HWND Create(const Shape& shape);
+  // A child window (shape.owner is its parent) with control id `id`, which its caller owns and
+  // destroys: this object only binds it, and lets go of it when it goes itself.
+  HWND CreateChild(const Shape& shape, int id);
   HWND Handle() const { return handle_.Get(); }
   // Unbinds and destroys the window; the owner hears nothing of it.
   void Destroy();
@@ -60,8 +64,11 @@ class BoundWindow {
   static LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+  HWND Make(const Shape& shape, int id);
+
   Hook owner_;
   platform::WindowOwner handle_;
+  bool owned_ = true;
   std::vector<std::pair<int, Hook>> hooks_;
   int nextHook_ = 1;
 };

@@ -15,7 +15,9 @@ class Control;
 class PopupMenu;
 
 // What a peer must bring up to date.
-enum class Change { Caption, Items, ItemAdded, ItemIndex, Visible, Enabled, Picture, Font, Checked };
+enum class Change {
+  Caption, Items, ItemAdded, ItemIndex, Visible, Enabled, Picture, Font, Checked, Progress
+};
 
 class ControlPeer {
  public:
@@ -29,6 +31,9 @@ struct Bounds {
   int width = 0;
   int height = 0;
 };
+
+// The mouse pointer over a control, or over the whole program while it is busy.
+enum class Cursor { Default, HandPoint, HourGlass };
 
 // Font styles, combined as bits.
 inline constexpr unsigned kFontBold = 0x1;

@@ -103,6 +103,13 @@ bool Form::KeyDown(int virtualKey) {
   return true;
 }
 
+bool Form::PreviewKey(int virtualKey, unsigned shift) {
+  if (!keyPreview_ || !OnKeyDown) return false;
+  int key = virtualKey;
+  OnKeyDown(*this, key, shift);
+  return key == 0;
+}
+
 void Form::Close() {
   bool canClose = true;
   CloseQuery(canClose);
@@ -126,7 +133,6 @@ int Form::ShowModal() {
   int quitCode = 0;
   bool quit = false;
   try {
-    CreatePeers();  // a dialog gets its real windows when it is first shown
     SetVisible(true);
     while (modalResult_ == kMrNone) {
       if (!app->HandleMessage(&quitCode)) {
@@ -152,6 +158,7 @@ bool Form::Visible() const {
 
 void Form::SetVisible(bool visible) {
   const bool appearing = visible && !Visible();
+  if (appearing) CreatePeers();  // a window shown for the first time gets its real controls
   visible_ = visible;
   // The application window carries the taskbar button; it appears with the main window.
   if (visible && IsMainForm(*this)) Application::Current()->ShowTaskbarButton();

@@ -85,6 +85,12 @@ class Form : public Component {
   // Escape presses the cancel button; Enter presses the default button unless the focus is on
   // another button. Returns whether a button took the key.
   bool KeyDown(int virtualKey);
+  // With key preview on, the form sees each key pressed in it before its controls do: OnKeyDown
+  // runs, and a key it sets to 0 goes no further. Returns whether the key was taken.
+  bool KeyPreview() const { return keyPreview_; }
+  void SetKeyPreview(bool preview) { keyPreview_ = preview; }
+  bool PreviewKey(int virtualKey, unsigned shift);
+  std::function<void(Component& sender, int& key, unsigned shift)> OnKeyDown;
 
   // Asks CloseQuery; when it agrees OnClose runs and the window hides: a modal form's loop ends
   // with kMrCancel, and closing the main window ends the program's loop.
@@ -113,6 +119,7 @@ class Form : public Component {
   Bounds clientSize_{0, 0, 400, 300};
   Font font_;
   BorderStyle borderStyle_ = BorderStyle::Single;
+  bool keyPreview_ = false;
   bool modal_ = false;
   int modalResult_ = kMrNone;
 };

@@ -7,8 +7,6 @@
 
 namespace tarnwick::ui {
 
-enum class Cursor { Default, HandPoint };
-
 using TMouseMoveEvent = std::function<void(Component& sender, unsigned shift, int x, int y)>;
 
 class Label : public Control {

@@ -638,6 +638,19 @@ SHORT EmulatedWindows::GetAsyncKeyState(int virtualKey) {
 
 UINT EmulatedWindows::GetDoubleClickTime() { return doubleClickTime_; }
 
+os::HCURSOR EmulatedWindows::LoadStandardCursor(int id) {
+  // IDC_ARROW .. IDC_UPARROW, IDC_SIZE .. IDC_SIZEALL, IDC_NO .. IDC_HELP.
+  const bool standard = (id >= 32512 && id <= 32516) || (id >= 32640 && id <= 32646) ||
+                        (id >= 32648 && id <= 32651);
+  if (!standard) return nullptr;
+  return reinterpret_cast<os::HCURSOR>(static_cast<std::uintptr_t>(0x60000 + id));
+}
+
+os::HCURSOR EmulatedWindows::SetCursor(os::HCURSOR cursor) {
+  cursorsSet_.push_back(cursor);
+  return std::exchange(shownCursor_, cursor);
+}
+
 DWORD EmulatedWindows::GetTickCount() { return static_cast<DWORD>(now_); }
 
 void EmulatedWindows::SetKeyDown(int virtualKey, bool down) {

@@ -128,6 +128,11 @@ class EmulatedWindows final : public Windows {
   BOOL KillTimer(HWND window, UINT_PTR id) override;
 
   BOOL GetCursorPos(POINT* point) override;
+  // The standard cursors user32 has (kIdcArrow, kIdcWait, kIdcHand and the other IDC_ numbers);
+  // each number always gives the same shared handle.
+  os::HCURSOR LoadStandardCursor(int id) override;
+  // Records the cursor shown; starts with none, as a thread that has set none.
+  os::HCURSOR SetCursor(os::HCURSOR cursor) override;
   SHORT GetAsyncKeyState(int virtualKey) override;
   UINT GetDoubleClickTime() override;
   DWORD GetTickCount() override;
@@ -174,6 +179,9 @@ class EmulatedWindows final : public Windows {
   std::optional<int> PendingQuit() const { return quitCode_; }
 
   void PlaceCursor(POINT point) { cursor_ = point; }
+  os::HCURSOR ShownCursor() const { return shownCursor_; }
+  // The argument of every SetCursor call.
+  const std::vector<os::HCURSOR>& CursorsSet() const { return cursorsSet_; }
   void FailGetCursorPos(bool fail = true) { cursorFails_ = fail; }
   void SetKeyDown(int virtualKey, bool down = true);
   void SetDoubleClickTime(UINT milliseconds) { doubleClickTime_ = milliseconds; }
@@ -258,6 +266,8 @@ class EmulatedWindows final : public Windows {
   std::uint64_t now_ = kStartTick;
 
   POINT cursor_;
+  os::HCURSOR shownCursor_ = nullptr;
+  std::vector<os::HCURSOR> cursorsSet_;
   bool cursorFails_ = false;
   std::set<int> keysDown_;
   UINT doubleClickTime_ = kDefaultDoubleClickTime;

@@ -44,4 +44,40 @@ bool Win32System::FileExists(const char* path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+os::HANDLE Win32System::CreateFileA(const char* path, os::DWORD access, os::DWORD share,
+                                    os::DWORD disposition) {
+  return ::CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+os::BOOL Win32System::GetFileSizeEx(os::HANDLE file, std::int64_t* size) {
+  ::LARGE_INTEGER native{};
+  const ::BOOL done = ::GetFileSizeEx(file, &native);
+  if (done && size != nullptr) *size = native.QuadPart;
+  return done;
+}
+
+os::BOOL Win32System::ReadFile(os::HANDLE file, void* buffer, os::DWORD toRead, os::DWORD* read) {
+  // kernel32 needs the count's address on a handle opened without overlapped reads.
+  ::DWORD count = 0;
+  const ::BOOL done = ::ReadFile(file, buffer, toRead, &count, nullptr);
+  if (read != nullptr) *read = count;
+  return done;
+}
+
+os::BOOL Win32System::CloseHandle(os::HANDLE handle) { return ::CloseHandle(handle); }
+
+os::DWORD Win32System::GetLastError() { return ::GetLastError(); }
+
+os::HINSTANCE Win32System::LoadLibraryA(const char* name) {
+  return reinterpret_cast<os::HINSTANCE>(::LoadLibraryA(name));
+}
+
+void* Win32System::GetProcAddress(os::HINSTANCE module, const char* name) {
+  return reinterpret_cast<void*>(::GetProcAddress(reinterpret_cast<::HMODULE>(module), name));
+}
+
+os::BOOL Win32System::FreeLibrary(os::HINSTANCE module) {
+  return ::FreeLibrary(reinterpret_cast<::HMODULE>(module));
+}
+
 }  // namespace tarnwick::platform::win32

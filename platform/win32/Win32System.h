@@ -9,6 +9,15 @@ class Win32System final : public System {
   os::DWORD GetModuleFileNameA(os::HINSTANCE module, char* fileName, os::DWORD size) override;
   os::HRESULT CoCreateGuid(os::GUID* guid) override;
   bool FileExists(const char* path) override;
+  os::HANDLE CreateFileA(const char* path, os::DWORD access, os::DWORD share,
+                         os::DWORD disposition) override;
+  os::BOOL GetFileSizeEx(os::HANDLE file, std::int64_t* size) override;
+  os::BOOL ReadFile(os::HANDLE file, void* buffer, os::DWORD toRead, os::DWORD* read) override;
+  os::BOOL CloseHandle(os::HANDLE handle) override;
+  os::DWORD GetLastError() override;
+  os::HINSTANCE LoadLibraryA(const char* name) override;
+  void* GetProcAddress(os::HINSTANCE module, const char* name) override;
+  os::BOOL FreeLibrary(os::HINSTANCE module) override;
   void* AcquireNamedLock(const char* name, os::DWORD timeoutMs) override;
   void ReleaseNamedLock(void* lock) override;
 };

@@ -297,6 +297,14 @@ BOOL Win32Windows::GetCursorPos(POINT* point) {
   return found;
 }
 
+os::HCURSOR Win32Windows::LoadStandardCursor(int id) {
+  return reinterpret_cast<os::HCURSOR>(::LoadCursorA(nullptr, MAKEINTRESOURCEA(id)));
+}
+
+os::HCURSOR Win32Windows::SetCursor(os::HCURSOR cursor) {
+  return reinterpret_cast<os::HCURSOR>(::SetCursor(reinterpret_cast<::HCURSOR>(cursor)));
+}
+
 SHORT Win32Windows::GetAsyncKeyState(int virtualKey) { return ::GetAsyncKeyState(virtualKey); }
 
 UINT Win32Windows::GetDoubleClickTime() { return ::GetDoubleClickTime(); }

@@ -52,6 +52,8 @@ class Win32Windows final : public Windows {
   BOOL KillTimer(HWND window, UINT_PTR id) override;
 
   BOOL GetCursorPos(POINT* point) override;
+  os::HCURSOR LoadStandardCursor(int id) override;
+  os::HCURSOR SetCursor(os::HCURSOR cursor) override;
   SHORT GetAsyncKeyState(int virtualKey) override;
   UINT GetDoubleClickTime() override;
   DWORD GetTickCount() override;

@@ -32,6 +32,16 @@ class CuttingSystem final : public System {
   }
   os::HRESULT CoCreateGuid(os::GUID*) override { return 0; }
   bool FileExists(const char*) override { return false; }
+  os::HANDLE CreateFileA(const char*, os::DWORD, os::DWORD, os::DWORD) override {
+    return os::InvalidHandleValue();
+  }
+  os::BOOL GetFileSizeEx(os::HANDLE, std::int64_t*) override { return 0; }
+  os::BOOL ReadFile(os::HANDLE, void*, os::DWORD, os::DWORD*) override { return 0; }
+  os::BOOL CloseHandle(os::HANDLE) override { return 0; }
+  os::DWORD GetLastError() override { return 0; }
+  os::HINSTANCE LoadLibraryA(const char*) override { return nullptr; }
+  void* GetProcAddress(os::HINSTANCE, const char*) override { return nullptr; }
+  os::BOOL FreeLibrary(os::HINSTANCE) override { return 0; }
   void* AcquireNamedLock(const char*, os::DWORD) override { return nullptr; }
   void ReleaseNamedLock(void*) override {}
 

@@ -767,6 +767,27 @@ TEST_F(WindowsConformance, ThreadTimersGetIdsOfTheirOwnAndNoTimerIsSetForAMissin
 }
 
 // =============================================================================================
+// The cursor
+
+TEST_F(WindowsConformance, StandardCursorsAreSharedAndSetCursorGivesBackTheOneShownBefore) {
+  const HCURSOR arrow = Win().LoadStandardCursor(kIdcArrow);
+  const HCURSOR wait = Win().LoadStandardCursor(kIdcWait);
+  const HCURSOR hand = Win().LoadStandardCursor(kIdcHand);
+  for (HCURSOR cursor : {arrow, wait, hand}) EXPECT_NE(nullptr, cursor);
+  EXPECT_NE(arrow, wait);
+  EXPECT_NE(wait, hand);
+  EXPECT_EQ(wait, Win().LoadStandardCursor(kIdcWait));
+  for (int unknown : {0, 1, 12345, 32517}) EXPECT_EQ(nullptr, Win().LoadStandardCursor(unknown));
+
+  Win().SetCursor(wait);
+  const std::vector<std::pair<HCURSOR, HCURSOR>> steps = {  // shown, and the one before it
+      {arrow, wait}, {arrow, arrow}, {nullptr, arrow}, {wait, nullptr}, {arrow, wait}};
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    EXPECT_EQ(steps[i].second, Win().SetCursor(steps[i].first)) << "step " << i;
+  }
+}
+
+// =============================================================================================
 // File versions
 
 using ShellConformance = WindowsConformance;

@@ -700,8 +700,12 @@ TEST_F(EndToEnd, WhileAboutIsOpenMonitoringGoesOnAndItsLinkFollowsThePointer) {
   MoveMouseTo(place.left + width / 2, (place.top + place.bottom) / 2);
   EXPECT_TRUE(WaitUntil([&] { return UnderlinePixels(link) > plain + width / 2; }, kStateWait))
       << "no underline under the pointer";
-  MoveMouseTo(place.left + width / 2, place.bottom + 40);
-  EXPECT_TRUE(WaitUntil([&] { return UnderlinePixels(link) == plain; }, kStateWait))
+  // Away from it, still moving a little, as a hand on a mouse does.
+  LONG away = place.bottom + 40;
+  EXPECT_TRUE(WaitUntil([&] {
+    MoveMouseTo(place.left + width / 2, away++);
+    return UnderlinePixels(link) == plain;
+  }, kStateWait))
       << "the underline stayed after the pointer left: " << UnderlinePixels(link) << " of " << width << ", plain " << plain;
 
   Keys(about, {{VK_RETURN, false}});
@@ -709,3 +713,180 @@ TEST_F(EndToEnd, WhileAboutIsOpenMonitoringGoesOnAndItsLinkFollowsThePointer) {
                         kStateWait));
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
+
+// ---------------------------------------------------------------------------------------------
+// The demonstration window
+
+// The dump of `bytes` as the window shows it: 26 byte positions and a space a line, control
+// characters as '.', lines joined by CR LF as an edit control gives its text.
+std::string DumpText(const std::string& bytes) {
+  std::string text;
+  for (std::size_t i = 0; i < bytes.size(); i += 26) {
+    if (i > 0) text += "\r\n";
+    std::string line(27, ' ');
+    for (std::size_t j = 0; j < 26 && i + j < bytes.size(); ++j) {
+      const auto c = static_cast<unsigned char>(bytes[i + j]);
+      line[j] = c < 32 ? '.' : static_cast<char>(c);
+    }
+    text += line;
+  }
+  return text;
+}
+
+// A folder of the test's own under the prefix's temp folder, with `file` below it holding
+// `bytes`; returns the folder.
+std::string PutIndexFile(const std::string& folder, const std::string& file,
+                         const std::string& bytes) {
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  const std::string root = std::string(temp) + "tarnwick-demo\\" + folder;
+  std::string path = root + "\\" + file;
+  for (std::size_t slash = path.find('\\', 3); slash != std::string::npos;
+       slash = path.find('\\', slash + 1)) {
+    ::CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
+  }
+  HANDLE out = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  EXPECT_NE(INVALID_HANDLE_VALUE, out) << path;
+  DWORD written = 0;
+  ::WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  ::CloseHandle(out);
+  return root;
+}
+
+// Where the program looks for the three folders. Wine writes these values anew whenever a
+// program starts, so a test sets them once the program runs.
+constexpr char kShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+void PointFolder(const char* name, const std::string& folder) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, kShellFoldersKey, 0, nullptr, 0,
+                                             KEY_WRITE, nullptr, &key, nullptr));
+  ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+  ::RegCloseKey(key);
+}
+
+// The demonstration window's memos, left to right: history, cache, cookies.
+std::vector<HWND> Memos(HWND demo) {
+  std::vector<Control> found;
+  for (const Control& c : ControlsOf(demo)) {
+    if (SameClass(c.className, "TarnwickMemo")) found.push_back(c);
+  }
+  std::sort(found.begin(), found.end(),
+            [](const Control& a, const Control& b) { return a.rect.left < b.rect.left; });
+  std::vector<HWND> memos;
+  for (const Control& c : found) memos.push_back(c.handle);
+  return memos;
+}
+std::string MemoText(HWND memo) {
+  const auto length = Send(memo, WM_GETTEXTLENGTH);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  Send(memo, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+// Answers each message box of the program that is open with OK, once, noting its text in `told`.
+void AnswerBoxes(DWORD processId, std::vector<HWND>& answered, std::vector<std::string>& told) {
+  for (HWND window : TopLevelWindows(processId)) {
+    if (ClassOf(window) != "#32770" || !::IsWindowVisible(window)) continue;
+    if (std::find(answered.begin(), answered.end(), window) != answered.end()) continue;
+    answered.push_back(window);
+    for (const Control& c : ControlsOf(window)) {
+      if (SameClass(c.className, "Static") && !c.text.empty()) told.push_back(c.text);
+    }
+    ::PostMessageA(window, WM_COMMAND, IDOK, 0);
+  }
+}
+
+TEST_F(EndToEnd, TheDemonstrationWindowAppearsAboutASecondAfterTheFifteenthStartOnly) {
+  for (const DWORD before : {13u, 14u, 15u}) {
+    SCOPED_TRACE(before);
+    WriteDword(HKEY_CURRENT_USER, kSettingsKey, "Ypos", before);
+    Program program;
+    ASSERT_NE(nullptr, program.VisibleMainWindow());
+    const bool due = before + 1 == 15;
+    HWND demo = ShownWindow(program.Id(), "TDemo", due ? kStartWait : 2500);
+    EXPECT_EQ(due, demo != nullptr);
+    if (demo != nullptr) {
+      EXPECT_GE(program.MillisecondsSinceStart(), 900) << "shown before the first tick";
+      EXPECT_EQ("Thank you for using Tarnwick from Brambleworks Company", TextOf(demo));
+    }
+    EXPECT_EQ(std::optional<DWORD>(0), program.End());
+  }
+}
+
+TEST_F(EndToEnd, ViewTheDemoDumpsEachFileAStopEndsOnlyOneAndOnlyAnIdleWindowCloses) {
+  WriteDword(HKEY_CURRENT_USER, kSettingsKey, "Ypos", 14);
+  Program program;
+  HWND demo = ShownWindow(program.Id(), "TDemo", kStartWait);
+  ASSERT_NE(nullptr, demo);
+  std::string history(32 << 20, '\0');  // seconds of dumping: time for a stop to land
+  for (std::size_t i = 0; i < history.size(); ++i) history[i] = static_cast<char>(i * 7 % 251);
+  const std::string cache = std::string("Client UrlCache\x01\x7F\x80\xFF", 19) + "https://a.example/";
+  PointFolder("History", PutIndexFile("History", "History.IE5\\index.dat", history));
+  PointFolder("Cache", PutIndexFile("Cache", "Content.IE5\\index.dat", cache));
+  PointFolder("Cookies", PutIndexFile("Cookies", "elsewhere.dat", "no index here"));
+
+  const std::vector<HWND> memos = Memos(demo);
+  ASSERT_EQ(3u, memos.size());
+  HWND exitButton = ControlOf(demo, "E&xit the demo");
+  HWND stop = nullptr;  // the one button without a caption
+  for (const Control& c : ControlsOf(demo)) {
+    if (SameClass(c.className, "Button") && c.text.empty()) stop = c.handle;
+  }
+  ASSERT_TRUE(exitButton != nullptr && stop != nullptr);
+  ::PostMessageA(ControlOf(demo, "&View the demo"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return Send(memos[0], EM_GETLINECOUNT) > 1000; }, kStateWait))
+      << "the history dump did not start";
+  EXPECT_FALSE(::IsWindowEnabled(exitButton));
+  ::PostMessageA(demo, WM_CLOSE, 0, 0);  // the close box does nothing during a run
+  ::PostMessageA(stop, BM_CLICK, 0, 0);
+  std::vector<HWND> answered;
+  std::vector<std::string> told;
+  EXPECT_TRUE(WaitUntil([&] {
+    AnswerBoxes(program.Id(), answered, told);
+    return ::IsWindowEnabled(exitButton) != FALSE;
+  }, kTickWait)) << "the run did not end";
+  EXPECT_TRUE(::IsWindowVisible(demo)) << "closed during the run";
+  EXPECT_EQ(std::vector<std::string>{"Error occured while trying to access Cookies index.dat files!"},
+            told);
+  const auto historyLines = Send(memos[0], EM_GETLINECOUNT);
+  EXPECT_LT(historyLines, static_cast<DWORD_PTR>(history.size() / 26)) << "the stop did not stop";
+  EXPECT_EQ(DumpText(cache), MemoText(memos[1]));
+  EXPECT_EQ(0u, Send(memos[2], WM_GETTEXTLENGTH));
+  EXPECT_EQ(DumpText(history.substr(0, 26 * 20)), MemoText(memos[0]).substr(0, 20 * 29 - 2));
+
+  // Idle, the close box hides it and keeps the text; Escape clears the memos.
+  ::PostMessageA(demo, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(demo); }, kStateWait));
+  EXPECT_EQ(DumpText(cache), MemoText(memos[1]));
+  EXPECT_EQ(std::optional<DWORD>(0), program.End());
+}
+
+TEST_F(EndToEnd, ALockedIndexFileIsToldAndTheWindowStaysUsable) {
+  WriteDword(HKEY_CURRENT_USER, kSettingsKey, "Ypos", 29);  // the thirtieth start
+  Program program;
+  HWND demo = ShownWindow(program.Id(), "TDemo", kStartWait);
+  ASSERT_NE(nullptr, demo);
+  const std::string folder = PutIndexFile("Locked", "History.IE5\\index.dat", "bytes");
+  const std::string path = folder + "\\History.IE5\\index.dat";
+  HANDLE lock = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  PointFolder("History", folder);
+
+  ::PostMessageA(ControlOf(demo, "&View the demo"), BM_CLICK, 0, 0);
+  std::vector<HWND> answered;
+  std::vector<std::string> told;
+  HWND exitButton = ControlOf(demo, "E&xit the demo");
+  EXPECT_TRUE(WaitUntil([&] {
+    AnswerBoxes(program.Id(), answered, told);
+    return !told.empty() && ::IsWindowEnabled(exitButton) && program.MessageBoxes().empty();
+  }, kStateWait));
+  ::CloseHandle(lock);
+  EXPECT_EQ(std::vector<std::string>{"Cannot open file " + path}, told);
+  Keys(demo, {{VK_ESCAPE, false}});
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(demo); }, kStateWait))
+      << "Escape did not close the idle window";
+  EXPECT_EQ(std::optional<DWORD>(0), program.End());
+}
+

@@ -14,6 +14,7 @@
 #include "ui/ListBox.h"
 #include "ui/Menu.h"
 #include "ui/RadioGroup.h"
+#include "ui/win32/DrawnPeers.h"
 #include "ui/win32/FormPeer.h"
 
 namespace tarnwick::ui::win32 {
@@ -503,11 +504,35 @@ bool WindowPeer::ContextMenu(HWND from, int x, int y) {
   return true;
 }
 
-WindowHandle WindowPeer::CreateChild(const char* className, const char* text, DWORD style,
-                                     DWORD exStyle, const Bounds& at) {
+DWORD WindowPeer::ChildStyle(DWORD style) const {
   style |= WS_CHILD | WS_CLIPSIBLINGS;
   if (ShownOnForm()) style |= WS_VISIBLE;
   if (!EnabledOnForm()) style |= WS_DISABLED;
+  return style;
+}
+
+WindowHandle WindowPeer::CreateBoundChild(BoundWindow& binding, const char* className, DWORD style,
+                                          DWORD exStyle, const Bounds& at, HCURSOR cursor) {
+  BoundWindow::Shape shape;
+  shape.className = className;
+  shape.style = ChildStyle(style);
+  shape.exStyle = exStyle;
+  shape.owner = reinterpret_cast<platform::HWND>(form_->Window());
+  shape.x = at.left;
+  shape.y = at.top;
+  shape.width = at.width;
+  shape.height = at.height;
+  // We paint every pixel ourselves; the brush only shows before the first paint.
+  shape.background = reinterpret_cast<os::HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  shape.cursor = reinterpret_cast<os::HCURSOR>(cursor);
+  HWND window = ToNative<HWND>(binding.CreateChild(shape, form_->NextControlId()));
+  form_->Register(window, *this);
+  return WindowHandle(window);
+}
+
+WindowHandle WindowPeer::CreateChild(const char* className, const char* text, DWORD style,
+                                     DWORD exStyle, const Bounds& at) {
+  style = ChildStyle(style);
   const int id = form_->NextControlId();
   HWND window = CreateWindowExA(exStyle, className, text, style, at.left, at.top, at.width,
                                 at.height, form_->Window(),
@@ -646,6 +671,11 @@ std::unique_ptr<ControlPeer> MakeControlPeer(std::shared_ptr<FormPeer> form, Con
   }
   if (auto* image = dynamic_cast<Image*>(&control)) {
     return std::make_unique<ImagePeer>(std::move(form), *image);
+  }
+  if (auto* memo = dynamic_cast<Memo*>(&control)) return MakeMemoPeer(std::move(form), *memo);
+  if (auto* gauge = dynamic_cast<Gauge*>(&control)) return MakeGaugePeer(std::move(form), *gauge);
+  if (auto* speed = dynamic_cast<SpeedButton*>(&control)) {
+    return MakeSpeedButtonPeer(std::move(form), *speed);
   }
   if (auto* tab = dynamic_cast<TabControl*>(&control)) {
     return std::make_unique<TabControlPeer>(std::move(form), *tab);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "ui/BoundWindow.h"
 #include "ui/Control.h"
 #include "ui/win32/Handles.h"
 
@@ -37,6 +38,11 @@ class WindowPeer : public ControlPeer {
   virtual std::optional<LRESULT> Notify(const NMHDR& header) {
     (void)header;
     return std::nullopt;
+  }
+  // WM_DRAWITEM for one of its owner-drawn windows; false leaves it to the default.
+  virtual bool DrawItem(const DRAWITEMSTRUCT& item) {
+    (void)item;
+    return false;
   }
   // WM_CONTEXTMENU from one of its windows at a screen point, (-1, -1) when it came from the
   // keyboard. Pops the control's context menu; false when it has none.
@@ -68,6 +74,10 @@ class WindowPeer : public ControlPeer {
   // Creates a child window of the form and registers it with the form's router.
   WindowHandle CreateChild(const char* className, const char* text, DWORD style, DWORD exStyle,
                            const Bounds& at);
+  // The same for a window of our own class that `binding` routes to the peer. The peer owns the
+  // window; `binding` must be a member of the peer, so that it unbinds before the window goes.
+  WindowHandle CreateBoundChild(BoundWindow& binding, const char* className, DWORD style,
+                                DWORD exStyle, const Bounds& at, HCURSOR cursor);
   // Unregisters and destroys one of the peer's windows.
   void Discard(WindowHandle& window);
   // Makes `window` the peer's main window: placed above its parent's, with its font and state.
@@ -92,6 +102,8 @@ class WindowPeer : public ControlPeer {
   virtual void ApplyCaption();
 
  private:
+  DWORD ChildStyle(DWORD style) const;
+
   std::shared_ptr<FormPeer> form_;
   Control& control_;
   WindowHandle window_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/Application.h"
 #include "ui/win32/ControlPeers.h"
 #include "ui/win32/MenuPeer.h"
 
@@ -15,6 +16,15 @@ HWND NativeWindow(Form& form) { return ToNative<HWND>(form.Handle()); }
 
 bool IsArrowKey(WPARAM key) {
   return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+}
+
+// Shift, Alt and Ctrl as the form's key events take them.
+unsigned ShiftState() {
+  unsigned shift = 0;
+  if (GetKeyState(VK_SHIFT) < 0) shift |= 0x01;
+  if (GetKeyState(VK_MENU) < 0) shift |= 0x02;
+  if (GetKeyState(VK_CONTROL) < 0) shift |= 0x04;
+  return shift;
 }
 
 // Signed screen coordinates from a message's lParam.
@@ -106,6 +116,12 @@ std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam
       if (WindowPeer* peer = PeerOf(header->hwndFrom)) return peer->Notify(*header);
       return std::nullopt;
     }
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      WindowPeer* peer = item != nullptr ? PeerOf(item->hwndItem) : nullptr;
+      if (peer != nullptr && peer->DrawItem(*item)) return TRUE;
+      return std::nullopt;
+    }
     case WM_CONTEXTMENU: {
       HWND from = reinterpret_cast<HWND>(wParam);
       WindowPeer* peer = PeerOf(from);
@@ -124,6 +140,12 @@ std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     }
     case WM_SETCURSOR: {
+      // A busy program shows the hourglass over every window of its own.
+      Application* app = Application::Current();
+      if (app != nullptr && app->GetCursor() == Cursor::HourGlass) {
+        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));  // IDC_WAIT
+        return TRUE;
+      }
       WindowPeer* peer = PeerOf(reinterpret_cast<HWND>(wParam));
       if (LOWORD(lParam) == HTCLIENT && peer != nullptr && peer->SetCursorOver()) return TRUE;
       return std::nullopt;
@@ -197,6 +219,8 @@ bool FormPeer::HandleKey(MSG& message) {
     // Buttons tell nothing of their focus, so the model learns it here, where it matters.
     SyncFocus();
     const int key = static_cast<int>(message.wParam);
+    // A key the form takes in its preview reaches neither the dialog keys nor the control.
+    if (form_.KeyPreview() && form_.PreviewKey(key, ShiftState())) return true;
     if (key == VK_ESCAPE || key == VK_RETURN) {
       if (form_.KeyDown(key)) return true;
       // Enter on a focused push button presses that button.

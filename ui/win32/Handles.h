@@ -29,6 +29,35 @@ using FontHandle = GdiObject<HFONT>;
 using BrushHandle = GdiObject<HBRUSH>;
 using BitmapHandle = GdiObject<HBITMAP>;
 
+// Memory device contexts for drawing off screen.
+inline void DeleteMemoryDc(HDC dc) { DeleteDC(dc); }
+using MemoryDc = platform::UniqueHandle<platform::ClosedBy<HDC, &DeleteMemoryDc>>;
+
+// Global memory until the clipboard takes it (Release).
+inline void FreeGlobal(HGLOBAL memory) { GlobalFree(memory); }
+using GlobalMemory = platform::UniqueHandle<platform::ClosedBy<HGLOBAL, &FreeGlobal>>;
+
+// A window's device context, given back when the scope ends, with its font put back.
+class WindowDc {
+ public:
+  WindowDc(HWND window, HFONT font) : window_(window), dc_(GetDC(window)) {
+    if (dc_ != nullptr && font != nullptr) previous_ = SelectObject(dc_, font);
+  }
+  ~WindowDc() {
+    if (dc_ == nullptr) return;
+    if (previous_ != nullptr) SelectObject(dc_, previous_);
+    ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+  HGDIOBJ previous_ = nullptr;
+};
+
 // A font as the model describes it: face name, height in pixels (negative: character height),
 // character set.
 FontHandle MakeFont(const Font& font);

@@ -14,4 +14,8 @@ using IconHandle = platform::UniqueHandle<platform::ClosedBy<os::HICON, &Destroy
 // positive. Each call makes a new icon, so an icon is never shared with another owner.
 IconHandle LoadIconResource(int id, int size);
 
+// The stop button's glyph, drawn here so that it needs no resource: a red square on a
+// transparent ground, `size` x `size` pixels. Empty when `size` is not positive.
+IconHandle MakeStopGlyph(int size);
+
 }  // namespace tarnwick::ui::win32

@@ -1,0 +1,206 @@
+// The demonstration window's dump in the real program under Wine, timed from outside as a user
+// would see it: from the click on "View the demo" to the last line shown, the stop button's
+// latency, the program's peak memory, and a 100 MiB file with the main window answering
+// throughout. bench/dump.sh runs it on the same bytes that the native floor and xxd format.
+//   dump_gui_bench <folder with History.IE5\index.dat> <the same for the large file>
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/win32/support/WineSession.h"
+
+namespace {
+
+using namespace tarnwick::test;
+using Clock = std::chrono::steady_clock;
+
+constexpr char kSettingsKey[] = "Software\\Brambleworks\\Tarnwick";
+constexpr char kFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+void SetValue(const char* path, const char* name, DWORD type, const void* data, DWORD size) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
+      ERROR_SUCCESS) {
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+  }
+}
+
+std::string TextOf(HWND window) {
+  char text[256] = {};
+  DWORD_PTR length = 0;
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                      5000, &length);
+  return text;
+}
+
+struct Child {
+  HWND window;
+  std::string className;
+  std::string text;
+  RECT place;
+};
+
+std::vector<Child> Children(HWND parent) {
+  std::vector<HWND> found;
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM list) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  std::vector<Child> children;
+  for (HWND window : found) {
+    RECT place{};
+    GetWindowRect(window, &place);
+    children.push_back({window, ClassOf(window), TextOf(window), place});
+  }
+  return children;
+}
+
+HWND Find(const std::vector<Child>& children, const char* className, const std::string& text) {
+  for (const Child& c : children) {
+    if (_stricmp(c.className.c_str(), className) == 0 && c.text == text) return c.window;
+  }
+  return nullptr;
+}
+
+double Ms(Clock::duration span) { return std::chrono::duration<double, std::milli>(span).count(); }
+
+DWORD_PTR Ask(HWND window, UINT message) {
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutA(window, message, 0, 0, SMTO_BLOCK, 10000, &answer);
+  return answer;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: dump_gui_bench <folder> <large folder>\n");
+    return 2;
+  }
+  if (const std::string why = WhyTheRegistryIsNotOurs(); !why.empty()) {
+    std::fprintf(stderr, "dump_gui_bench: %s\n", why.c_str());
+    return 2;
+  }
+  const std::string small = WindowsPath(argv[1]);
+  const std::string large = WindowsPath(argv[2]);
+  const DWORD fourteen = 14;  // this start makes the launch counter 15: the window shows
+  SetValue(kSettingsKey, "Ypos", REG_DWORD, &fourteen, sizeof fourteen);
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::string command = "\"" + WindowsPath(TARNWICK_EXE) + "\"";
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    std::fprintf(stderr, "dump_gui_bench: cannot start tarnwick.exe\n");
+    return 1;
+  }
+  HWND demo = nullptr;
+  HWND main = nullptr;
+  WaitUntil([&] {
+    for (HWND window : TopLevelWindows(process.dwProcessId)) {
+      if (ClassOf(window) == "TDemo" && IsWindowVisible(window)) demo = window;
+      if (ClassOf(window) == "TQuillmoor") main = window;
+    }
+    return demo != nullptr;
+  }, 15000);
+  if (demo == nullptr || main == nullptr) {
+    std::fprintf(stderr, "dump_gui_bench: the demonstration window did not show\n");
+    TerminateProcess(process.hProcess, 1);
+    return 1;
+  }
+  const std::vector<Child> children = Children(demo);
+  HWND view = Find(children, "Button", "&View the demo");
+  HWND exitButton = Find(children, "Button", "E&xit the demo");
+  HWND stop = Find(children, "Button", "");
+  std::vector<Child> memos;
+  for (const Child& c : children) {
+    if (c.className == "TarnwickMemo") memos.push_back(c);
+  }
+  std::sort(memos.begin(), memos.end(),
+            [](const Child& a, const Child& b) { return a.place.left < b.place.left; });
+  // Only the history file: the two other boxes are unticked.
+  for (const char* box : {"Cache index.dat file", "Cookies index.dat file"}) {
+    Ask(Find(children, "Button", box), BM_CLICK);
+  }
+  if (view == nullptr || exitButton == nullptr || stop == nullptr || memos.size() != 3) {
+    std::fprintf(stderr, "dump_gui_bench: the window's controls are not all there\n");
+    TerminateProcess(process.hProcess, 1);
+    return 1;
+  }
+  HWND history = memos[0].window;
+  auto point = [&](const std::string& folder) {
+    SetValue(kFoldersKey, "History", REG_SZ, folder.c_str(), static_cast<DWORD>(folder.size() + 1));
+  };
+  auto running = [&] { return IsWindowEnabled(exitButton) == FALSE; };
+  auto fileSize = [](const std::string& folder) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExA((folder + "\\History.IE5\\index.dat").c_str(), GetFileExInfoStandard, &data);
+    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  };
+
+  // 1. The whole small file, click to last line.
+  point(small);
+  const auto smallSize = fileSize(small);
+  auto start = Clock::now();
+  PostMessageA(view, BM_CLICK, 0, 0);
+  WaitUntil(running, 5000);
+  WaitUntil([&] { return !running(); }, 600000);
+  const double smallMs = Ms(Clock::now() - start);
+  const DWORD_PTR lines = Ask(history, EM_GETLINECOUNT);
+  std::printf("gui_ms=%.1f\ngui_mib_s=%.2f\nlines=%llu (expected %llu)\n", smallMs,
+              smallSize / 1048576.0 / (smallMs / 1000.0), static_cast<unsigned long long>(lines),
+              (smallSize + 25) / 26);
+
+  // 2. The stop button, during the large file.
+  point(large);
+  PostMessageA(view, BM_CLICK, 0, 0);
+  // The memo still holds the last run's lines until this run begins.
+  WaitUntil(running, 5000);
+  WaitUntil([&] { return Ask(history, EM_GETLINECOUNT) > 20000; }, 60000);
+  start = Clock::now();
+  PostMessageA(stop, BM_CLICK, 0, 0);
+  while (running() && Ms(Clock::now() - start) < 60000) Sleep(1);  // finer than WaitUntil's steps
+  std::printf("stop_ms=%.1f\n", Ms(Clock::now() - start));
+
+  // 3. The whole large file, with the main window asked a question every 50 ms.
+  const auto largeSize = fileSize(large);
+  double slowest = 0;
+  start = Clock::now();
+  PostMessageA(view, BM_CLICK, 0, 0);
+  WaitUntil(running, 5000);
+  while (running()) {
+    const auto asked = Clock::now();
+    Ask(main, WM_NULL);
+    slowest = std::max(slowest, Ms(Clock::now() - asked));
+    Sleep(50);
+  }
+  const double largeMs = Ms(Clock::now() - start);
+  std::printf("large_mib=%.1f\nlarge_ms=%.1f\nlarge_lines=%llu (expected %llu)\nmain_slowest_ms=%.1f\n",
+              largeSize / 1048576.0, largeMs,
+              static_cast<unsigned long long>(Ask(history, EM_GETLINECOUNT)),
+              (largeSize + 25) / 26, slowest);
+
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof memory;
+  if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory)) {
+    std::printf("peak_mb=%.1f\n", memory.PeakWorkingSetSize / 1048576.0);
+  }
+  std::printf("pid=%lu\n", process.dwProcessId);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 1);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return 0;
+}

@@ -1,0 +1,27 @@
+#include "demo/UrlCache.h"
+
+#include <algorithm>
+
+namespace tarnwick::demo {
+namespace {
+
+constexpr const char* kFunctionNames[] = {"FindFirstUrlCacheGroup", "FindNextUrlCacheGroup",
+                                          "FindFirstUrlCacheEntryExA", "FindNextUrlCacheEntryExA",
+                                          "FindCloseUrlCache"};
+
+}  // namespace
+
+TUrlCache::TUrlCache(ui::Component* owner) : ui::Component(owner) {
+  library_.Reset(platform::Sys().LoadLibraryA("wininet.dll"));
+  if (!library_) return;
+  for (std::size_t i = 0; i < std::size(kFunctionNames); ++i) {
+    functions_[i] = platform::Sys().GetProcAddress(library_.Get(), kFunctionNames[i]);
+  }
+}
+
+int TUrlCache::FunctionsFound() const {
+  return static_cast<int>(std::count_if(std::begin(functions_), std::end(functions_),
+                                        [](void* f) { return f != nullptr; }));
+}
+
+}  // namespace tarnwick::demo
