@@ -26,6 +26,8 @@ ctest --preset native -j "$jobs" 2>&1 | tee "$logdir/native.log" | grep -vE '^ +
 native_status=${PIPESTATUS[0]}
 
 # Windows tests: a private X display (any free number), the build's prefix and a warm server.
+# Now and then Wine fails to start a test's process at all (CreateProcess error 1359 while the
+# two cores are busy); a failing test runs once more, and the log shows that it did.
 source "$here/wine-env.sh"
 xvfb_pid=""
 cleanup() {
@@ -35,7 +37,7 @@ cleanup() {
 trap cleanup EXIT
 start_virtual_display || exit 1
 "$here/wine-server" start
-ctest --preset windows -j "$jobs" 2>&1 | tee "$logdir/wine.log" | grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
+ctest --preset windows -j "$jobs" --repeat until-pass:2 2>&1 | tee "$logdir/wine.log" | grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
 wine_status=${PIPESTATUS[0]}
 
 read -r native_passed native_failed < <(count "$logdir/native.log")
