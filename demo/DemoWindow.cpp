@@ -1,6 +1,7 @@
 #include "demo/DemoWindow.h"
 
 #include <limits>
+#include <memory>
 #include <new>
 #include <utility>
 #include <stdexcept>
@@ -85,7 +86,12 @@ void ShowBusy(bool busy) {
 
 TDemo::TDemo(os::HICON stopGlyph) : ui::Form(kDemoFormClass) {
   Demo = this;
-  pump_ = MessagePump();
+  pump_ = MessagePump([this] {
+    MessagePump::RunApplicationMessages();
+    // A quit ends the program; the file being shown need not finish first.
+    ui::Application* app = ui::Application::Current();
+    if (app != nullptr && app->Terminated()) StopRequested = true;
+  });
   LoadLayout(stopGlyph);
   ui::Guard([&] { FormCreate(*this); });
 }
@@ -282,38 +288,38 @@ void TDemo::LoadIndexFile() {
   std::int64_t size = 0;
   if (Sys().GetFileSizeEx(file.Get(), &size) == 0) throw std::runtime_error("Cannot read file " + path);
   if (size == 0) return;  // nothing to show
-  // The dump counts in 32 bits, and the block must fit in memory.
-  std::vector<std::uint8_t> block;
-  try {
-    if (size > std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
-    block.resize(static_cast<std::size_t>(size));
-  } catch (const std::bad_alloc&) {
+  // The dump counts in 32 bits, and the block must fit in memory. Every byte is read into it, so
+  // it is not cleared first.
+  std::unique_ptr<std::uint8_t[]> block;
+  if (size <= std::numeric_limits<std::uint32_t>::max()) {
+    block.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(size)]);
+  }
+  if (!block) {
     Tell("The " + FolderName + " index.dat file is too large to show (" + std::to_string(size) +
          " bytes).");
     return;
   }
+  const auto length = static_cast<std::size_t>(size);
   std::size_t done = 0;
-  while (done < block.size()) {
-    const auto want = static_cast<DWORD>(std::min<std::size_t>(block.size() - done, 1u << 24));
+  while (done < length) {
+    const auto want = static_cast<DWORD>(std::min<std::size_t>(length - done, 1u << 24));
     DWORD got = 0;
-    if (Sys().ReadFile(file.Get(), block.data() + done, want, &got) == 0 || got == 0) {
+    if (Sys().ReadFile(file.Get(), block.get() + done, want, &got) == 0 || got == 0) {
       throw std::runtime_error("Cannot read file " + path);
     }
     done += got;
   }
+  // The memo's store grows once, not a hundred times over a large file.
+  const std::size_t lines = (length + kBytesPerLine - 1) / kBytesPerLine;
+  MemoOf(DumpMode).Reserve(lines, lines * kLineLength);
   ShowBusy(true);
   DemoIdle = false;
   const Finally idle([this] {
     ShowBusy(false);
     DemoIdle = true;
   });
-  DumpBytes(block.data(), static_cast<std::uint32_t>(block.size()),
-            [this](std::string_view line) { AddDumpLine(line); }, Gauge1, StopRequested, [this] {
-              pump_();
-              // A quit ends the program; the file being shown need not finish first.
-              ui::Application* current = ui::Application::Current();
-              if (current != nullptr && current->Terminated()) StopRequested = true;
-            });
+  DumpBytes(block.get(), static_cast<std::uint32_t>(length),
+            [this](std::string_view line) { AddDumpLine(line); }, Gauge1, StopRequested, pump_);
 }
 
 }  // namespace tarnwick::demo

@@ -18,6 +18,12 @@ class Memo : public Control {
   // Appends `line` as the new last line; the view follows the end.
   void Add(std::string_view line);
   void Clear();
+  // Makes room for `lines` more lines of `bytes` characters in all, so that a long run of Add
+  // never moves the store.
+  void Reserve(std::size_t lines, std::size_t bytes) {
+    starts_.reserve(starts_.size() + lines);
+    text_.reserve(text_.size() + bytes);
+  }
   std::size_t LineCount() const { return starts_.size(); }
   std::string_view Line(std::size_t index) const;
   // The length of Text(), without building it.
