@@ -31,42 +31,9 @@ void SetValue(const char* path, const char* name, DWORD type, const void* data, 
   }
 }
 
-std::string TextOf(HWND window) {
-  char text[256] = {};
-  DWORD_PTR length = 0;
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
-                      5000, &length);
-  return text;
-}
-
-struct Child {
-  HWND window;
-  std::string className;
-  std::string text;
-  RECT place;
-};
-
-std::vector<Child> Children(HWND parent) {
-  std::vector<HWND> found;
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  std::vector<Child> children;
-  for (HWND window : found) {
-    RECT place{};
-    GetWindowRect(window, &place);
-    children.push_back({window, ClassOf(window), TextOf(window), place});
-  }
-  return children;
-}
-
-HWND Find(const std::vector<Child>& children, const char* className, const std::string& text) {
-  for (const Child& c : children) {
-    if (_stricmp(c.className.c_str(), className) == 0 && c.text == text) return c.window;
+HWND Find(const std::vector<Control>& controls, const char* className, const std::string& text) {
+  for (const Control& c : controls) {
+    if (SameClass(c.className, className) && c.text == text) return c.handle;
   }
   return nullptr;
 }
@@ -118,16 +85,16 @@ int main(int argc, char** argv) {
     TerminateProcess(process.hProcess, 1);
     return 1;
   }
-  const std::vector<Child> children = Children(demo);
+  const std::vector<Control> children = ControlsOf(demo);
   HWND view = Find(children, "Button", "&View the demo");
   HWND exitButton = Find(children, "Button", "E&xit the demo");
   HWND stop = Find(children, "Button", "");
-  std::vector<Child> memos;
-  for (const Child& c : children) {
-    if (c.className == "TarnwickMemo") memos.push_back(c);
+  std::vector<Control> memos;
+  for (const Control& c : children) {
+    if (SameClass(c.className, "TarnwickMemo")) memos.push_back(c);
   }
   std::sort(memos.begin(), memos.end(),
-            [](const Child& a, const Child& b) { return a.place.left < b.place.left; });
+            [](const Control& a, const Control& b) { return a.rect.left < b.rect.left; });
   // Only the history file: the two other boxes are unticked.
   for (const char* box : {"Cache index.dat file", "Cookies index.dat file"}) {
     Ask(Find(children, "Button", box), BM_CLICK);
@@ -137,7 +104,7 @@ int main(int argc, char** argv) {
     TerminateProcess(process.hProcess, 1);
     return 1;
   }
-  HWND history = memos[0].window;
+  HWND history = memos[0].handle;
   auto point = [&](const std::string& folder) {
     SetValue(kFoldersKey, "History", REG_SZ, folder.c_str(), static_cast<DWORD>(folder.size() + 1));
   };

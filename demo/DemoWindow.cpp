@@ -10,6 +10,7 @@
 #include "demo/Pump.h"
 #include "platform/Owners.h"
 #include "platform/Platform.h"
+#include "platform/ScopeExit.h"
 #include "settings/RegAccessor.h"
 #include "settings/SettingsStore.h"
 #include "ui/Application.h"
@@ -20,13 +21,6 @@ namespace {
 
 using namespace platform::os;
 using platform::Sys;
-
-inline void CloseFile(HANDLE file) { Sys().CloseHandle(file); }
-struct FileTraits {
-  using Handle = HANDLE;
-  static inline const Handle kNull = InvalidHandleValue();
-  static void Close(Handle file) { CloseFile(file); }
-};
 
 // What each DumpMode shows: its Shell Folders value and the index file below that folder.
 struct IndexFile {
@@ -61,19 +55,6 @@ constexpr const char* kLabel3 =
     "Hollowguard completely implements the US Department of Defense DOD 5220.22-M and NSA "
     "clearing and sanitizing standards\r\nto give you confidence that once deleted with "
     "Hollowguard your file data is gone forever and cannot be recovered.";
-
-// Runs `undo` when it goes, however the scope ends: a run restores the window on every path.
-template <typename Undo>
-class Finally {
- public:
-  explicit Finally(Undo undo) : undo_(std::move(undo)) {}
-  ~Finally() { undo_(); }
-  Finally(const Finally&) = delete;
-  Finally& operator=(const Finally&) = delete;
-
- private:
-  Undo undo_;
-};
 
 // The pointer over the whole program while it is busy.
 void ShowBusy(bool busy) {
@@ -209,7 +190,7 @@ void TDemo::Button1Click(ui::Component&) {
   // The dump lets this window's messages run; a second click must not start a run in the run.
   if (running_) return;
   running_ = true;
-  const Finally restore([this] {
+  const platform::ScopeExit restore([this] {
     running_ = false;
     Button1.SetEnabled(true);
     Button2.SetEnabled(true);
@@ -282,8 +263,8 @@ void TDemo::LoadIndexFile() {
     return;
   }
   // Read only: the browser owns the file and may be writing it; nothing here ever writes.
-  platform::UniqueHandle<FileTraits> file(
-      Sys().CreateFileA(path.c_str(), kGenericRead, kFileShareRead | kFileShareWrite, kOpenExisting));
+  const platform::FileHandle file = platform::OpenOwnedFile(
+      path.c_str(), kGenericRead, kFileShareRead | kFileShareWrite, kOpenExisting);
   if (!file) throw std::runtime_error("Cannot open file " + path);
   std::int64_t size = 0;
   if (Sys().GetFileSizeEx(file.Get(), &size) == 0) throw std::runtime_error("Cannot read file " + path);
@@ -314,7 +295,7 @@ void TDemo::LoadIndexFile() {
   MemoOf(DumpMode).Reserve(lines, lines * kLineLength);
   ShowBusy(true);
   DemoIdle = false;
-  const Finally idle([this] {
+  const platform::ScopeExit idle([this] {
     ShowBusy(false);
     DemoIdle = true;
   });

@@ -12,7 +12,7 @@ constexpr const char* kFunctionNames[] = {"FindFirstUrlCacheGroup", "FindNextUrl
 }  // namespace
 
 TUrlCache::TUrlCache(ui::Component* owner) : ui::Component(owner) {
-  library_.Reset(platform::Sys().LoadLibraryA("wininet.dll"));
+  library_ = platform::LoadOwnedLibrary("wininet.dll");
   if (!library_) return;
   for (std::size_t i = 0; i < std::size(kFunctionNames); ++i) {
     functions_[i] = platform::Sys().GetProcAddress(library_.Get(), kFunctionNames[i]);

@@ -10,9 +10,6 @@
 
 namespace tarnwick::demo {
 
-inline void FreeLibraryHandle(os::HINSTANCE module) { platform::Sys().FreeLibrary(module); }
-using LibraryHandle = platform::UniqueHandle<platform::ClosedBy<os::HINSTANCE, &FreeLibraryHandle>>;
-
 class TUrlCache : public ui::Component {
  public:
   // Which entries an enumeration would list (the stored filter options).
@@ -29,7 +26,7 @@ class TUrlCache : public ui::Component {
   int FunctionsFound() const;
 
  private:
-  LibraryHandle library_;
+  platform::LibraryHandle library_;
   void* functions_[5] = {};
   std::uint32_t filter_ = kNormalEntries | kCookieEntries | kUrlHistoryEntries;
 };

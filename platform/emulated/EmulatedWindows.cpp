@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/ScopeExit.h"
+
 namespace tarnwick::platform::emulated {
 namespace {
 
@@ -57,18 +59,6 @@ LPARAM SizeParam(int width, int height) {
   };
   return word(width) | (word(height) << 16);
 }
-
-template <typename F>
-class ScopeExit {
- public:
-  explicit ScopeExit(F action) : action_(std::move(action)) {}
-  ~ScopeExit() { action_(); }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-
- private:
-  F action_;
-};
 
 }  // namespace
 
@@ -225,7 +215,7 @@ HWND EmulatedWindows::CreateWindowExA(DWORD exStyle, const char* className,
 
   // Whatever happens below, including a procedure that throws, a failed creation leaves no window.
   bool created = false;
-  ScopeExit cleanup([&] {
+  platform::ScopeExit cleanup([&] {
     if (!created) Forget(handle);
   });
   // A refused creation ends with WM_NCDESTROY alone: user32 sends no WM_DESTROY for it.
@@ -272,7 +262,7 @@ BOOL EmulatedWindows::DestroyWindow(HWND window) {
         "WM_NCDESTROY again");
   }
   target->destroying = true;
-  ScopeExit cleanup([&] { Forget(window); });
+  platform::ScopeExit cleanup([&] { Forget(window); });
   for (HWND owned : Dependants(window, Kind::Owned)) DestroyWindow(owned);
   Deliver(window, kWmDestroy, 0, 0);
   for (HWND child : Dependants(window, Kind::Children)) DestroyWindow(child);

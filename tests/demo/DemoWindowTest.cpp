@@ -11,6 +11,7 @@
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/RegAccessor.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/ReferenceDump.h"
 #include "ui/Application.h"
 #include "ui/ErrorBoundary.h"
 
@@ -29,19 +30,7 @@ constexpr const char* kCache = "C:\\Users\\u\\Cache\\Content.IE5\\index.dat";
 constexpr const char* kCookies = "C:\\Users\\u\\Cookies\\index.dat";
 HICON Fake(std::uintptr_t n) { return reinterpret_cast<HICON>(0x7000 + n); }
 
-// The dump of `bytes` as a plain reading of the rule gives it.
-Lines Expected(const std::string& bytes) {
-  Lines lines;
-  for (std::size_t i = 0; i < bytes.size(); i += 26) {
-    std::string line(27, ' ');
-    for (std::size_t j = 0; j < 26 && i + j < bytes.size(); ++j) {
-      const auto c = static_cast<unsigned char>(bytes[i + j]);
-      line[j] = c < 32 ? '.' : static_cast<char>(c);
-    }
-    lines.push_back(line);
-  }
-  return lines;
-}
+Lines Expected(const std::string& bytes) { return test::ReferenceDumpLines(bytes); }
 
 Lines LinesOf(const ui::Memo& memo) {
   Lines lines;

@@ -13,26 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ReferenceDump.h"
+
 namespace tarnwick::demo {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-constexpr std::size_t kNoStop = std::numeric_limits<std::size_t>::max();
+using test::kNoStop;
 
-// The lines the rules give when a stop comes before byte `stopAt`: 26 positions and a space,
-// '.' for bytes below 32; one empty line when no byte was handled.
 std::vector<std::string> ReferenceLines(const Bytes& bytes, std::size_t stopAt) {
-  const std::size_t handled = std::min(stopAt, bytes.size());
-  if (handled == 0) return {""};
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < handled; start += 26) {
-    std::string line(27, ' ');
-    for (std::size_t i = start; i < std::min(start + 26, handled); ++i) {
-      line[i - start] = bytes[i] < 32 ? '.' : static_cast<char>(bytes[i]);
-    }
-    lines.push_back(line);
-  }
-  return lines;
+  return test::ReferenceDumpLines(
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), stopAt);
 }
 
 // One dump, with what the sink, the pump and the gauge saw along the way.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ReferenceDump.h"
 #include "tests/win32/support/ProgramDriver.h"
 
 namespace {
@@ -717,21 +718,7 @@ TEST_F(EndToEnd, WhileAboutIsOpenMonitoringGoesOnAndItsLinkFollowsThePointer) {
 // ---------------------------------------------------------------------------------------------
 // The demonstration window
 
-// The dump of `bytes` as the window shows it: 26 byte positions and a space a line, control
-// characters as '.', lines joined by CR LF as an edit control gives its text.
-std::string DumpText(const std::string& bytes) {
-  std::string text;
-  for (std::size_t i = 0; i < bytes.size(); i += 26) {
-    if (i > 0) text += "\r\n";
-    std::string line(27, ' ');
-    for (std::size_t j = 0; j < 26 && i + j < bytes.size(); ++j) {
-      const auto c = static_cast<unsigned char>(bytes[i + j]);
-      line[j] = c < 32 ? '.' : static_cast<char>(c);
-    }
-    text += line;
-  }
-  return text;
-}
+std::string DumpText(const std::string& bytes) { return ReferenceDumpText(bytes); }
 
 // A folder of the test's own under the prefix's temp folder, with `file` below it holding
 // `bytes`; returns the folder.

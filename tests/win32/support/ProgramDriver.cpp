@@ -230,53 +230,6 @@ void ResetRegistry() {
 
 // --- Windows and controls ----------------------------------------------------------------------
 
-std::string Narrow(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int size = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                        nullptr, nullptr);
-  return text;
-}
-
-std::string TextOf(HWND window) {
-  wchar_t text[1024] = {};
-  DWORD_PTR copied = 0;
-  if (!::SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text),
-                             SMTO_NORMAL, kSendWait, &copied)) {
-    return "(no answer)";
-  }
-  return Narrow(std::wstring(text, std::min<std::size_t>(copied, std::size(text))));
-}
-
-bool SameClass(const std::string& className, const char* name) {
-  return ::lstrcmpiA(className.c_str(), name) == 0;
-}
-
-std::vector<HWND> ChildWindows(HWND window) {
-  std::vector<HWND> handles;
-  ::EnumChildWindows(
-      window,
-      [](HWND child, LPARAM context) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(context)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&handles));
-  return handles;
-}
-
-std::vector<Control> ControlsOf(HWND window) {
-  std::vector<Control> controls;
-  for (HWND handle : ChildWindows(window)) {
-    Control control{handle, ClassOf(handle), TextOf(handle),
-                    static_cast<LONG>(::GetWindowLongPtrA(handle, GWL_STYLE)), {}};
-    ::GetWindowRect(handle, &control.rect);
-    controls.push_back(control);
-  }
-  return controls;
-}
-
 bool IsGroupBox(const Control& c) {
   return IsButtonClass(c.className) && (c.style & BS_TYPEMASK) == BS_GROUPBOX;
 }

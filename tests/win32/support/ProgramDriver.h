@@ -109,23 +109,6 @@ void ResetRegistry();
 
 // --- Windows and controls, of this process or another -----------------------------------------
 
-std::string Narrow(const std::wstring& wide);
-// Asked for in UTF-16: Wine 8 hands an ANSI text of another process's window back unconverted.
-std::string TextOf(HWND window);
-// Whether a window class name is `name`, compared as Windows does, without case.
-bool SameClass(const std::string& className, const char* name);
-
-struct Control {
-  HWND handle;
-  std::string className;
-  std::string text;
-  LONG style;
-  RECT rect;  // screen coordinates
-};
-
-// Every child of a window at any depth, in the order EnumChildWindows gives.
-std::vector<HWND> ChildWindows(HWND window);
-std::vector<Control> ControlsOf(HWND window);
 bool IsGroupBox(const Control& c);
 bool IsRadio(const Control& c);
 bool IsPushButton(const Control& c);
