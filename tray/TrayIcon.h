@@ -23,9 +23,9 @@ namespace tarnwick::tray {
 enum class MouseButton { Left = 0, Right = 1, Middle = 2 };
 
 // Bits of the Shift parameter of mouse events.
-inline constexpr unsigned kShiftKey = 0x01;
-inline constexpr unsigned kAltKey = 0x02;
-inline constexpr unsigned kCtrlKey = 0x04;
+using ui::kAltKey;
+using ui::kCtrlKey;
+using ui::kShiftKey;
 inline constexpr unsigned kLeftButton = 0x08;
 inline constexpr unsigned kRightButton = 0x10;
 inline constexpr unsigned kMiddleButton = 0x20;

@@ -35,6 +35,11 @@ struct Bounds {
 // The mouse pointer over a control, or over the whole program while it is busy.
 enum class Cursor { Default, HandPoint, HourGlass };
 
+// The keys held with a key or mouse event (its Shift argument), combined as bits.
+inline constexpr unsigned kShiftKey = 0x01;
+inline constexpr unsigned kAltKey = 0x02;
+inline constexpr unsigned kCtrlKey = 0x04;
+
 // Font styles, combined as bits.
 inline constexpr unsigned kFontBold = 0x1;
 inline constexpr unsigned kFontUnderline = 0x2;

@@ -312,17 +312,13 @@ class LabelPeer : public WindowPeer {
     if (code == STN_CLICKED) label_.UserClick();
   }
 
-  bool Mouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
+  bool Mouse(HWND window, UINT message, WPARAM, LPARAM lParam) override {
     if (message == WM_MOUSEMOVE) {
       if (!tracking_) {
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
         tracking_ = TrackMouseEvent(&track) != 0;
       }
-      unsigned shift = 0;
-      if ((wParam & MK_SHIFT) != 0) shift |= 0x01;
-      if ((GetKeyState(VK_MENU) & 0x8000) != 0) shift |= 0x02;
-      if ((wParam & MK_CONTROL) != 0) shift |= 0x04;
-      label_.UserMouseMove(shift, static_cast<short>(LOWORD(lParam)),
+      label_.UserMouseMove(ShiftState(), static_cast<short>(LOWORD(lParam)),
                            static_cast<short>(HIWORD(lParam)));
       return true;
     }
@@ -336,7 +332,7 @@ class LabelPeer : public WindowPeer {
 
   bool SetCursorOver() override {
     if (label_.GetCursor() != Cursor::HandPoint) return false;
-    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
+    SetCursor(LoadCursorA(nullptr, IDC_HAND));
     return true;
   }
 
@@ -458,6 +454,14 @@ class ImagePeer : public WindowPeer {
 };
 
 }  // namespace
+
+unsigned ShiftState() {
+  unsigned shift = 0;
+  if (GetKeyState(VK_SHIFT) < 0) shift |= kShiftKey;
+  if (GetKeyState(VK_MENU) < 0) shift |= kAltKey;
+  if (GetKeyState(VK_CONTROL) < 0) shift |= kCtrlKey;
+  return shift;
+}
 
 // --- WindowPeer ---------------------------------------------------------------------------------
 

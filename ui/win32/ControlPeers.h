@@ -110,6 +110,9 @@ class WindowPeer : public ControlPeer {
   FontHandle ownFont_;
 };
 
+// The keys held now (kShiftKey, kAltKey, kCtrlKey), as key and mouse events report them.
+unsigned ShiftState();
+
 // The control's real peer, or null for a kind of control that has none.
 std::unique_ptr<ControlPeer> MakeControlPeer(std::shared_ptr<FormPeer> form, Control& control);
 

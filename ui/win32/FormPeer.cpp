@@ -18,15 +18,6 @@ bool IsArrowKey(WPARAM key) {
   return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
 }
 
-// Shift, Alt and Ctrl as the form's key events take them.
-unsigned ShiftState() {
-  unsigned shift = 0;
-  if (GetKeyState(VK_SHIFT) < 0) shift |= 0x01;
-  if (GetKeyState(VK_MENU) < 0) shift |= 0x02;
-  if (GetKeyState(VK_CONTROL) < 0) shift |= 0x04;
-  return shift;
-}
-
 // Signed screen coordinates from a message's lParam.
 int LowSigned(LPARAM value) { return static_cast<short>(LOWORD(value)); }
 int HighSigned(LPARAM value) { return static_cast<short>(HIWORD(value)); }
@@ -143,7 +134,7 @@ std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam
       // A busy program shows the hourglass over every window of its own.
       Application* app = Application::Current();
       if (app != nullptr && app->GetCursor() == Cursor::HourGlass) {
-        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));  // IDC_WAIT
+        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
         return TRUE;
       }
       WindowPeer* peer = PeerOf(reinterpret_cast<HWND>(wParam));
