@@ -6,6 +6,7 @@
 
 #include "ui/Application.h"
 #include "ui/Button.h"
+#include "ui/ErrorBoundary.h"
 
 namespace tarnwick::ui {
 namespace {
@@ -141,7 +142,9 @@ int Form::ShowModal() {
       }
     }
   } catch (...) {
+    // The loop ends, and the reason is shown rather than lost.
     modalResult_ = kMrCancel;
+    ReportException(std::current_exception());
   }
   // Enabled again before the form hides, so that the activation goes back to its owner.
   for (HWND window : disabled) Win().EnableWindow(window, 1);
