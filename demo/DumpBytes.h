@@ -2,10 +2,13 @@
 // Turns a block of bytes into text lines of 26 byte positions and a space: a byte below 32 shows
 // as '.', every other byte as itself. After every byte it lets the window's messages run and
 // moves the gauge; a stop request ends it at the next byte.
+#include <algorithm>
+#include <concepts>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string_view>
+#include <type_traits>
 
 #include "ui/Gauge.h"
 
@@ -24,6 +27,13 @@ namespace detail {
 // How far positions are shifted right so that the last one fits the gauge's int.
 int GaugeShift(std::uint32_t last);
 }  // namespace detail
+
+// A pump that can tell how many of its next calls would only count (as MessagePump can).
+template <class PumpFn>
+inline constexpr bool kCountsQuietCalls = requires(std::remove_reference_t<PumpFn>& pump) {
+  { pump.QuietCalls() } -> std::convertible_to<std::uint32_t>;
+  pump.SkipQuiet(std::uint32_t{});
+};
 
 // Each line reaches `sink` before the call returns; `stopRequested` is read before every byte.
 // The gauge ends at its maximum, also after a stop. Its maximum is size - 1; a block above 2 GiB
@@ -49,10 +59,22 @@ void DumpBytes(const std::uint8_t* data, std::uint32_t size, const LineSink& sin
     length = kLineLength;
     const std::uint32_t first = i;
     const std::uint32_t lineEnd = size - i > kBytesPerLine ? i + kBytesPerLine : size;
-    for (; i < lineEnd; ++i) {
+    while (i < lineEnd) {
       if (stopRequested) break;
+      if constexpr (kCountsQuietCalls<PumpFn>) {
+        // Calls that only count change nothing anyone can see, and nothing runs between them
+        // that could read the gauge or ask for a stop: a run of them is taken in one step.
+        const std::uint32_t quiet = std::min(lineEnd - i, pump.QuietCalls());
+        if (quiet > 0) {
+          pump.SkipQuiet(quiet);
+          i += quiet;
+          gauge.SetProgress(static_cast<int>((i - 1) >> shift));
+          continue;
+        }
+      }
       pump();
       gauge.SetProgress(static_cast<int>(i >> shift));
+      ++i;
     }
     // Nobody sees the line before the sink does, so its characters are written in one go, out
     // of the per-byte loop.
