@@ -56,8 +56,9 @@ os::HRESULT EmulatedSystem::CoCreateGuid(os::GUID* guid) {
   return 0;
 }
 
-void* EmulatedSystem::AcquireNamedLock(const char* name, os::DWORD) {
+void* EmulatedSystem::AcquireNamedLock(const char* name, os::DWORD timeoutMs) {
   const std::string key = name != nullptr ? name : "";
+  if (heldLocks_.count(key) != 0 && timeoutMs != 0 && whileWaiting_) whileWaiting_(key, timeoutMs);
   if (!heldLocks_.insert(key).second) {
     lockEvents_.push_back("busy " + key);
     return nullptr;
