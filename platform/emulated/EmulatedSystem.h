@@ -70,6 +70,8 @@ class EmulatedSystem final : public System {
 
   void SetModulePath(std::string path) { modulePath_ = std::move(path); }
   std::uint64_t GuidsMade() const { return guidsMade_; }
+  // Makes CoCreateGuid fail with E_FAIL, as it can when ole32 cannot be loaded.
+  void FailGuids(bool fail = true) { failGuids_ = fail; }
 
   // --- Files ----------------------------------------------------------------------------------
 
@@ -123,6 +125,7 @@ class EmulatedSystem final : public System {
   std::string modulePath_ = kDefaultModulePath;
   std::uint64_t guidsMade_ = 0;
   std::set<std::string> heldLocks_;
+  bool failGuids_ = false;
   std::function<void(const std::string&, os::DWORD)> whileWaiting_;
   std::vector<std::string> lockEvents_;
   os::DWORD lastError_ = 0;
