@@ -2,7 +2,7 @@
 # missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build native windows test run sanitize sanitize-build clean screenshots bench bench-dump
+.PHONY: all deps build native windows test run sanitize sanitize-build soak clean screenshots bench bench-dump
 
 all: build
 
@@ -49,6 +49,12 @@ bench-dump: windows
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench -j $(JOBS) --target dump_bench -- --no-print-directory
 	@bench/dump.sh
+
+# Ten minutes of monitoring under Wine with the browser's switch turned back every 100 ms;
+# SOAK_SECONDS shortens it. Not part of `make test`.
+SOAK_SECONDS ?= 600
+soak: windows
+	@bench/soak.sh $(SOAK_SECONDS)
 
 clean:
 	rm -rf build
