@@ -2,7 +2,7 @@
 # missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build native windows test run sanitize clean screenshots bench bench-dump
+.PHONY: all deps build native windows test run sanitize sanitize-build clean screenshots bench bench-dump
 
 all: build
 
@@ -19,13 +19,17 @@ windows: deps
 
 build: native windows
 
-test: build
+# Every suite: native, native under AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# Windows build under Wine.
+test: build sanitize-build
 	@scripts/run-tests.sh
 
-# The native tests under AddressSanitizer and UndefinedBehaviorSanitizer.
-sanitize: deps
+sanitize-build: deps
 	@cmake --preset sanitize >/dev/null
 	@cmake --build --preset sanitize -j $(JOBS) -- --no-print-directory
+
+# The native tests under AddressSanitizer and UndefinedBehaviorSanitizer alone.
+sanitize: sanitize-build
 	@ctest --preset sanitize -j $(JOBS) | tail -n 3
 
 run: build

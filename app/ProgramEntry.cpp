@@ -32,12 +32,41 @@ void TellRunningInstanceToQuit() {
   if (HWND running = FindRunningInstance()) Win().PostMessageA(running, kWmQuit, 0, 0);
 }
 
-int RunSingleInstance(const StartEnvironment& environment) {
+// Held by the running instance for as long as its windows exist. Peers still find it by its
+// window, but a start that comes before that window has its title sees the lock.
+constexpr const char* kInstanceLock = "Local\\TarnwickInstance";
+// How long a start waits for a starting instance's window: in steps, each a wait for the lock,
+// so that an instance that ends meanwhile lets this start run instead.
+constexpr DWORD kInstanceWaitStep = 100;
+constexpr int kInstanceWaitSteps = 100;
+
+void HandOver(HWND running) {
+  Win().PostMessageA(running, blocking::kShowYourselfMessage, 0, 0);
+  Win().SetForegroundWindow(running);
+}
+
+// The instance lock, or none when another instance's window turned up (it has been handed over
+// to) or never did in time.
+platform::NamedLock BecomeTheInstance() {
   if (HWND running = FindRunningInstance()) {
-    Win().PostMessageA(running, blocking::kShowYourselfMessage, 0, 0);
-    Win().SetForegroundWindow(running);
-    return 0;
+    HandOver(running);
+    return {};
   }
+  for (int step = 0; step <= kInstanceWaitSteps; ++step) {
+    if (auto lock = platform::TakeNamedLock(kInstanceLock, step == 0 ? 0 : kInstanceWaitStep)) {
+      return lock;
+    }
+    if (HWND running = FindRunningInstance()) {
+      HandOver(running);
+      return {};
+    }
+  }
+  return {};  // an instance that never shows its window: better none than a second one
+}
+
+int RunSingleInstance(const StartEnvironment& environment) {
+  const platform::NamedLock instance = BecomeTheInstance();
+  if (!instance) return 0;
   ui::Application app;
   app.Initialize();
   if (environment.backend) app.SetBackend(environment.backend());

@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     demo::MessagePump pump([] {}, demo::MessagePump::kDefaultIntervalMs, &CoarseMilliseconds);
     demo::DumpBytes(
         bytes.data(), kSize, [&](std::string_view line) { memo.Add(line); }, gauge, stop,
-        std::ref(pump));
+        pump);
     lines = memo.LineCount();
     pumps = pump.Runs();
   });

@@ -115,14 +115,23 @@ int main(int argc, char** argv) {
     return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   };
 
-  // 1. The whole small file, click to last line.
+  // 1. The whole small file, click to last line: a first run, and a second with the program's
+  // own first-use costs (fonts, cursors, fresh memory) behind it.
   point(small);
   const auto smallSize = fileSize(small);
-  auto start = Clock::now();
-  PostMessageA(view, BM_CLICK, 0, 0);
-  WaitUntil(running, 5000);
-  WaitUntil([&] { return !running(); }, 600000);
-  const double smallMs = Ms(Clock::now() - start);
+  // The first run is the one a user sees, and the one the ratios use.
+  double smallMs = 0;
+  for (const char* run : {"first", "second"}) {
+    const auto start = Clock::now();
+    PostMessageA(view, BM_CLICK, 0, 0);
+    // Polled every millisecond: the session's 10 ms steps would be a tenth of the figure.
+    while (!running() && Ms(Clock::now() - start) < 5000) Sleep(1);
+    const double startedMs = Ms(Clock::now() - start);
+    while (running() && Ms(Clock::now() - start) < 600000) Sleep(1);
+    const double ms = Ms(Clock::now() - start);
+    if (smallMs == 0) smallMs = ms;
+    std::printf("%s run: %.1f ms, of which %.1f ms until it began\n", run, ms, startedMs);
+  }
   const DWORD_PTR lines = Ask(history, EM_GETLINECOUNT);
   std::printf("gui_ms=%.1f\ngui_mib_s=%.2f\nlines=%llu (expected %llu)\n", smallMs,
               smallSize / 1048576.0 / (smallMs / 1000.0), static_cast<unsigned long long>(lines),
@@ -134,7 +143,7 @@ int main(int argc, char** argv) {
   // The memo still holds the last run's lines until this run begins.
   WaitUntil(running, 5000);
   WaitUntil([&] { return Ask(history, EM_GETLINECOUNT) > 20000; }, 60000);
-  start = Clock::now();
+  auto start = Clock::now();
   PostMessageA(stop, BM_CLICK, 0, 0);
   while (running() && Ms(Clock::now() - start) < 60000) Sleep(1);  // finer than WaitUntil's steps
   std::printf("stop_ms=%.1f\n", Ms(Clock::now() - start));

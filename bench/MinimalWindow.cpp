@@ -1,12 +1,21 @@
-// The yardstick for start-up time: a plain Win32 window with 20 standard controls (group boxes,
+// The yardsticks for start-up time: a plain Win32 window with 20 standard controls (group boxes,
 // radio buttons, push buttons, a list box, a tab control, a status bar), built the plainest way.
-// It closes on WM_CLOSE like any window.
+// Built with TARNWICK_FLOOR it is the honest floor for a tray program: the same window, a
+// notification area icon (so shell32 is loaded) and one registry read. It closes on WM_CLOSE
+// like any window.
 #include <windows.h>
 #include <commctrl.h>
+#ifdef TARNWICK_FLOOR
+#include <shellapi.h>
+#endif
 
 namespace {
 
+#ifdef TARNWICK_FLOOR
+constexpr char kClassName[] = "FloorWindow";
+#else
 constexpr char kClassName[] = "MinimalWindow";
+#endif
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DESTROY) {
@@ -79,6 +88,25 @@ int main() {
                                      child.width, child.height, window, nullptr, instance, nullptr);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
+#ifdef TARNWICK_FLOOR
+  HKEY key = nullptr;
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Brambleworks\\Tarnwick", 0, KEY_READ, &key) ==
+      ERROR_SUCCESS) {
+    ::RegQueryValueExA(key, "Ypos", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+    ::RegCloseKey(key);
+  }
+  NOTIFYICONDATAA icon = {};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = window;
+  icon.uID = 1;
+  icon.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
+  icon.uCallbackMessage = WM_APP;
+  icon.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
+  ::lstrcpynA(icon.szTip, "Floor window", sizeof icon.szTip);
+  ::Shell_NotifyIconA(NIM_ADD, &icon);
+#endif
   ::ShowWindow(window, SW_SHOWNORMAL);
   ::UpdateWindow(window);
 
@@ -87,6 +115,9 @@ int main() {
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }
+#ifdef TARNWICK_FLOOR
+  ::Shell_NotifyIconA(NIM_DELETE, &icon);
+#endif
   ::DeleteObject(font);
   return 0;
 }

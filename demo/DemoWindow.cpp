@@ -65,16 +65,20 @@ void ShowBusy(bool busy) {
 
 }  // namespace
 
-TDemo::TDemo(os::HICON stopGlyph) : ui::Form(kDemoFormClass) {
+TDemo::TDemo(os::HICON stopGlyph)
+    : ui::Form(kDemoFormClass), pump_([this] {
+        MessagePump::RunApplicationMessages();
+        // A quit ends the program; the file being shown need not finish first.
+        ui::Application* app = ui::Application::Current();
+        if (app != nullptr && app->Terminated()) StopRequested = true;
+      }) {
   Demo = this;
-  pump_ = MessagePump([this] {
-    MessagePump::RunApplicationMessages();
-    // A quit ends the program; the file being shown need not finish first.
-    ui::Application* app = ui::Application::Current();
-    if (app != nullptr && app->Terminated()) StopRequested = true;
-  });
   LoadLayout(stopGlyph);
   ui::Guard([&] { FormCreate(*this); });
+}
+
+void TDemo::SetPump(Pump pump) {
+  pump_ = MessagePump(std::move(pump), 0, &MessagePump::PlatformTicks, 1);
 }
 
 TDemo::~TDemo() {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "demo/DumpBytes.h"
+#include "demo/Pump.h"
 #include "demo/UrlCache.h"
 #include "platform/Types.h"
 #include "ui/Button.h"
@@ -73,8 +74,9 @@ class TDemo : public ui::Form {
   bool DemoIdle = true;
   bool StopRequested = false;
 
-  // Runs the messages that the dump lets through; tests put in their own.
-  void SetPump(Pump pump) { pump_ = std::move(pump); }
+  // Runs the messages that the dump lets through; tests put in their own, which runs at every
+  // byte.
+  void SetPump(Pump pump);
 
  protected:
   void CloseQuery(bool& canClose) override { FormCloseQuery(*this, canClose); }
@@ -85,7 +87,7 @@ class TDemo : public ui::Form {
   // Shows one of the window's fixed texts in a plain message box.
   void Tell(const std::string& text);
 
-  Pump pump_;
+  MessagePump pump_;
   bool running_ = false;
 };
 

@@ -32,6 +32,10 @@ class MessagePump {
     untilClockRead_ = callsPerClockRead_;
     if (clock_() - last_ >= interval_) Run();
   }
+  // How many of the next calls surely only count: they neither read the clock nor run anything.
+  std::uint32_t QuietCalls() const { return untilClockRead_ - 1; }
+  // Stands for `calls` such calls, `calls` at most QuietCalls().
+  void SkipQuiet(std::uint32_t calls) { untilClockRead_ -= calls; }
   // How many times it has run the messages.
   std::uint64_t Runs() const { return runs_; }
 

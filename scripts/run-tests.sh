@@ -25,6 +25,12 @@ mkdir -p "$logdir"
 ctest --preset native -j "$jobs" 2>&1 | tee "$logdir/native.log" | grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
 native_status=${PIPESTATUS[0]}
 
+# The same suites under AddressSanitizer and UndefinedBehaviorSanitizer; any report fails its test.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+ctest --preset sanitize -j "$jobs" 2>&1 | tee "$logdir/sanitize.log" | grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
+sanitize_status=${PIPESTATUS[0]}
+
 # Windows tests: a private X display (any free number), the build's prefix and a warm server.
 # Now and then Wine fails to start a test's process at all (CreateProcess error 1359 while the
 # two cores are busy); a failing test runs once more, and the log shows that it did.
@@ -41,9 +47,12 @@ ctest --preset windows -j "$jobs" --repeat until-pass:2 2>&1 | tee "$logdir/wine
 wine_status=${PIPESTATUS[0]}
 
 read -r native_passed native_failed < <(count "$logdir/native.log")
+read -r sanitize_passed sanitize_failed < <(count "$logdir/sanitize.log")
 read -r wine_passed wine_failed < <(count "$logdir/wine.log")
 echo
 echo "native: $native_passed passed, $native_failed failed"
+echo "native under ASan and UBSan: $sanitize_passed passed, $sanitize_failed failed"
 echo "wine: $wine_passed passed, $wine_failed failed"
-echo "total: $((native_passed + wine_passed)) passed, $((native_failed + wine_failed)) failed"
-[ "$native_status" -eq 0 ] && [ "$wine_status" -eq 0 ] && [ "$native_passed" -gt 0 ] && [ "$wine_passed" -gt 0 ]
+echo "total: $((native_passed + sanitize_passed + wine_passed)) passed, $((native_failed + sanitize_failed + wine_failed)) failed"
+[ "$native_status" -eq 0 ] && [ "$sanitize_status" -eq 0 ] && [ "$wine_status" -eq 0 ] &&
+  [ "$native_passed" -gt 0 ] && [ "$sanitize_passed" -gt 0 ] && [ "$wine_passed" -gt 0 ]

@@ -1,5 +1,7 @@
 #include "toolbar/ToolbarButtons.h"
 
+#include <stdexcept>
+
 #include "platform/Platform.h"
 #include "platform/ProgramPath.h"
 #include "settings/RegAccessor.h"
@@ -62,8 +64,11 @@ bool IsGuidText(const std::string& text) {
 void AddToolbarButton(bool visibleByDefault, TToolbarButtonKind kind, const std::string& buttonText,
                       const std::string& hotIcon, const std::string& icon,
                       const std::string& target, std::string& identifier) {
-  os::GUID guid;
-  platform::Sys().CoCreateGuid(&guid);
+  os::GUID guid{};
+  // Without a new identifier the button's key would be named after whatever the memory held.
+  if (platform::Sys().CoCreateGuid(&guid) < 0) {
+    throw std::runtime_error("Cannot make an identifier for the toolbar button");
+  }
   const std::string id = FormatGuid(guid);
 
   TRegAccessor accessor;

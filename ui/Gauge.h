@@ -20,10 +20,12 @@ class Gauge : public Control {
   // Clamped into MinValue..MaxValue. The dump sets it for every byte, so a position that keeps
   // the percentage costs no division.
   void SetProgress(int value) {
-    const int clamped = value < minValue_ ? minValue_ : value > maxValue_ ? maxValue_ : value;
-    progress_ = clamped;
-    const long long scaled = 100LL * (static_cast<long long>(clamped) - minValue_);
-    if (scaled < percentFrom_ || scaled >= percentTo_) Recount();
+    if (value >= keepFrom_ && value < keepTo_) {
+      progress_ = value;
+      return;
+    }
+    progress_ = value < minValue_ ? minValue_ : value > maxValue_ ? maxValue_ : value;
+    Recount();
   }
   // The whole part of 100 * (Progress - MinValue) / (MaxValue - MinValue); 0 when they are equal.
   int PercentDone() const { return percent_; }
@@ -31,16 +33,17 @@ class Gauge : public Control {
   std::string Text() const { return std::to_string(PercentDone()) + "%"; }
 
  private:
-  // Works out the percentage anew, and the band of 100 * (Progress - MinValue) that keeps it;
-  // tells the peer when it changed.
+  // Works out the percentage anew, and the band of positions that keeps it; tells the peer when
+  // it changed.
   void Recount();
 
   int minValue_ = 0;
   int maxValue_ = 100;
   int progress_ = 0;
   int percent_ = 0;
-  long long percentFrom_ = 0;
-  long long percentTo_ = 100;
+  // The positions that keep the percentage, within MinValue..MaxValue: [keepFrom_, keepTo_).
+  int keepFrom_ = 0;
+  long long keepTo_ = 1;
 };
 
 }  // namespace tarnwick::ui

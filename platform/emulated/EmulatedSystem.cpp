@@ -46,6 +46,7 @@ os::DWORD EmulatedSystem::GetModuleFileNameA(os::HINSTANCE, char* fileName, os::
 
 os::HRESULT EmulatedSystem::CoCreateGuid(os::GUID* guid) {
   if (guid == nullptr) return static_cast<os::HRESULT>(0x80070057);  // E_INVALIDARG
+  if (failGuids_) return static_cast<os::HRESULT>(0x80004005L);       // E_FAIL
   ++guidsMade_;
   guid->Data1 = 0xA1B2C3D4u + static_cast<os::DWORD>(guidsMade_);
   guid->Data2 = 0x0E5F;
@@ -56,8 +57,9 @@ os::HRESULT EmulatedSystem::CoCreateGuid(os::GUID* guid) {
   return 0;
 }
 
-void* EmulatedSystem::AcquireNamedLock(const char* name, os::DWORD) {
+void* EmulatedSystem::AcquireNamedLock(const char* name, os::DWORD timeoutMs) {
   const std::string key = name != nullptr ? name : "";
+  if (heldLocks_.count(key) != 0 && timeoutMs != 0 && whileWaiting_) whileWaiting_(key, timeoutMs);
   if (!heldLocks_.insert(key).second) {
     lockEvents_.push_back("busy " + key);
     return nullptr;

@@ -9,6 +9,7 @@
 // sharing. Libraries are the ones a test names, with the exports it names; their addresses are
 // made up and must never be called.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -56,8 +57,12 @@ class EmulatedSystem final : public System {
   // Export names compare with case, as in kernel32; a freed module gives ERROR_MOD_NOT_FOUND.
   void* GetProcAddress(os::HINSTANCE module, const char* name) override;
   os::BOOL FreeLibrary(os::HINSTANCE module) override;
-  // One process: a lock that is held cannot be had, and the wait ends at once.
+  // One process: a lock that is held cannot be had, and the wait ends at once, after what a
+  // test set with WhileWaitingForLock has run (what the holder does meanwhile).
   void* AcquireNamedLock(const char* name, os::DWORD timeoutMs) override;
+  void WhileWaitingForLock(std::function<void(const std::string& name, os::DWORD timeoutMs)> wait) {
+    whileWaiting_ = std::move(wait);
+  }
   void ReleaseNamedLock(void* lock) override;
   const std::set<std::string>& HeldLocks() const { return heldLocks_; }
   // Each acquisition and release, as "acquire NAME" / "release NAME" / "busy NAME".
@@ -65,6 +70,8 @@ class EmulatedSystem final : public System {
 
   void SetModulePath(std::string path) { modulePath_ = std::move(path); }
   std::uint64_t GuidsMade() const { return guidsMade_; }
+  // Makes CoCreateGuid fail with E_FAIL, as it can when ole32 cannot be loaded.
+  void FailGuids(bool fail = true) { failGuids_ = fail; }
 
   // --- Files ----------------------------------------------------------------------------------
 
@@ -118,6 +125,8 @@ class EmulatedSystem final : public System {
   std::string modulePath_ = kDefaultModulePath;
   std::uint64_t guidsMade_ = 0;
   std::set<std::string> heldLocks_;
+  bool failGuids_ = false;
+  std::function<void(const std::string&, os::DWORD)> whileWaiting_;
   std::vector<std::string> lockEvents_;
   os::DWORD lastError_ = 0;
 

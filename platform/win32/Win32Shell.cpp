@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 #include <winver.h>
 
 #include <cstring>
@@ -49,24 +50,64 @@ os::BOOL Win32Shell::Shell_NotifyIconA(os::DWORD message, os::NOTIFYICONDATAA* d
   return ::Shell_NotifyIconA(message, &native);
 }
 
-os::DWORD Win32Shell::FileVersion(const char* fileName) {
-  if (fileName == nullptr) return 0;
+namespace {
+
+// A loaded module that tells its own version: no file to read, and no version.dll to load.
+os::DWORD LoadedModuleVersion(const char* fileName) {
+  ::HMODULE module = ::GetModuleHandleA(fileName);
+  if (module == nullptr) return 0;
+  using GetVersion = ::HRESULT(CALLBACK*)(DLLVERSIONINFO*);
+  const auto get = reinterpret_cast<GetVersion>(
+      reinterpret_cast<void*>(::GetProcAddress(module, "DllGetVersion")));
+  DLLVERSIONINFO info{};
+  info.cbSize = sizeof info;
+  if (get == nullptr || FAILED(get(&info))) return 0;
+  return static_cast<os::DWORD>(LOWORD(info.dwMajorVersion)) << 16 | LOWORD(info.dwMinorVersion);
+}
+
+// The version resource of the file, through version.dll, loaded only when it is needed: every
+// start asks only about a library that is already loaded.
+os::DWORD VersionResource(const char* fileName) {
+  using InfoSize = ::DWORD(WINAPI*)(const char*, ::DWORD*);
+  using Info = ::BOOL(WINAPI*)(const char*, ::DWORD, ::DWORD, void*);
+  using Query = ::BOOL(WINAPI*)(const void*, const char*, void**, ::UINT*);
+  ::HMODULE library = ::LoadLibraryA("version.dll");
+  if (library == nullptr) return 0;
+  struct Free {
+    ::HMODULE library;
+    ~Free() { ::FreeLibrary(library); }
+  } free{library};
+  const auto infoSize = reinterpret_cast<InfoSize>(
+      reinterpret_cast<void*>(::GetProcAddress(library, "GetFileVersionInfoSizeA")));
+  const auto info = reinterpret_cast<Info>(
+      reinterpret_cast<void*>(::GetProcAddress(library, "GetFileVersionInfoA")));
+  const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(::GetProcAddress(library, "VerQueryValueA")));
+  if (infoSize == nullptr || info == nullptr || query == nullptr) return 0;
   ::DWORD ignored = 0;
-  const ::DWORD size = ::GetFileVersionInfoSizeA(fileName, &ignored);
+  const ::DWORD size = infoSize(fileName, &ignored);
   if (size == 0) return 0;
   std::vector<unsigned char> block(size);
-  if (!::GetFileVersionInfoA(fileName, 0, size, block.data())) return 0;
+  if (!info(fileName, 0, size, block.data())) return 0;
   void* value = nullptr;
   ::UINT length = 0;
-  if (!::VerQueryValueA(block.data(), "\\", &value, &length) || value == nullptr ||
+  if (!query(block.data(), "\\", &value, &length) || value == nullptr ||
       length < sizeof(VS_FIXEDFILEINFO)) {
     return 0;
   }
-  VS_FIXEDFILEINFO info;
-  std::memcpy(&info, value, sizeof info);
-  if (info.dwSignature != static_cast<::DWORD>(VS_FFI_SIGNATURE)) return 0;
-  return static_cast<os::DWORD>(HIWORD(info.dwFileVersionMS)) << 16 |
-         LOWORD(info.dwFileVersionMS);
+  VS_FIXEDFILEINFO fixed;
+  std::memcpy(&fixed, value, sizeof fixed);
+  if (fixed.dwSignature != static_cast<::DWORD>(VS_FFI_SIGNATURE)) return 0;
+  return static_cast<os::DWORD>(HIWORD(fixed.dwFileVersionMS)) << 16 |
+         LOWORD(fixed.dwFileVersionMS);
+}
+
+}  // namespace
+
+os::DWORD Win32Shell::FileVersion(const char* fileName) {
+  if (fileName == nullptr) return 0;
+  if (const os::DWORD loaded = LoadedModuleVersion(fileName); loaded != 0) return loaded;
+  return VersionResource(fileName);
 }
 
 os::HINSTANCE Win32Shell::ShellExecuteA(os::HWND owner, const char* verb, const char* file,

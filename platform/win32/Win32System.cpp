@@ -1,7 +1,6 @@
 #include "platform/win32/Win32System.h"
 
 #include <windows.h>
-#include <objbase.h>
 
 namespace tarnwick::platform::win32 {
 
@@ -11,9 +10,19 @@ os::DWORD Win32System::GetModuleFileNameA(os::HINSTANCE module, char* fileName, 
   return ::GetModuleFileNameA(reinterpret_cast<::HMODULE>(module), fileName, size);
 }
 
+// ole32 is loaded only here: only Register makes a GUID, and loading it at every start would
+// cost each start a few milliseconds under Wine.
 os::HRESULT Win32System::CoCreateGuid(os::GUID* guid) {
+  using CreateGuid = ::HRESULT(WINAPI*)(::GUID*);
+  static const CreateGuid create = [] {
+    ::HMODULE ole32 = ::LoadLibraryA("ole32.dll");  // kept for the life of the process
+    return ole32 == nullptr ? nullptr
+                            : reinterpret_cast<CreateGuid>(reinterpret_cast<void*>(
+                                  ::GetProcAddress(ole32, "CoCreateGuid")));
+  }();
+  if (create == nullptr) return static_cast<os::HRESULT>(0x80004005L);  // E_FAIL
   ::GUID real;
-  const ::HRESULT result = ::CoCreateGuid(&real);
+  const ::HRESULT result = create(&real);
   if (guid != nullptr) {
     guid->Data1 = real.Data1;
     guid->Data2 = real.Data2;

@@ -41,27 +41,33 @@ TEST(ChooseCourseTest, OnlyTheExactFirstWordCounts) {
   }
 }
 
+// A window that looks like a running instance's main window to a new start.
+HWND FakeRunningInstance(platform::emulated::EmulatedWindows& win,
+                         const char* title = "Tarnwick v1.0b Personal") {
+  platform::os::WNDCLASSA windowClass;
+  windowClass.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    return platform::Win().DefWindowProcA(w, m, wp, lp);
+  };
+  windowClass.lpszClassName = "TQuillmoor";
+  win.RegisterClassA(&windowClass);
+  return win.CreateWindowExA(0, "TQuillmoor", title, 0, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                             nullptr);
+}
+
+std::vector<MSG> PostedTo(platform::emulated::EmulatedWindows& win, HWND window) {
+  std::vector<MSG> out;
+  for (const MSG& m : win.PostedMessages()) {
+    if (m.hwnd == window) out.push_back(m);
+  }
+  return out;
+}
+
 class ProgramEntryTest : public ::testing::Test {
  protected:
-  // A window that looks like a running instance's main window to a new start.
   HWND FakeRunningInstance(const char* title = "Tarnwick v1.0b Personal") {
-    platform::os::WNDCLASSA windowClass;
-    windowClass.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-      return platform::Win().DefWindowProcA(w, m, wp, lp);
-    };
-    windowClass.lpszClassName = "TQuillmoor";
-    win_.RegisterClassA(&windowClass);
-    HWND window = win_.CreateWindowExA(0, "TQuillmoor", title, 0, 0, 0, 10, 10, nullptr, nullptr,
-                                       nullptr, nullptr);
-    return window;
+    return app::FakeRunningInstance(win_, title);
   }
-  std::vector<MSG> PostedTo(HWND window) {
-    std::vector<MSG> out;
-    for (const MSG& m : win_.PostedMessages()) {
-      if (m.hwnd == window) out.push_back(m);
-    }
-    return out;
-  }
+  std::vector<MSG> PostedTo(HWND window) { return app::PostedTo(win_, window); }
 
   EmulatedPlatform os_;
   platform::emulated::EmulatedWindows& win_ = os_.windows();
@@ -185,6 +191,62 @@ TEST_F(ProgramEntryTest, ASettingOfTheWrongTypeIsShownAndTheStartGoesOn) {
     EXPECT_EQ(0, settings::LaunchCount());  // counted: the counter went from none to 0
     EXPECT_TRUE(reg.GetValue(HkeyCurrentUser(), settings::kSettingsKey, "Ypos").has_value());
   }
+}
+
+// A start that finds the instance lock held (another start is under way and has no titled
+// window yet) waits for that window in steps, and hands over, runs, or gives up.
+TEST(ProgramEntryInstanceLock, AStartThatFindsItHeldWaitsForTheWindowOrItsEnd) {
+  enum class Holder { ShowsItsWindow, Ends, NeverShows };
+  struct Case {
+    Holder holder;
+    int afterWaits;
+    bool handsOver, runs;
+    int waits;  // how many waits the start made
+  };
+  for (const Case& c : {Case{Holder::ShowsItsWindow, 3, true, false, 3},
+                        Case{Holder::Ends, 2, false, true, 2},
+                        Case{Holder::NeverShows, 0, false, false, 100}}) {
+    SCOPED_TRACE(static_cast<int>(c.holder));
+    EmulatedPlatform os;
+    auto& win = os.windows();
+    void* held = os.system().AcquireNamedLock("Local\\TarnwickInstance", 0);
+    ASSERT_NE(nullptr, held);
+    HWND running = nullptr;
+    int waits = 0;
+    os.system().WhileWaitingForLock([&](const std::string& name, DWORD timeoutMs) {
+      EXPECT_EQ("Local\\TarnwickInstance", name);
+      EXPECT_GT(timeoutMs, 0u);
+      if (++waits != c.afterWaits) return;
+      if (c.holder == Holder::ShowsItsWindow) running = FakeRunningInstance(win);
+      if (c.holder == Holder::Ends) os.system().ReleaseNamedLock(held);
+    });
+    const std::size_t windows = win.WindowCount();
+    if (c.runs) win.PostQuitMessage(0);
+    EXPECT_EQ(0, RunProgram({}, {}));
+    EXPECT_EQ(c.waits, waits);
+    EXPECT_EQ(c.handsOver, running != nullptr && !PostedTo(win, running).empty());
+    EXPECT_EQ(c.runs, os.registry().GetValue(HkeyCurrentUser(), settings::kSettingsKey, "Ypos")
+                          .has_value());  // only a start that ran is counted
+    if (!c.runs) {
+      EXPECT_EQ(windows + (running != nullptr ? 1 : 0), win.WindowCount());
+    }
+    // A start that ran gave the lock back with its windows; one that did not never took it.
+    EXPECT_EQ(c.holder != Holder::Ends, os.system().HeldLocks().count("Local\\TarnwickInstance") == 1);
+  }
+}
+
+TEST_F(ProgramEntryTest, TheRunningInstanceHoldsTheInstanceLockUntilItsWindowsAreGone) {
+  win_.PostQuitMessage(0);
+  bool heldWhileStarting = false;
+  StartEnvironment environment;
+  environment.backend = [&]() -> std::unique_ptr<ui::Backend> {
+    heldWhileStarting = os_.system().HeldLocks().count("Local\\TarnwickInstance") == 1;
+    return nullptr;
+  };
+  EXPECT_EQ(0, RunProgram({}, environment));
+  EXPECT_TRUE(heldWhileStarting);
+  EXPECT_TRUE(os_.system().HeldLocks().empty());
+  EXPECT_EQ(0u, win_.WindowCount());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "demo/DumpBytes.h"
@@ -147,6 +148,53 @@ TEST(MessagePump, APostedStopEndsTheDumpAtTheByteAfterItIsHandled) {
     ASSERT_EQ(1u, lines.size());
     EXPECT_EQ(std::string(interval, 'x') + std::string(27 - interval, ' '), lines[0]);
     EXPECT_EQ(1u, messages.Runs());
+  }
+}
+
+// The dump takes a run of calls that only count in one step. Whatever the pump's rhythm, the
+// messages must see the same gauge and lines at the same bytes as with a call per byte, and a
+// stop asked for in a run must end the dump at the same byte.
+TEST(MessagePump, TheDumpSkippingQuietCallsMatchesACallPerByte) {
+  struct Seen {
+    int progress;
+    std::size_t lines;
+    bool operator==(const Seen&) const = default;
+  };
+  const auto run = [](std::uint32_t size, std::uint32_t interval, std::uint32_t callsPerRead,
+                      int stopAtRun, bool perByte) {
+    std::vector<Seen> seen;
+    std::vector<std::string> lines;
+    ui::Gauge gauge;
+    bool stop = false;
+    fakeNow = 0;
+    MessagePump pump(
+        [&] {
+          seen.push_back({gauge.Progress(), lines.size()});
+          if (static_cast<int>(seen.size()) == stopAtRun) stop = true;
+        },
+        interval, [] { return fakeNow++; }, callsPerRead);
+    std::vector<std::uint8_t> bytes(size);
+    for (std::uint32_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 37);
+    const auto sink = [&](std::string_view line) { lines.emplace_back(line); };
+    if (perByte) {
+      DumpBytes(bytes.data(), size, sink, gauge, stop, [&] { pump(); });
+    } else {
+      DumpBytes(bytes.data(), size, sink, gauge, stop, pump);
+    }
+    return std::make_tuple(seen, lines, gauge.Progress(), gauge.PercentDone());
+  };
+  for (std::uint32_t size : {1u, 25u, 26u, 27u, 640u, 5000u}) {
+    for (std::uint32_t interval : {0u, 3u}) {
+      for (std::uint32_t callsPerRead : {1u, 7u, 64u}) {
+        for (int stopAtRun : {0, 2, 9}) {
+          SCOPED_TRACE(testing::Message() << size << " bytes, interval " << interval << ", "
+                                          << callsPerRead << " calls a read, stop at run "
+                                          << stopAtRun);
+          EXPECT_EQ(run(size, interval, callsPerRead, stopAtRun, true),
+                    run(size, interval, callsPerRead, stopAtRun, false));
+        }
+      }
+    }
   }
 }
 

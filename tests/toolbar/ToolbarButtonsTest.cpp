@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -376,6 +377,19 @@ TEST_F(ToolbarButtonsTest, AUserWhoMayNotWriteTheMachineKeysGetsAnErrorAndNoButt
     }
   }
   EXPECT_EQ(0u, reg_.OpenHandles());
+}
+
+TEST_F(ToolbarButtonsTest, WithoutANewIdentifierRegisterRaisesAndWritesNothing) {
+  os_.system().FailGuids();
+  const std::string before = reg_.Dump(HkeyLocalMachine());
+  try {
+    RegisterProgramButton(kTitle);
+    ADD_FAILURE() << "a button without an identifier was written";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ("Cannot make an identifier for the toolbar button", e.what());
+  }
+  EXPECT_EQ(before, reg_.Dump(HkeyLocalMachine()));
+  EXPECT_TRUE(Changes().empty());
 }
 
 TEST_F(ToolbarButtonsTest, AFailingListKeyLeavesTheWrittenExtensionKeyAndRaisesWithTheText) {

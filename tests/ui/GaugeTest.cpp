@@ -109,5 +109,33 @@ TEST_F(GaugeTest, RepaintsOnlyWhenTheWholePercentageChanges) {
   EXPECT_EQ(1, repaints_);
 }
 
+// The percentage is kept in a band of positions so that a step costs two comparisons; whatever
+// order positions come in, it must equal the plain formula.
+TEST_F(GaugeTest, ThePercentageFollowsEveryPositionInAnyOrder) {
+  const auto expected = [](long long position, long long max) {
+    return max == 0 ? 0 : static_cast<int>(100 * position / max);
+  };
+  for (int max = 0; max <= 300; ++max) {
+    gauge_.SetMaxValue(max);
+    for (int position = max + 1; position >= -1; --position) {  // down, past both ends
+      gauge_.SetProgress(position);
+      ASSERT_EQ(expected(gauge_.Progress(), max), gauge_.PercentDone()) << max << " " << position;
+    }
+    for (int position = 0; position <= max; position += 7) {  // up in jumps
+      gauge_.SetProgress(position);
+      ASSERT_EQ(expected(position, max), gauge_.PercentDone()) << max << " " << position;
+    }
+  }
+  gauge_.SetMaxValue(INT_MAX);
+  for (long long percent = 0; percent <= 100; ++percent) {
+    const long long edge = (percent * INT_MAX + 99) / 100;  // first position of this percentage
+    for (long long position : {edge - 1, edge, edge + 1}) {
+      if (position < 0 || position > INT_MAX) continue;
+      gauge_.SetProgress(static_cast<int>(position));
+      ASSERT_EQ(expected(position, INT_MAX), gauge_.PercentDone()) << position;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tarnwick::ui

@@ -5,6 +5,7 @@
 #include <climits>
 #include <compare>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -241,19 +242,29 @@ class MemoPeer final : public DrawnPeer {
     PlaceCaret();
   }
 
+  // Each bar is set only when its range, page or position moved: under Wine every setting
+  // redraws the bar at once, and a run of appends would otherwise pay for four of them.
   void UpdateScrollBars() {
-    SCROLLINFO vertical{};
-    vertical.cbSize = sizeof vertical;
-    vertical.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
-    vertical.nMax = Count() > 0 ? ToInt(Count() - 1) : 0;
-    vertical.nPage = static_cast<UINT>(PageRows());
-    vertical.nPos = ToInt(top_);
-    SetScrollInfo(Self(), SB_VERT, &vertical, TRUE);
-    SCROLLINFO horizontal = vertical;
-    horizontal.nMax = ContentWidth() - 1;
-    horizontal.nPage = static_cast<UINT>(std::max(0, width_));
-    horizontal.nPos = left_;
-    SetScrollInfo(Self(), SB_HORZ, &horizontal, TRUE);
+    SetBar(SB_VERT, Bar{Count() > 0 ? ToInt(Count() - 1) : 0, ToInt(PageRows()), ToInt(top_)},
+           vertical_);
+    SetBar(SB_HORZ, Bar{ContentWidth() - 1, std::max(0, width_), left_}, horizontal_);
+  }
+
+  struct Bar {
+    int max, page, position;
+    bool operator==(const Bar&) const = default;
+  };
+
+  void SetBar(int which, const Bar& wanted, std::optional<Bar>& shown) {
+    if (shown == wanted) return;
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+    info.nMax = wanted.max;
+    info.nPage = static_cast<UINT>(wanted.page);
+    info.nPos = wanted.position;
+    SetScrollInfo(Self(), which, &info, TRUE);
+    shown = wanted;
   }
 
   // --- Drawing -----------------------------------------------------------------------------
@@ -351,13 +362,7 @@ class MemoPeer final : public DrawnPeer {
     } else {
       InvalidateRect(Self(), nullptr, FALSE);
     }
-    SCROLLINFO position{};
-    position.cbSize = sizeof position;
-    position.fMask = SIF_POS | SIF_DISABLENOSCROLL;
-    position.nPos = ToInt(top_);
-    SetScrollInfo(Self(), SB_VERT, &position, TRUE);
-    position.nPos = left_;
-    SetScrollInfo(Self(), SB_HORZ, &position, TRUE);
+    UpdateScrollBars();
     PlaceCaret();
     if (focused_) ShowCaret(Self());
   }
@@ -657,6 +662,8 @@ class MemoPeer final : public DrawnPeer {
   HFONT font_ = nullptr;
   int lineHeight_ = 16;
   int charWidth_ = 8;
+  std::optional<Bar> vertical_;    // what each scroll bar was last set to
+  std::optional<Bar> horizontal_;
   int width_ = 0;
   int height_ = 0;
   std::size_t top_ = 0;       // the first line in sight
