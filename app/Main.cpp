@@ -6,8 +6,19 @@
 #include "app/ProgramEntry.h"
 #include "platform/win32/Win32Platform.h"
 #include "resources/ResourceIds.h"
+#include "ui/win32/Dpi.h"
 #include "ui/win32/Resources.h"
 #include "ui/win32/Win32Peers.h"
+
+namespace {
+
+// The pictures are 32 x 32 at 96 DPI. Each is loaded from the image drawn for the screen's size,
+// not stretched; the shell shrinks the tray's to the small-icon size by itself.
+tarnwick::ui::win32::IconHandle Picture(int id) {
+  return tarnwick::ui::win32::LoadIconResource(id, tarnwick::ui::win32::Scaled(32));
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace tarnwick;
@@ -15,12 +26,12 @@ int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
 
   struct Icons {
-    ui::win32::IconHandle off = ui::win32::LoadIconResource(resources::kMonitoringOffIcon, 32);
-    ui::win32::IconHandle on = ui::win32::LoadIconResource(resources::kMonitoringOnIcon, 32);
-    ui::win32::IconHandle picture = ui::win32::LoadIconResource(resources::kStatePicture, 32);
-    ui::win32::IconHandle tray = ui::win32::LoadIconResource(resources::kTrayIcon, 32);
-    ui::win32::IconHandle program = ui::win32::LoadIconResource(resources::kMainIcon, 32);
-    ui::win32::IconHandle stop = ui::win32::MakeStopGlyph(16);
+    ui::win32::IconHandle off = Picture(resources::kMonitoringOffIcon);
+    ui::win32::IconHandle on = Picture(resources::kMonitoringOnIcon);
+    ui::win32::IconHandle picture = Picture(resources::kStatePicture);
+    ui::win32::IconHandle tray = Picture(resources::kTrayIcon);
+    ui::win32::IconHandle program = Picture(resources::kMainIcon);
+    ui::win32::IconHandle stop = ui::win32::MakeStopGlyph(ui::win32::Scaled(16));
   };
   Icons icons;  // outlives the windows that show them
 

@@ -73,23 +73,31 @@ draw on '#5fcf6c' '#2f9a42' '#1a5c26' "$(open_eye '#1a5c26')"
 draw toolbar '#0000ff' '#000080' '#000000' "$(open_eye '#000080')"
 draw toolbar-hot '#00ffff' '#0000ff' '#000080' "$(open_eye '#000080')"
 
-for size in 16 32 48; do true_colour main "$size"; done
+# The pictures are 32 px at 96 DPI (small icons 16 px) and come drawn for 120, 144 and 192 DPI too,
+# so that no screen shows them stretched.
+for size in 16 20 24 32 40 48 64; do true_colour main "$size"; done
 palette_256 main 32
-for name in off on; do true_colour "$name" 32; done
+for name in off on; do for size in 32 40 48 64; do true_colour "$name" "$size"; done; done
 for name in toolbar toolbar-hot; do
   sixteen_colour "$name" 16
   sixteen_colour "$name" 20
   palette_256 "$name" 20
 done
 
-"$icotool" -c -o "$out/main.ico" -b 32 "$work/main-16.png" "$work/main-32.png" \
-  "$work/main-48.png" -b 8 "$work/main-32-8bpp.png"
+pictures() {  # NAME: the true-colour images of a 32 px picture, one for each DPI
+  printf '%s\n' "$work/$1-32.png" "$work/$1-40.png" "$work/$1-48.png" "$work/$1-64.png"
+}
+mapfile -t main_pictures < <(pictures main)
+"$icotool" -c -o "$out/main.ico" -b 32 "$work/main-16.png" "$work/main-20.png" \
+  "$work/main-24.png" "${main_pictures[@]}" -b 8 "$work/main-32-8bpp.png"
 # The tray icon's own image and the picture shown before monitoring first runs are the
-# program's icon at 32 px.
-"$icotool" -c -o "$out/tray.ico" -b 32 "$work/main-32.png"
-"$icotool" -c -o "$out/picture.ico" -b 32 "$work/main-32.png"
-"$icotool" -c -o "$out/monitor-off.ico" -b 32 "$work/off-32.png"
-"$icotool" -c -o "$out/monitor-on.ico" -b 32 "$work/on-32.png"
+# program's icon.
+"$icotool" -c -o "$out/tray.ico" -b 32 "${main_pictures[@]}"
+"$icotool" -c -o "$out/picture.ico" -b 32 "${main_pictures[@]}"
+mapfile -t off_pictures < <(pictures off)
+mapfile -t on_pictures < <(pictures on)
+"$icotool" -c -o "$out/monitor-off.ico" -b 32 "${off_pictures[@]}"
+"$icotool" -c -o "$out/monitor-on.ico" -b 32 "${on_pictures[@]}"
 for name in toolbar toolbar-hot; do
   "$icotool" -c -o "$out/$name.ico" -b 4 "$work/$name-16-4bpp.png" "$work/$name-20-4bpp.png" \
     -b 8 "$work/$name-20-8bpp.png"

@@ -8,11 +8,12 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
 # Starts a private X server on a free display number and exports DISPLAY; its process id is left
-# in xvfb_pid for the caller to end. Returns non-zero when the server does not come up.
+# in xvfb_pid for the caller to end. Returns non-zero when the server does not come up. The
+# screen is 1024 x 768 unless screen_size says otherwise.
 start_virtual_display() {
   local file
   file="$(mktemp)"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${screen_size:-1024x768}x24" -nolisten tcp 3>"$file" >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 50); do [ -s "$file" ] && break; sleep 0.1; done
   if [ ! -s "$file" ]; then

@@ -11,6 +11,8 @@
 #include <string>
 
 int main(int argc, char** argv) {
+  // Screen pixels, as the screenshot has them, whatever the DPI.
+  ::SetProcessDPIAware();
   if (argc > 1 && std::string(argv[1]) == "--park-cursor") {
     ::SetCursorPos(0, 0);
     --argc;

@@ -64,12 +64,17 @@ struct ExpectedIcon {
 };
 
 const std::vector<ExpectedIcon>& Icons() {
+  const std::vector<Image> pictures = {{32, 32, 32}, {40, 40, 32}, {48, 48, 32}, {64, 64, 32}};
   static const std::vector<ExpectedIcon> icons = {
-      {"main", res::kMainIcon, {{16, 16, 32}, {32, 32, 32}, {48, 48, 32}, {32, 32, 8}}},
-      {"monitoring off", res::kMonitoringOffIcon, {{32, 32, 32}}},
-      {"monitoring on", res::kMonitoringOnIcon, {{32, 32, 32}}},
-      {"tray", res::kTrayIcon, {{32, 32, 32}}},
-      {"state picture", res::kStatePicture, {{32, 32, 32}}},
+      // Pictures of 32 px at 96 DPI (small icons 16 px), drawn for 120, 144 and 192 DPI too.
+      {"main",
+       res::kMainIcon,
+       {{16, 16, 32}, {20, 20, 32}, {24, 24, 32}, {32, 32, 32}, {40, 40, 32}, {48, 48, 32},
+        {64, 64, 32}, {32, 32, 8}}},
+      {"monitoring off", res::kMonitoringOffIcon, pictures},
+      {"monitoring on", res::kMonitoringOnIcon, pictures},
+      {"tray", res::kTrayIcon, pictures},
+      {"state picture", res::kStatePicture, pictures},
       // The browser's toolbar takes exactly these three images.
       {"toolbar hot", res::kToolbarHotIcon, {{16, 16, 4}, {20, 20, 4}, {20, 20, 8}}},
       {"toolbar", res::kToolbarIcon, {{16, 16, 4}, {20, 20, 4}, {20, 20, 8}}},
@@ -299,6 +304,10 @@ TEST(Manifest, AsksForCommonControlsVersion6AndTheCallersRights) {
   EXPECT_NE(identity.find("version=\"6.0.0.0\""), std::string::npos) << identity;
   EXPECT_NE(identity.find("publicKeyToken=\"6595b64144ccf1df\""), std::string::npos) << identity;
   EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+  // The program scales its layouts itself; Windows must not stretch them as pictures.
+  EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/"
+                          "WindowsSettings\">true</dpiAware>"),
+            std::string::npos);
 }
 
 TEST(Manifest, TakesEffect) {

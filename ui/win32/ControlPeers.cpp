@@ -14,6 +14,7 @@
 #include "ui/ListBox.h"
 #include "ui/Menu.h"
 #include "ui/RadioGroup.h"
+#include "ui/win32/Dpi.h"
 #include "ui/win32/DrawnPeers.h"
 #include "ui/win32/FormPeer.h"
 
@@ -28,13 +29,13 @@ constexpr DWORD kSeeThrough = WS_EX_TRANSPARENT;
 // The height of a line of text in `font`, which decides where a radio group's items go.
 int TextHeight(HWND window, HFONT font) {
   HDC dc = GetDC(window);
-  if (dc == nullptr) return 13;
+  if (dc == nullptr) return Scaled(13);
   HGDIOBJ previous = SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
   TEXTMETRICA metrics{};
   const bool measured = GetTextMetricsA(dc, &metrics) != 0;
   SelectObject(dc, previous);
   ReleaseDC(window, dc);
-  return measured ? metrics.tmHeight : 13;
+  return measured ? metrics.tmHeight : Scaled(13);
 }
 
 // --- Containers ---------------------------------------------------------------------------------
@@ -205,14 +206,14 @@ class RadioGroupPeer : public WindowPeer {
     const int columns = std::max(1, group_.Columns());
     const int rows = (count + columns - 1) / columns;
     const int captionHeight = TextHeight(Window(), CurrentFont());
-    const int top = captionHeight + 1;
-    const int space = std::max(0, frame.height - top - 4);
+    const int top = captionHeight + Scaled(1);
+    const int space = std::max(0, frame.height - top - Scaled(4));
     const int rowHeight = std::max(1, space / rows);
-    const int columnWidth = std::max(1, (frame.width - 10) / columns);
+    const int columnWidth = std::max(1, (frame.width - Scaled(10)) / columns);
     const int firstRow = frame.top + top + (space - rowHeight * rows) / 2;
     HWND previous = Window();
     for (int i = 0; i < count; ++i) {
-      const Bounds cell{frame.left + 8 + (i / rows) * columnWidth,
+      const Bounds cell{frame.left + Scaled(8) + (i / rows) * columnWidth,
                         firstRow + (i % rows) * rowHeight, columnWidth, rowHeight};
       const DWORD style = BS_RADIOBUTTON | BS_NOTIFY | (i == 0 ? WS_GROUP : 0);
       WindowHandle button =
@@ -392,7 +393,7 @@ class ListBoxPeer : public WindowPeer {
   void ApplyFont() override {
     WindowPeer::ApplyFont();
     // The font resets the item height, so it comes after.
-    SendMessageA(Window(), LB_SETITEMHEIGHT, 0, list_.ItemHeight());
+    SendMessageA(Window(), LB_SETITEMHEIGHT, 0, Scaled(list_.ItemHeight()));
   }
 
  private:
@@ -501,8 +502,8 @@ bool WindowPeer::ContextMenu(HWND from, int x, int y) {
   if (x == -1 && y == -1) {  // Shift+F10 or the menu key: open it at the control
     RECT rect{};
     GetWindowRect(from, &rect);
-    x = rect.left + 8;
-    y = rect.top + 8;
+    x = rect.left + Scaled(8);
+    y = rect.top + Scaled(8);
   }
   menu->Popup(x, y);
   return true;
@@ -592,7 +593,8 @@ Bounds WindowPeer::FormBounds() const {
     at.left += parent->GetBounds().left;
     at.top += parent->GetBounds().top;
   }
-  return at;
+  // Scaled only once the layout's place is summed up, so rounding never adds up along the way.
+  return Scaled(at);
 }
 
 // A hidden or disabled container hides or disables what it holds, as a real container would.

@@ -88,7 +88,7 @@ class WindowPeer : public ControlPeer {
   // Puts `window` directly below `anchor` in the z-order, so that it follows it in tab order.
   static void PlaceBelow(HWND window, HWND anchor);
 
-  // The control's bounds in the form's client area.
+  // The control's bounds in the form's client area, in pixels of this screen.
   Bounds FormBounds() const;
   bool ShownOnForm() const;
   bool EnabledOnForm() const;

@@ -5,6 +5,7 @@
 
 #include "ui/Application.h"
 #include "ui/win32/ControlPeers.h"
+#include "ui/win32/Dpi.h"
 #include "ui/win32/MenuPeer.h"
 
 namespace tarnwick::ui::win32 {
@@ -56,7 +57,7 @@ void FormPeer::FocusArrived(HWND window) {
 }
 
 void FormPeer::FitToClientSize() {
-  const Bounds& client = form_.ClientSize();
+  const Bounds client = Scaled(form_.ClientSize());
   const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_STYLE));
   const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_EXSTYLE));
   RECT frame{0, 0, client.width, client.height};

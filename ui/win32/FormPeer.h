@@ -38,7 +38,8 @@ class FormPeer {
   // One of the controls took the focus: the form's model follows.
   void FocusArrived(HWND window);
 
-  // Sizes the window so that its client area is the form's ClientSize, centred on the work area.
+  // Sizes the window so that its client area is the form's ClientSize scaled to the screen,
+  // centred on the work area.
   void FitToClientSize();
 
   // Whether `window` is the form's window or one of its controls.

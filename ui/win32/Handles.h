@@ -58,8 +58,8 @@ class WindowDc {
   HGDIOBJ previous_ = nullptr;
 };
 
-// A font as the model describes it: face name, height in pixels (negative: character height),
-// character set.
+// A font as the model describes it: face name, height in pixels at 96 DPI (negative: character
+// height), character set; its height scaled to the screen.
 FontHandle MakeFont(const Font& font);
 bool SameFont(const Font& a, const Font& b);
 

@@ -32,10 +32,11 @@ IconHandle MakeStopGlyph(int size) {
   BrushHandle face(CreateSolidBrush(RGB(224, 0, 0)));
   if (!colour || !mask || !dc || !edge || !face) return {};
   const int inset = size / 5;
+  const int rim = size / 16 > 1 ? size / 16 : 1;  // keeps its weight at a larger size
   const RECT all{0, 0, size, size};
   const RECT square{inset, inset, size - inset, size - inset};
   RECT inner = square;
-  InflateRect(&inner, -1, -1);
+  InflateRect(&inner, -rim, -rim);
   // The mask is white where the ground shows through; there the colour image must be black.
   HGDIOBJ previous = SelectObject(dc.Get(), mask.Get());
   FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
