@@ -9,6 +9,7 @@
 // sharing. Libraries are the ones a test names, with the exports it names; their addresses are
 // made up and must never be called.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -62,6 +63,17 @@ class EmulatedSystem final : public System {
   const std::set<std::string>& HeldLocks() const { return heldLocks_; }
   // Each acquisition and release, as "acquire NAME" / "release NAME" / "busy NAME".
   const std::vector<std::string>& LockEvents() const { return lockEvents_; }
+
+  // Other processes run while a test says so; this process is kProcessId and never ends. A
+  // wait ends at once: non-zero when the process is not running, 0 as if the wait ran out.
+  os::BOOL WaitForProcessExit(os::DWORD processId, os::DWORD timeoutMs) override;
+  static constexpr os::DWORD kProcessId = 0x2468;  // EmulatedWindows::kProcessId
+  void StartProcess(os::DWORD processId) { processes_.insert(processId); }
+  void EndProcess(os::DWORD processId) { processes_.erase(processId); }
+  // Each wait as "wait ID TIMEOUT", in hexadecimal and decimal milliseconds.
+  const std::vector<std::string>& ProcessWaits() const { return processWaits_; }
+  // Runs at the start of each wait, as whatever happens elsewhere while this process waits.
+  std::function<void(os::DWORD processId)> OnProcessWait;
 
   void SetModulePath(std::string path) { modulePath_ = std::move(path); }
   std::uint64_t GuidsMade() const { return guidsMade_; }
@@ -119,6 +131,8 @@ class EmulatedSystem final : public System {
   std::uint64_t guidsMade_ = 0;
   std::set<std::string> heldLocks_;
   std::vector<std::string> lockEvents_;
+  std::set<os::DWORD> processes_;
+  std::vector<std::string> processWaits_;
   os::DWORD lastError_ = 0;
 
   std::map<std::string, std::shared_ptr<File>> files_;  // by key (see PathKey)
@@ -127,7 +141,7 @@ class EmulatedSystem final : public System {
   std::uintptr_t lastHandle_ = 0x100;
 
   std::map<std::string, Library> libraries_;  // by upper-case file name
-  std::uintptr_t lastBase_ = 0x7FF000000000;
+  std::uintptr_t lastBase_ = 0x70000000;  // fits a 32-bit build too
 };
 
 }  // namespace tarnwick::platform::emulated
