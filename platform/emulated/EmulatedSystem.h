@@ -141,7 +141,7 @@ class EmulatedSystem final : public System {
   std::uintptr_t lastHandle_ = 0x100;
 
   std::map<std::string, Library> libraries_;  // by upper-case file name
-  std::uintptr_t lastBase_ = 0x70000000;  // fits a 32-bit build too
+  std::uintptr_t lastBase_ = 0x70000000;      // fits a 32-bit build too
 };
 
 }  // namespace tarnwick::platform::emulated

@@ -22,7 +22,8 @@ static_assert(std::is_same_v<BOOL, ::BOOL> && std::is_same_v<UINT, ::UINT>);
 static_assert(std::is_same_v<WPARAM, ::WPARAM> && std::is_same_v<LPARAM, ::LPARAM>);
 static_assert(std::is_same_v<LRESULT, ::LRESULT> && std::is_same_v<UINT_PTR, ::UINT_PTR>);
 static_assert(std::is_same_v<ATOM, ::ATOM> && std::is_same_v<SHORT, ::SHORT>);
-static_assert(std::is_same_v<os::LONG_PTR, ::LONG_PTR> && sizeof(std::intptr_t) == sizeof(::LONG_PTR));
+static_assert(std::is_same_v<os::LONG_PTR, ::LONG_PTR> &&
+              sizeof(std::intptr_t) == sizeof(::LONG_PTR));
 static_assert(sizeof(DWORD) == sizeof(::DWORD) && sizeof(os::LONG) == sizeof(::LONG));
 
 // The structures we copy must have the real layouts, so that a caller's WNDCLASSA or MSG means

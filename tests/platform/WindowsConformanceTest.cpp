@@ -51,8 +51,10 @@ constexpr UINT kTrayCallback = 0x0800;
 
 // Wide values that lose bits, or their sign, if anything on the way narrows them: all of a
 // pointer's width.
-constexpr WPARAM kWideW = sizeof(WPARAM) == 8 ? static_cast<WPARAM>(0xFEDCBA9876543210u) : 0xFEDCBA98u;
-constexpr LPARAM kWideL = sizeof(LPARAM) == 8 ? static_cast<LPARAM>(-0x123456789ABCLL) : -0x12345678L;
+constexpr WPARAM kWideW =
+    sizeof(WPARAM) == 8 ? static_cast<WPARAM>(0xFEDCBA9876543210u) : 0xFEDCBA98u;
+constexpr LPARAM kWideL =
+    sizeof(LPARAM) == 8 ? static_cast<LPARAM>(-0x123456789ABCLL) : -0x12345678L;
 
 // Every wait for something that should come ends by then.
 constexpr auto kTickWait = 2000ms;

@@ -26,7 +26,8 @@ namespace {
 
 using namespace tarnwick::test;
 
-constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwick";
+constexpr char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwick";
 // Installing, or removing, takes a second or two under Wine.
 constexpr DWORD kSetupWait = 60000;
 constexpr DWORD kWindowWait = 15000;
@@ -128,7 +129,8 @@ std::vector<HWND> VisibleWindows() {
   std::vector<HWND> windows;
   ::EnumWindows(
       [](HWND window, LPARAM list) CALLBACK -> BOOL {
-        if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        auto* windows = reinterpret_cast<std::vector<HWND>*>(list);
+        if (::IsWindowVisible(window)) windows->push_back(window);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&windows));
@@ -148,14 +150,17 @@ void ClickIn(const std::string& title, const std::string& button) {
           seen += "  \"" + text + "\"\n";
           if (text.compare(0, title.size(), title) != 0) continue;
           for (const Control& c : ControlsOf(window)) {
-            if (IsPushButton(c) && c.text == button && ::IsWindowEnabled(c.handle)) found = c.handle;
+            if (IsPushButton(c) && c.text == button && ::IsWindowEnabled(c.handle)) {
+              found = c.handle;
+            }
           }
         }
         return found != nullptr;
       },
       kWindowWait);
   ASSERT_NE(nullptr, found) << "no window \"" << title << "...\" with a button \"" << button
-                            << "\" among:\n" << seen;
+                            << "\" among:\n"
+                            << seen;
   ::PostMessageA(found, BM_CLICK, 0, 0);
 }
 
@@ -169,9 +174,12 @@ void ExpectTheProgramsButton(const std::string& path) {
     const char* name;
     std::string data;
   } values[] = {
-      {"Default Visible", "Yes"},  {"ButtonText", kTitle},
-      {"HotIcon", path + ",1000"}, {"Icon", path + ",1001"},
-      {"CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"}, {"Exec", path},
+      {"Default Visible", "Yes"},
+      {"ButtonText", kTitle},
+      {"HotIcon", path + ",1000"},
+      {"Icon", path + ",1001"},
+      {"CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"},
+      {"Exec", path},
   };
   for (const auto& v : values) {
     EXPECT_EQ(std::optional<std::string>(v.data), ReadText(HKEY_LOCAL_MACHINE, key.c_str(), v.name))
@@ -199,7 +207,8 @@ class Installer : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!RequireTheProjectsPrefix()) return;
-    ASSERT_TRUE(Exists(WindowsPath(TARNWICK_SETUP))) << TARNWICK_SETUP << " is missing: make installer";
+    ASSERT_TRUE(Exists(WindowsPath(TARNWICK_SETUP)))
+        << TARNWICK_SETUP << " is missing: make installer";
     // The test expects the build of its own width, and reads the registry in its view.
     BOOL emulated = FALSE;
     ::IsWow64Process(::GetCurrentProcess(), &emulated);
@@ -217,7 +226,8 @@ class Installer : public ::testing::Test {
   }
 };
 
-TEST_F(Installer, SilentInstallPutsEverythingInPlaceAndSilentUninstallOfARunningProgramLeavesNothing) {
+TEST_F(Installer,
+       SilentInstallPutsEverythingInPlaceAndSilentUninstallOfARunningProgramLeavesNothing) {
   const std::string exe = Installed("tarnwick.exe");
 
   // A silent install.
@@ -236,23 +246,23 @@ TEST_F(Installer, SilentInstallPutsEverythingInPlaceAndSilentUninstallOfARunning
     const char* name;
     std::string data;
   } entry[] = {
-      {"DisplayName", "Tarnwick"},
-      {"DisplayVersion", "1.0b"},
-      {"Publisher", "Brambleworks Company"},
-      {"DisplayIcon", exe + ",0"},
-      {"UninstallString", uninstaller},
-      {"QuietUninstallString", uninstaller + " /S"},
+      {"DisplayName", "Tarnwick"},           {"DisplayVersion", "1.0b"},
+      {"Publisher", "Brambleworks Company"}, {"DisplayIcon", exe + ",0"},
+      {"UninstallString", uninstaller},      {"QuietUninstallString", uninstaller + " /S"},
   };
   for (const auto& v : entry) {
-    EXPECT_EQ(std::optional<std::string>(v.data), ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, v.name))
+    EXPECT_EQ(std::optional<std::string>(v.data),
+              ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, v.name))
         << v.name;
   }
-  // In KiB: the program and its help file come to about 1.3 MiB.
-  const DWORD kib = static_cast<DWORD>((Bytes(exe).size() + Bytes(Installed("help.chm")).size() +
-                                        Bytes(Installed("uninstall.exe")).size()) / 1024);
+  // In KiB, as Windows shows it.
+  double bytes = 0;
+  for (const char* name : {"tarnwick.exe", "help.chm", "uninstall.exe"}) {
+    bytes += static_cast<double>(Bytes(Installed(name)).size());
+  }
   const auto size = ReadDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize");
   ASSERT_TRUE(size);
-  EXPECT_NEAR(static_cast<double>(kib), static_cast<double>(*size), 8.0);
+  EXPECT_NEAR(bytes / 1024, static_cast<double>(*size), 8.0);
   ExpectTheProgramsButton(exe);
   const std::string firstButton = ProgramButtons().front();
 

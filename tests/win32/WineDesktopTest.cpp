@@ -34,7 +34,8 @@ std::vector<os::UINT>* seen = nullptr;
 // Set by a test to act on a message after it is noted.
 void (*react)(os::HWND, os::UINT) = nullptr;
 
-os::LRESULT TARNWICK_CALLBACK ClassProc(os::HWND window, os::UINT message, os::WPARAM wParam, os::LPARAM lParam) {
+os::LRESULT TARNWICK_CALLBACK ClassProc(os::HWND window, os::UINT message, os::WPARAM wParam,
+                                        os::LPARAM lParam) {
   if (seen != nullptr && (message == os::kWmDestroy || message == os::kWmNcDestroy)) {
     seen->push_back(message);
   }

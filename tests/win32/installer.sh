@@ -23,4 +23,5 @@ export TARNWICK_WINEPREFIX="$prefix"
 source "$scripts/wine-env.sh"
 start_private_session || exit 1
 trap 'end_private_session; rm -rf "$prefix"' EXIT
+trap 'exit 143' INT TERM  # a test that runs out of time still leaves no server or copy behind
 "$WINE_BIN" "$test_exe"
