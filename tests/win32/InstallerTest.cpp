@@ -129,8 +129,8 @@ std::vector<HWND> VisibleWindows() {
   std::vector<HWND> windows;
   ::EnumWindows(
       [](HWND window, LPARAM list) CALLBACK -> BOOL {
-        auto* windows = reinterpret_cast<std::vector<HWND>*>(list);
-        if (::IsWindowVisible(window)) windows->push_back(window);
+        auto* found = reinterpret_cast<std::vector<HWND>*>(list);
+        if (::IsWindowVisible(window)) found->push_back(window);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&windows));
