@@ -2,7 +2,8 @@
 # missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build native windows test run sanitize sanitize-build soak clean screenshots bench bench-dump
+.PHONY: all deps build native windows windows32 installer test run sanitize sanitize-build soak clean \
+  screenshots bench bench-dump
 
 all: build
 
@@ -17,7 +18,25 @@ windows: deps
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows -j $(JOBS) -- --no-print-directory
 
-build: native windows
+# The same program for 32-bit Windows.
+windows32: deps
+	@cmake --preset windows32 >/dev/null
+	@cmake --build --preset windows32 -j $(JOBS) -- --no-print-directory
+
+# The installer carries both Windows builds and the help file.
+SETUP := build/windows/tarnwick-setup.exe
+installer: windows windows32
+	@$(MAKE) --no-print-directory $(SETUP)
+
+$(SETUP): installer/tarnwick.nsi build/windows/tarnwick.exe build/windows32/tarnwick.exe \
+    build/windows/help.chm build/windows/resources/main.ico
+	@echo "Building the installer"
+	@makensis -V2 -WX -DEXE64=$(CURDIR)/build/windows/tarnwick.exe \
+	  -DEXE32=$(CURDIR)/build/windows32/tarnwick.exe -DHELP=$(CURDIR)/build/windows/help.chm \
+	  -DICON=$(CURDIR)/build/windows/resources/main.ico -DOUTFILE=$(CURDIR)/$(SETUP) \
+	  installer/tarnwick.nsi
+
+build: native windows windows32 installer
 
 # Every suite: native, native under AddressSanitizer and UndefinedBehaviorSanitizer, and the
 # Windows build under Wine.

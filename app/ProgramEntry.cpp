@@ -22,14 +22,24 @@ using platform::Win;
 // other's nothing and both add, leaving a button no list entry names. They take turns instead.
 constexpr const char* kRegistrationLock = "Local\\TarnwickToolbarRegistration";
 constexpr DWORD kRegistrationWait = 10000;
+// How long Register and Unregister wait for a running instance to end after telling it to quit.
+constexpr DWORD kQuitWait = 10000;
 
 HWND FindRunningInstance() {
   return Win().FindWindowA(blocking::kMainWindowClass, blocking::kProgramTitle);
 }
 
-// Ends a Register or Unregister run: a running instance quits without its close rule.
+// Ends a Register or Unregister run: a running instance quits without its close rule. An
+// installer runs these before it replaces or deletes the program's file, which stays in use
+// until the instance has really ended, so the run waits for that (a hung instance only so long).
 void TellRunningInstanceToQuit() {
-  if (HWND running = FindRunningInstance()) Win().PostMessageA(running, kWmQuit, 0, 0);
+  HWND running = FindRunningInstance();
+  if (running == nullptr) return;
+  // Asked before the quit, while the window still names its process.
+  DWORD processId = 0;
+  Win().GetWindowThreadProcessId(running, &processId);
+  Win().PostMessageA(running, kWmQuit, 0, 0);
+  if (processId != 0) platform::Sys().WaitForProcessExit(processId, kQuitWait);
 }
 
 // Held by the running instance for as long as its windows exist. Peers still find it by its

@@ -39,6 +39,10 @@ class System {
   // `timeoutMs`. Returns what ReleaseNamedLock takes, or null when it could not be had.
   virtual void* AcquireNamedLock(const char* name, os::DWORD timeoutMs) = 0;
   virtual void ReleaseNamedLock(void* lock) = 0;
+
+  // Waits at most `timeoutMs` for the process `processId` to end. Non-zero once it has ended or
+  // when no such process runs; 0 when it still runs, at once for this process itself.
+  virtual os::BOOL WaitForProcessExit(os::DWORD processId, os::DWORD timeoutMs) = 0;
 };
 
 }  // namespace tarnwick::platform

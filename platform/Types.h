@@ -12,11 +12,17 @@ using LONG = std::int32_t;
 using BOOL = int;
 using UINT = unsigned int;
 using REGSAM = DWORD;
-using WPARAM = std::uintptr_t;
-using LPARAM = std::intptr_t;
-using LRESULT = std::intptr_t;
-
+#if defined(_WIN32) && !defined(_WIN64)
+// 32-bit Windows spells its pointer-wide signed integer with long, a type of its own to C++.
+using LONG_PTR = long;
+#else
+using LONG_PTR = std::intptr_t;
+#endif
 using UINT_PTR = std::uintptr_t;
+using WPARAM = UINT_PTR;
+using LPARAM = LONG_PTR;
+using LRESULT = LONG_PTR;
+
 using ATOM = WORD;
 using SHORT = std::int16_t;
 
@@ -39,10 +45,16 @@ using HANDLE = void*;
 // What CreateFileA returns when it fails.
 inline HANDLE InvalidHandleValue() { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)); }
 
-// The x64 window-procedure signature; identical in layout and calling convention to Win32's.
-using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
-using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
-using HOOKPROC = LRESULT (*)(int, WPARAM, LPARAM);
+// Procedures that Windows calls back. On x64 there is one calling convention; 32-bit Windows calls
+// them as stdcall, and a procedure of another convention would unbalance its stack.
+#if defined(_WIN32) && !defined(_WIN64)
+#define TARNWICK_CALLBACK __attribute__((stdcall))
+#else
+#define TARNWICK_CALLBACK
+#endif
+using WNDPROC = LRESULT(TARNWICK_CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
+using TIMERPROC = void(TARNWICK_CALLBACK*)(HWND, UINT, UINT_PTR, DWORD);
+using HOOKPROC = LRESULT(TARNWICK_CALLBACK*)(int, WPARAM, LPARAM);
 struct HHOOK__;
 using HHOOK = HHOOK__*;
 

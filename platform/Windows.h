@@ -50,6 +50,9 @@ class Windows {
   virtual std::intptr_t GetWindowLongPtrA(HWND window, int index) = 0;
   virtual std::intptr_t SetWindowLongPtrA(HWND window, int index, std::intptr_t value) = 0;
   virtual HWND FindWindowA(const char* className, const char* windowName) = 0;
+  // The thread that made `window`, and its process into `processId` unless that is null; 0 and
+  // 0 for a window that is gone.
+  virtual DWORD GetWindowThreadProcessId(HWND window, DWORD* processId) = 0;
   virtual BOOL ShowWindow(HWND window, int command) = 0;  // result: was it visible before
   virtual BOOL IsWindowVisible(HWND window) = 0;
   virtual BOOL IsIconic(HWND window) = 0;

@@ -5,7 +5,10 @@ set -euo pipefail
 packages=(
   cmake make g++ googletest
   g++-mingw-w64-x86-64-posix
+  g++-mingw-w64-i686-posix  # the 32-bit build
   wine64 fonts-wine fonts-dejavu-core
+  wine32:i386  # runs the 32-bit build and the installer; about a minute to install
+  nsis  # makensis, which builds the installer
   xvfb xauth imagemagick icoutils
   fp-utils-3.2.2  # chmcmd, which compiles help.chm
   xxd  # the yardstick of the dump benchmark
@@ -26,5 +29,9 @@ echo "Installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
+# 32-bit Wine comes from Debian's i386 side, which apt knows only once it is added.
+if [[ " ${missing[*]}" == *":i386"* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

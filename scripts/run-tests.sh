@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test: the native build's directly, the Windows build's under Wine with a virtual
-# X display and one persistent wineserver. Prints how many ran in each.
+# Runs every test: the native build's directly, the 64-bit and 32-bit Windows builds' under Wine
+# with a virtual X display and one persistent wineserver. Prints how many ran in each.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -45,14 +45,22 @@ start_virtual_display || exit 1
 "$here/wine-server" start
 ctest --preset windows -j "$jobs" --repeat until-pass:2 2>&1 | tee "$logdir/wine.log" | grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
 wine_status=${PIPESTATUS[0]}
+# The same suites on the 32-bit build, in the same prefix and server (WoW64): after the 64-bit
+# run, never beside it, since both use the prefix's one registry and desktop.
+ctest --preset windows32 -j "$jobs" --repeat until-pass:2 2>&1 | tee "$logdir/wine32.log" | grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
+wine32_status=${PIPESTATUS[0]}
 
 read -r native_passed native_failed < <(count "$logdir/native.log")
 read -r sanitize_passed sanitize_failed < <(count "$logdir/sanitize.log")
 read -r wine_passed wine_failed < <(count "$logdir/wine.log")
+read -r wine32_passed wine32_failed < <(count "$logdir/wine32.log")
 echo
 echo "native: $native_passed passed, $native_failed failed"
 echo "native under ASan and UBSan: $sanitize_passed passed, $sanitize_failed failed"
 echo "wine: $wine_passed passed, $wine_failed failed"
-echo "total: $((native_passed + sanitize_passed + wine_passed)) passed, $((native_failed + sanitize_failed + wine_failed)) failed"
+echo "wine, 32-bit build: $wine32_passed passed, $wine32_failed failed"
+echo "total: $((native_passed + sanitize_passed + wine_passed + wine32_passed)) passed," \
+  "$((native_failed + sanitize_failed + wine_failed + wine32_failed)) failed"
 [ "$native_status" -eq 0 ] && [ "$sanitize_status" -eq 0 ] && [ "$wine_status" -eq 0 ] &&
-  [ "$native_passed" -gt 0 ] && [ "$sanitize_passed" -gt 0 ] && [ "$wine_passed" -gt 0 ]
+  [ "$wine32_status" -eq 0 ] && [ "$native_passed" -gt 0 ] && [ "$sanitize_passed" -gt 0 ] &&
+  [ "$wine_passed" -gt 0 ] && [ "$wine32_passed" -gt 0 ]

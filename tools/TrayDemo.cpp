@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   icon.DisplayBalloon("Tarnwick v1.0b Personal", "You can restore program by clicking the icon", 1,
                       10);
   SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000u,
-           [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); });
+           [](HWND, UINT, UINT_PTR, DWORD) CALLBACK { PostQuitMessage(0); });
   app.SetShowMainForm(false);
   app.Run();
   return 0;

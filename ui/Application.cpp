@@ -84,7 +84,7 @@ void Application::HideTaskbarButton() {
   }
 }
 
-LRESULT Application::TakenFromQueue(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT TARNWICK_CALLBACK Application::TakenFromQueue(int code, WPARAM wParam, LPARAM lParam) {
   Application* app = Current();
   if (code == kHcAction && (wParam & kPmRemove) != 0 && lParam != 0 && app != nullptr) {
     const auto* message = reinterpret_cast<const MSG*>(lParam);

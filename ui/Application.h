@@ -106,7 +106,7 @@ class Application {
   std::function<void(const std::string& message)> ShowError;
 
  private:
-  static LRESULT TakenFromQueue(int code, WPARAM wParam, LPARAM lParam);
+  static LRESULT TARNWICK_CALLBACK TakenFromQueue(int code, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   bool Step(bool wait, int* quitCode = nullptr);
 

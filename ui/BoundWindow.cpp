@@ -92,7 +92,8 @@ LRESULT BoundWindow::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM l
   return Win().DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT BoundWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TARNWICK_CALLBACK BoundWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                                  LPARAM lParam) {
   BoundWindow* self = BoundTo(window);
   if (self == nullptr) return Win().DefWindowProcA(window, message, wParam, lParam);
   if (message != kWmNcDestroy) {

@@ -61,7 +61,8 @@ class BoundWindow {
   LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
-  static LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT TARNWICK_CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam);
   LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND Make(const Shape& shape, int id);

@@ -8,6 +8,9 @@
 
 namespace tarnwick::platform::emulated {
 
+// Windows and processes are of the one emulated process unless a test says otherwise.
+static_assert(EmulatedSystem::kProcessId == EmulatedWindows::kProcessId);
+
 class EmulatedPlatform {
  public:
   EmulatedPlatform() : previous_(Install(Services{&registry_, &windows_, &shell_, &system_})) {}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -73,6 +74,15 @@ void EmulatedSystem::ReleaseNamedLock(void* lock) {
   const std::string key = *static_cast<std::string*>(lock);
   lockEvents_.push_back("release " + key);
   heldLocks_.erase(key);
+}
+
+os::BOOL EmulatedSystem::WaitForProcessExit(os::DWORD processId, os::DWORD timeoutMs) {
+  char text[48];
+  std::snprintf(text, sizeof text, "wait %lX %lu", static_cast<unsigned long>(processId),
+                static_cast<unsigned long>(timeoutMs));
+  processWaits_.emplace_back(text);
+  if (OnProcessWait) OnProcessWait(processId);
+  return processId != kProcessId && processes_.count(processId) == 0 ? 1 : 0;
 }
 
 bool EmulatedSystem::FileExists(const char* path) {

@@ -68,6 +68,17 @@ class EmulatedSystem final : public System {
   // Each acquisition and release, as "acquire NAME" / "release NAME" / "busy NAME".
   const std::vector<std::string>& LockEvents() const { return lockEvents_; }
 
+  // Other processes run while a test says so; this process is kProcessId and never ends. A
+  // wait ends at once: non-zero when the process is not running, 0 as if the wait ran out.
+  os::BOOL WaitForProcessExit(os::DWORD processId, os::DWORD timeoutMs) override;
+  static constexpr os::DWORD kProcessId = 0x2468;  // EmulatedWindows::kProcessId
+  void StartProcess(os::DWORD processId) { processes_.insert(processId); }
+  void EndProcess(os::DWORD processId) { processes_.erase(processId); }
+  // Each wait as "wait ID TIMEOUT", in hexadecimal and decimal milliseconds.
+  const std::vector<std::string>& ProcessWaits() const { return processWaits_; }
+  // Runs at the start of each wait, as whatever happens elsewhere while this process waits.
+  std::function<void(os::DWORD processId)> OnProcessWait;
+
   void SetModulePath(std::string path) { modulePath_ = std::move(path); }
   std::uint64_t GuidsMade() const { return guidsMade_; }
   // Makes CoCreateGuid fail with E_FAIL, as it can when ole32 cannot be loaded.
@@ -128,6 +139,8 @@ class EmulatedSystem final : public System {
   bool failGuids_ = false;
   std::function<void(const std::string&, os::DWORD)> whileWaiting_;
   std::vector<std::string> lockEvents_;
+  std::set<os::DWORD> processes_;
+  std::vector<std::string> processWaits_;
   os::DWORD lastError_ = 0;
 
   std::map<std::string, std::shared_ptr<File>> files_;  // by key (see PathKey)
@@ -136,7 +149,7 @@ class EmulatedSystem final : public System {
   std::uintptr_t lastHandle_ = 0x100;
 
   std::map<std::string, Library> libraries_;  // by upper-case file name
-  std::uintptr_t lastBase_ = 0x7FF000000000;
+  std::uintptr_t lastBase_ = 0x70000000;      // fits a 32-bit build too
 };
 
 }  // namespace tarnwick::platform::emulated

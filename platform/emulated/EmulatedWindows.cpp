@@ -333,6 +333,16 @@ std::intptr_t EmulatedWindows::SetWindowLongPtrA(HWND window, int index, std::in
   }
 }
 
+DWORD EmulatedWindows::GetWindowThreadProcessId(HWND window, DWORD* processId) {
+  const Window* target = Find(window);
+  if (processId != nullptr) *processId = target != nullptr ? target->info.processId : 0;
+  return target != nullptr ? kThreadId : 0;
+}
+
+void EmulatedWindows::SetWindowProcess(HWND window, DWORD processId) {
+  if (Window* target = Find(window)) target->info.processId = processId;
+}
+
 HWND EmulatedWindows::FindWindowA(const char* className, const char* windowName) {
   std::optional<std::string> classKey;
   if (className != nullptr) {

@@ -39,6 +39,7 @@ class EmulatedWindows final : public Windows {
     bool iconic = false;
     std::intptr_t userData = 0;
     WNDPROC proc = nullptr;
+    DWORD processId = kProcessId;
   };
 
   struct TimerInfo {
@@ -50,6 +51,8 @@ class EmulatedWindows final : public Windows {
 
   static constexpr DWORD kStartTick = 1'000'000;
   static constexpr DWORD kThreadId = 0x1234;
+  // This process's id; a test can give a window another process (SetWindowProcess).
+  static constexpr DWORD kProcessId = 0x2468;
   static constexpr UINT kDefaultDoubleClickTime = 500;
   // Dispatching more than this in one ProcessPending means a handler keeps posting to itself.
   static constexpr std::size_t kMaxDispatchesPerRound = 100'000;
@@ -90,6 +93,7 @@ class EmulatedWindows final : public Windows {
   // Over top-level windows, the most recently created first (the top of a fresh z-order); the
   // title compares without case, as user32 compares it.
   HWND FindWindowA(const char* className, const char* windowName) override;
+  DWORD GetWindowThreadProcessId(HWND window, DWORD* processId) override;
   // Sends WM_SHOWWINDOW when only the visibility changes (and for SW_SHOWNA always) and WM_SIZE
   // when the minimised state changes; a window that has had no WM_SIZE yet gets one after.
   BOOL ShowWindow(HWND window, int command) override;
@@ -150,6 +154,8 @@ class EmulatedWindows final : public Windows {
 
   // --- Test controls and inspection -----------------------------------------------------------
 
+  // Makes a window look like another process's, as a running instance's main window does.
+  void SetWindowProcess(HWND window, DWORD processId);
   // Retitles a window directly; no WM_SETTEXT is sent.
   BOOL SetWindowTextA(HWND window, const char* text) override;
   int GetWindowTextA(HWND window, char* text, int size) override;

@@ -16,6 +16,9 @@ namespace {
 // Ours is the version-2 ANSI layout of this architecture.
 constexpr ::DWORD kNotifyDataSize = NOTIFYICONDATAA_V2_SIZE;
 static_assert(sizeof(os::NOTIFYICONDATAA) == kNotifyDataSize);
+// The sizes the shell knows, pinned, so that a header or layout change cannot move them unseen.
+static_assert(sizeof(void*) != 8 || kNotifyDataSize == 504);
+static_assert(sizeof(void*) != 4 || kNotifyDataSize == 488);
 static_assert(sizeof(os::NOTIFYICONDATAA::szTip) == sizeof(::NOTIFYICONDATAA::szTip));
 static_assert(sizeof(os::NOTIFYICONDATAA::szInfo) == sizeof(::NOTIFYICONDATAA::szInfo));
 static_assert(sizeof(os::NOTIFYICONDATAA::szInfoTitle) ==

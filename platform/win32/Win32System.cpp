@@ -48,6 +48,17 @@ void Win32System::ReleaseNamedLock(void* lock) {
   ::CloseHandle(static_cast<::HANDLE>(lock));
 }
 
+os::BOOL Win32System::WaitForProcessExit(os::DWORD processId, os::DWORD timeoutMs) {
+  if (processId == ::GetCurrentProcessId()) return FALSE;
+  ::HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, processId);
+  // Only an id that names no process is refused as a parameter; a process we may not wait for
+  // (another user's) is taken as still running.
+  if (process == nullptr) return ::GetLastError() == ERROR_INVALID_PARAMETER;
+  const ::DWORD result = ::WaitForSingleObject(process, timeoutMs);
+  ::CloseHandle(process);
+  return result == WAIT_OBJECT_0;
+}
+
 bool Win32System::FileExists(const char* path) {
   const ::DWORD attributes = ::GetFileAttributesA(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

@@ -20,6 +20,7 @@ class Win32System final : public System {
   os::BOOL FreeLibrary(os::HINSTANCE module) override;
   void* AcquireNamedLock(const char* name, os::DWORD timeoutMs) override;
   void ReleaseNamedLock(void* lock) override;
+  os::BOOL WaitForProcessExit(os::DWORD processId, os::DWORD timeoutMs) override;
 };
 
 }  // namespace tarnwick::platform::win32

@@ -2,6 +2,13 @@
 
 #include <windows.h>
 
+// 32-bit user32 has no ...LongPtr functions: its header maps those names onto the LONG ones,
+// which would rename our members too.
+#ifndef _WIN64
+#undef GetWindowLongPtrA
+#undef SetWindowLongPtrA
+#endif
+
 #include <cstddef>
 #include <tuple>
 #include <type_traits>
@@ -15,7 +22,8 @@ static_assert(std::is_same_v<BOOL, ::BOOL> && std::is_same_v<UINT, ::UINT>);
 static_assert(std::is_same_v<WPARAM, ::WPARAM> && std::is_same_v<LPARAM, ::LPARAM>);
 static_assert(std::is_same_v<LRESULT, ::LRESULT> && std::is_same_v<UINT_PTR, ::UINT_PTR>);
 static_assert(std::is_same_v<ATOM, ::ATOM> && std::is_same_v<SHORT, ::SHORT>);
-static_assert(std::is_same_v<std::intptr_t, ::LONG_PTR>);
+static_assert(std::is_same_v<os::LONG_PTR, ::LONG_PTR> &&
+              sizeof(std::intptr_t) == sizeof(::LONG_PTR));
 static_assert(sizeof(DWORD) == sizeof(::DWORD) && sizeof(os::LONG) == sizeof(::LONG));
 
 // The structures we copy must have the real layouts, so that a caller's WNDCLASSA or MSG means
@@ -51,7 +59,7 @@ TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, lpszClassName);
 template <typename F>
 struct Signature;
 template <typename R, typename... A>
-struct Signature<R (*)(A...)> {
+struct Signature<R(TARNWICK_CALLBACK*)(A...)> {
   using Result = R;
   using Args = std::tuple<A...>;
 };
@@ -181,15 +189,30 @@ LRESULT Win32Windows::CallWindowProcA(WNDPROC proc, HWND window, UINT message, W
 }
 
 std::intptr_t Win32Windows::GetWindowLongPtrA(HWND window, int index) {
+#ifdef _WIN64
   return ::GetWindowLongPtrA(Native(window), index);
+#else
+  return ::GetWindowLongA(Native(window), index);
+#endif
 }
 
 std::intptr_t Win32Windows::SetWindowLongPtrA(HWND window, int index, std::intptr_t value) {
+#ifdef _WIN64
   return ::SetWindowLongPtrA(Native(window), index, value);
+#else
+  return ::SetWindowLongA(Native(window), index, value);
+#endif
 }
 
 HWND Win32Windows::FindWindowA(const char* className, const char* windowName) {
   return Ours(::FindWindowA(className, windowName));
+}
+
+DWORD Win32Windows::GetWindowThreadProcessId(HWND window, DWORD* processId) {
+  ::DWORD process = 0;
+  const ::DWORD thread = ::GetWindowThreadProcessId(Native(window), &process);
+  if (processId != nullptr) *processId = thread != 0 ? process : 0;
+  return thread;
 }
 
 BOOL Win32Windows::ShowWindow(HWND window, int command) {

@@ -24,6 +24,7 @@ class Win32Windows final : public Windows {
   std::intptr_t GetWindowLongPtrA(HWND window, int index) override;
   std::intptr_t SetWindowLongPtrA(HWND window, int index, std::intptr_t value) override;
   HWND FindWindowA(const char* className, const char* windowName) override;
+  DWORD GetWindowThreadProcessId(HWND window, DWORD* processId) override;
   BOOL ShowWindow(HWND window, int command) override;
   BOOL IsWindowVisible(HWND window) override;
   BOOL IsIconic(HWND window) override;

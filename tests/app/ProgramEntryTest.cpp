@@ -131,6 +131,7 @@ TEST_F(ProgramEntryTest, RegistrationsTakeTurnsThroughOneLockAndGiveItBack) {
                                       "release " + lock}),
             os_.system().LockEvents());
   EXPECT_TRUE(os_.system().HeldLocks().empty());
+  EXPECT_TRUE(os_.system().ProcessWaits().empty());  // no instance ran, so none was waited for
 
   // A run that cannot get its turn still does its work.
   void* held = os_.system().AcquireNamedLock(lock.c_str(), 0);
@@ -158,6 +159,34 @@ TEST_F(ProgramEntryTest, ARegistrationThatFailsShowsApplicationErrorAndLeavesThe
   EXPECT_NE(std::string::npos, box.text.find("Failed to set data for 'Default Visible'"));
   EXPECT_EQ(kMbTaskModal, box.type & kMbTaskModal);
   EXPECT_TRUE(PostedTo(running).empty());
+  EXPECT_TRUE(os_.system().ProcessWaits().empty());
+}
+
+TEST_F(ProgramEntryTest, RegistrationWaitsForTheRunningInstanceToEndOnlyAfterTellingItToQuit) {
+  // An installer replaces or deletes the file right after these runs, so the instance must be
+  // gone by then; a hung one is waited for only so long, and the run still succeeds.
+  constexpr DWORD kInstance = 0x99;
+  for (const char* word : {"Register", "Unregister"}) {
+    for (const bool ends : {true, false}) {
+      SCOPED_TRACE(std::string(word) + (ends ? ", ends" : ", hangs"));
+      HWND running = FakeRunningInstance();
+      win_.SetWindowProcess(running, kInstance);
+      os_.system().StartProcess(kInstance);
+      std::vector<UINT> postedBeforeTheWait;
+      os_.system().OnProcessWait = [&](DWORD) {
+        for (const MSG& m : PostedTo(running)) postedBeforeTheWait.push_back(m.message);
+        if (ends) os_.system().EndProcess(kInstance);
+      };
+      const std::size_t waits = os_.system().ProcessWaits().size();
+      EXPECT_EQ(0, RunProgram({word}, {}));
+      EXPECT_EQ(std::vector<UINT>{kWmQuit}, postedBeforeTheWait);
+      ASSERT_EQ(waits + 1, os_.system().ProcessWaits().size());
+      EXPECT_EQ("wait 99 10000", os_.system().ProcessWaits().back());
+      EXPECT_TRUE(win_.MessageBoxes().empty());
+      win_.DestroyWindow(running);
+      os_.system().EndProcess(kInstance);
+    }
+  }
 }
 
 TEST_F(ProgramEntryTest, AFirstStartRunsTheMainWindowUntilQuitAndCountsIt) {

@@ -44,6 +44,7 @@ class CuttingSystem final : public System {
   os::BOOL FreeLibrary(os::HINSTANCE) override { return 0; }
   void* AcquireNamedLock(const char*, os::DWORD) override { return nullptr; }
   void ReleaseNamedLock(void*) override {}
+  os::BOOL WaitForProcessExit(os::DWORD, os::DWORD) override { return 1; }
 
   int Calls() const { return calls_; }
 

@@ -49,9 +49,12 @@ constexpr int kGwlExStyle = -20;
 constexpr UINT kProbe = kWmUser + 77;
 constexpr UINT kTrayCallback = 0x0800;
 
-// Wide values that lose bits, or their sign, if anything on the way narrows them.
-constexpr WPARAM kWideW = 0xFEDCBA9876543210u;
-constexpr LPARAM kWideL = -0x123456789ABCLL;
+// Wide values that lose bits, or their sign, if anything on the way narrows them: all of a
+// pointer's width.
+constexpr WPARAM kWideW =
+    sizeof(WPARAM) == 8 ? static_cast<WPARAM>(0xFEDCBA9876543210u) : 0xFEDCBA98u;
+constexpr LPARAM kWideL =
+    sizeof(LPARAM) == 8 ? static_cast<LPARAM>(-0x123456789ABCLL) : -0x12345678L;
 
 // Every wait for something that should come ends by then.
 constexpr auto kTickWait = 2000ms;
@@ -92,7 +95,7 @@ void Note(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const char* b
 }
 
 // Answers kProbe itself, so a test can tell that a message reached it with its arguments whole.
-LRESULT ClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TARNWICK_CALLBACK ClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Note(window, message, wParam, lParam, "class");
   if (script != nullptr && script->answer) {
     if (auto result = script->answer(window, message, wParam, lParam)) return *result;
@@ -101,12 +104,12 @@ LRESULT ClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return Win().DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TARNWICK_CALLBACK Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Note(window, message, wParam, lParam, "subclass");
   return Win().CallWindowProcA(script->saved, window, message, wParam, lParam);
 }
 
-void TimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick) {
+void TARNWICK_CALLBACK TimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick) {
   script->received.push_back({window, message, id, 0, tick, "timerproc"});
 }
 
@@ -493,6 +496,24 @@ TEST_F(WindowsConformance, FindWindowLooksAtTopLevelWindowsByClassAndTitleWithou
   // Of two that match, the newer, which is on top.
   HWND newer = Create(title);
   EXPECT_EQ(newer, Win().FindWindowA(className_.c_str(), title.c_str()));
+}
+
+TEST_F(WindowsConformance, AWindowNamesItsThreadAndProcessAndNoProcessWaitsForItself) {
+  HWND window = Create();
+  DWORD process = 0;
+  EXPECT_EQ(Win().GetCurrentThreadId(), Win().GetWindowThreadProcessId(window, &process));
+  ASSERT_NE(0u, process);
+  // Registration waits for the process of a running instance's window; its own would never end.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(0, platform::Sys().WaitForProcessExit(process, 10000));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+  // An id far beyond any process's names none, so there is nothing to wait for.
+  EXPECT_NE(0, platform::Sys().WaitForProcessExit(0xFFFFFFF3u, 10000));
+
+  Win().DestroyWindow(window);
+  process = 1;
+  EXPECT_EQ(0u, Win().GetWindowThreadProcessId(window, &process));
+  EXPECT_EQ(0u, process);
 }
 
 // =============================================================================================

@@ -386,7 +386,8 @@ TEST_F(DrawnPeers, AppendsBetweenTwoPaintsLeaveTheWindowAlone) {
   static WNDPROC original = nullptr;
   seen = 0;
   original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-      view_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) {
+      view_, GWLP_WNDPROC,
+      reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) CALLBACK -> LRESULT {
         ++seen;
         return CallWindowProcA(original, w, m, wp, lp);
       })));
@@ -454,7 +455,8 @@ TEST_F(DrawnPeers, TheGaugeRepaintsOnlyWhenItsWholePercentageChanges) {
   static int paints = 0;
   static WNDPROC original = nullptr;
   original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-      bar_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) {
+      bar_, GWLP_WNDPROC,
+      reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) CALLBACK -> LRESULT {
         if (m == WM_PAINT) ++paints;
         return CallWindowProcA(original, w, m, wp, lp);
       })));

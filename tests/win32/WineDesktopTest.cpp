@@ -34,7 +34,8 @@ std::vector<os::UINT>* seen = nullptr;
 // Set by a test to act on a message after it is noted.
 void (*react)(os::HWND, os::UINT) = nullptr;
 
-os::LRESULT ClassProc(os::HWND window, os::UINT message, os::WPARAM wParam, os::LPARAM lParam) {
+os::LRESULT TARNWICK_CALLBACK ClassProc(os::HWND window, os::UINT message, os::WPARAM wParam,
+                                        os::LPARAM lParam) {
   if (seen != nullptr && (message == os::kWmDestroy || message == os::kWmNcDestroy)) {
     seen->push_back(message);
   }
@@ -75,7 +76,7 @@ bool BalloonShown(DWORD shellProcess) {
     bool found;
   } search{shellProcess, false};
   ::EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
+      [](HWND window, LPARAM param) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(param);
         DWORD process = 0;
         ::GetWindowThreadProcessId(window, &process);
@@ -142,7 +143,9 @@ using WineUser32 = WineDesktop;
 TEST_F(WineUser32, ADispatchedWmTimerCallsWhateverProcedureItsLParamNames) {
   static int forgedCalls = 0;
   forgedCalls = 0;
-  const os::TIMERPROC forged = [](os::HWND, os::UINT, os::UINT_PTR, os::DWORD) { ++forgedCalls; };
+  const os::TIMERPROC forged = [](os::HWND, os::UINT, os::UINT_PTR, os::DWORD) CALLBACK {
+    ++forgedCalls;
+  };
   os::MSG message{window_, os::kWmTimer, 5, reinterpret_cast<os::LPARAM>(forged), 0, os::POINT{}};
   Win().DispatchMessageA(&message);
   EXPECT_EQ(1, forgedCalls);

@@ -3,8 +3,10 @@
 # every ban exactly.
 set -uo pipefail
 exe="$1"
+view="${2:-/reg:64}"  # the registry view of the exe's width: /reg:32 or /reg:64
 scripts="$(cd "$(dirname "$0")/../../scripts" && pwd)"
 wine() { "$scripts/wine-exec" "$@" 2>/dev/null | tr -d '\r'; }
+reg() { wine reg "$@" "$view"; }
 
 main='HKCU\Software\Microsoft\Internet Explorer\Main'
 flash='HKLM\SOFTWARE\Microsoft\Internet Explorer\ActiveX Compatibility\{D27CDB6E-AE6D-11CF-96B8-444553540000}'
@@ -13,10 +15,10 @@ zone='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\Zones\3'
 settings='HKCU\Software\Brambleworks\Tarnwick'
 
 for v in 'Display Inline Videos' Play_Animations Play_Background_Sounds; do
-  wine reg delete "$main" /v "$v" /f >/dev/null
+  reg delete "$main" /v "$v" /f >/dev/null
 done
-wine reg delete "$settings" /f >/dev/null
-wine reg add "$flash" /v Stale /d leftover /f >/dev/null
+reg delete "$settings" /f >/dev/null
+reg add "$flash" /v Stale /d leftover /f >/dev/null
 
 "$scripts/wine-exec" "$exe" 0 1 || { echo "FAIL: $exe exited with $?"; exit 1; }
 
@@ -26,7 +28,7 @@ expect() {  # key, value name, type, data
   # reg.exe now and then starts and prints nothing under a busy server; a value that is really
   # missing stays missing on every try.
   for tries in 1 2 3; do
-    line=$(wine reg query "$1" /v "$2" | grep -F "    $2    ")
+    line=$(reg query "$1" /v "$2" | grep -F "    $2    ")
     [ -n "$line" ] && break
     sleep 0.5
   done
@@ -44,7 +46,7 @@ expect "$flash" 'Compatibility Flags' REG_DWORD 0x400
 expect "$shock" 'Compatibility Flags' REG_DWORD 0x400
 expect "$zone" 1C00 REG_DWORD 0x0
 for kind in 1 2 3 4 5; do expect "$settings" "$kind" REG_DWORD 0x1; done
-if wine reg query "$flash" /v Stale | grep -q Stale; then
+if reg query "$flash" /v Stale | grep -q Stale; then
   echo "FAIL the class key kept a value that \"Yes to all\" should have removed with it"
   failures=$((failures + 1))
 fi

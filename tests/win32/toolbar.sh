@@ -3,8 +3,10 @@
 # under Wine; `reg query` must show exactly one button after the registrations and none after.
 set -uo pipefail
 exe="$1"
+view="${2:-/reg:64}"  # the registry view of the exe's width: /reg:32 or /reg:64
 scripts="$(cd "$(dirname "$0")/../../scripts" && pwd)"
 wine() { "$scripts/wine-exec" "$@" 2>/dev/null | tr -d '\r'; }
+reg() { wine reg "$@" "$view"; }
 
 title='Tarnwick v1.0b Personal'
 ext='HKLM\Software\Microsoft\Internet Explorer\Extensions'
@@ -14,14 +16,14 @@ failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 
 value() {  # key, value name: the data, or nothing when the value is missing
-  wine reg query "$1" /v "$2" | sed -nE "s/^ +$2 +REG_[A-Z_]+ +(.*)$/\1/p"
+  reg query "$1" /v "$2" | sed -nE "s/^ +$2 +REG_[A-Z_]+ +(.*)$/\1/p"
 }
 type_of() {
-  wine reg query "$1" /v "$2" | sed -nE "s/^ +$2 +(REG_[A-Z_]+)( .*)?$/\1/p"
+  reg query "$1" /v "$2" | sed -nE "s/^ +$2 +(REG_[A-Z_]+)( .*)?$/\1/p"
 }
 # The extension keys whose button text is the program title, one identifier a line.
 program_keys() {
-  wine reg query "$ext" | grep -oE '\\\{[0-9A-Fa-f-]{36}\}$' | tr -d '\\' | while read -r id; do
+  reg query "$ext" | grep -oE '\\\{[0-9A-Fa-f-]{36}\}$' | tr -d '\\' | while read -r id; do
     [ "$(value "$ext\\$id" ButtonText)" = "$title" ] && echo "$id"
   done
 }
@@ -30,9 +32,9 @@ run() {
 }
 
 # Start clean, with another program's button that must survive.
-for id in $(program_keys); do wine reg delete "$ext\\$id" /f >/dev/null; done
-wine reg delete "$list" /v "$title" /f >/dev/null
-wine reg add "$ext\\$other" /v ButtonText /d 'Another button' /f >/dev/null
+for id in $(program_keys); do reg delete "$ext\\$id" /f >/dev/null; done
+reg delete "$list" /v "$title" /f >/dev/null
+reg add "$ext\\$other" /v ButtonText /d 'Another button' /f >/dev/null
 
 path=$(wine winepath -w "$exe")
 [ -n "$path" ] || fail "no Windows path for $exe"
@@ -72,9 +74,9 @@ expect Exec "$path"
 run unregister
 [ -z "$(program_keys)" ] || fail "an extension key for the program is left: $(program_keys)"
 [ -z "$(value "$list" "$title")" ] || fail "the list entry is left"
-wine reg query "$ext\\$second" >/dev/null && fail "the key $second is left"
+reg query "$ext\\$second" >/dev/null && fail "the key $second is left"
 [ "$(value "$ext\\$other" ButtonText)" = 'Another button' ] || fail "another program's button went"
 
 run unregister  # nothing left to remove is no error
-wine reg delete "$ext\\$other" /f >/dev/null
+reg delete "$ext\\$other" /f >/dev/null
 [ "$failures" -eq 0 ]

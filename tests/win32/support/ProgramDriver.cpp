@@ -280,8 +280,7 @@ DWORD_PTR Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 // --- One started program -----------------------------------------------------------------------
 
-Program::Program(const std::string& arguments) {
-  const std::string path = ProgramPath();
+Program::Program(const std::string& arguments, const std::string& path) {
   std::string commandLine = "\"" + path + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
   STARTUPINFOA startup = {};

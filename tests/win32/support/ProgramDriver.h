@@ -126,7 +126,8 @@ DWORD_PTR Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
 class Program {
  public:
-  explicit Program(const std::string& arguments = "");
+  // The build's tarnwick.exe, or the one at `path` (an installed copy).
+  explicit Program(const std::string& arguments = "", const std::string& path = ProgramPath());
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;

@@ -70,7 +70,7 @@ std::vector<HWND> TopLevelWindows(DWORD processId) {
     std::vector<HWND> found;
   } search{processId, {}};
   ::EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
+      [](HWND window, LPARAM context) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(context);
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
@@ -112,7 +112,7 @@ std::vector<HWND> ChildWindows(HWND window) {
   std::vector<HWND> handles;
   ::EnumChildWindows(
       window,
-      [](HWND child, LPARAM context) -> BOOL {
+      [](HWND child, LPARAM context) CALLBACK -> BOOL {
         reinterpret_cast<std::vector<HWND>*>(context)->push_back(child);
         return TRUE;
       },

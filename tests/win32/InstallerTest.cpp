@@ -1,0 +1,319 @@
+// tarnwick-setup.exe and the uninstaller it writes, run as an administrator or a deployment tool
+// would run them: silently and through their windows, over a running program, twice, and after
+// files were deleted by hand. What they leave is read back from the files, the Start menu and
+// the registry. Runs in a Wine prefix of its own (installer.sh): it writes Program Files and
+// HKEY_LOCAL_MACHINE.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/win32/support/ProgramDriver.h"
+
+#ifndef TARNWICK_SETUP
+#error "TARNWICK_SETUP must name the installer under test"
+#endif
+
+namespace {
+
+using namespace tarnwick::test;
+
+constexpr char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwick";
+// Installing, or removing, takes a second or two under Wine.
+constexpr DWORD kSetupWait = 60000;
+constexpr DWORD kWindowWait = 15000;
+
+std::string Folder(int csidl) {
+  char path[MAX_PATH] = {};
+  EXPECT_EQ(S_OK, ::SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) << csidl;
+  return path;
+}
+std::string InstallDir() { return Folder(CSIDL_PROGRAM_FILES) + "\\Tarnwick"; }
+std::string Installed(const char* name) { return InstallDir() + "\\" + name; }
+std::string Shortcut() { return Folder(CSIDL_COMMON_PROGRAMS) + "\\Tarnwick.lnk"; }
+
+bool Exists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Bytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Where a shell link points, as the Start menu resolves it.
+std::string ShortcutTarget(const std::string& link) {
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  std::string target = "(unreadable)";
+  IShellLinkA* shell = nullptr;
+  if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&shell)))) {
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      const std::wstring wide(link.begin(), link.end());
+      char path[MAX_PATH] = {};
+      if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) &&
+          SUCCEEDED(shell->GetPath(path, MAX_PATH, nullptr, 0))) {
+        target = path;
+      }
+      file->Release();
+    }
+    shell->Release();
+  }
+  ::CoUninitialize();
+  return target;
+}
+
+// Runs a command line to its end: its exit code, or nothing when it did not end in time.
+std::optional<DWORD> RunCommand(std::string commandLine, DWORD limit = kSetupWait) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+    ADD_FAILURE() << "CreateProcess " << commandLine << " failed: " << ::GetLastError();
+    return std::nullopt;
+  }
+  std::optional<DWORD> code;
+  if (::WaitForSingleObject(process.hProcess, limit) == WAIT_OBJECT_0) {
+    DWORD exit = 0;
+    ::GetExitCodeProcess(process.hProcess, &exit);
+    code = exit;
+  } else {
+    ADD_FAILURE() << commandLine << " did not end within " << limit << " ms";
+    ::TerminateProcess(process.hProcess, 97);
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return code;
+}
+
+std::optional<DWORD> Install(const std::string& arguments) {
+  return RunCommand("\"" + WindowsPath(TARNWICK_SETUP) + "\" " + arguments);
+}
+
+// The uninstaller copies itself to the temporary folder and runs from there, so the process that
+// was started ends at once. The copy deletes the uninstall entry last.
+bool Uninstalled() {
+  return WaitUntil([] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey); }, kSetupWait) &&
+         WaitUntil([] { return !Exists(InstallDir()); }, kStateWait);
+}
+
+void UninstallSilently() {
+  const auto quiet = ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
+  ASSERT_TRUE(quiet) << "no QuietUninstallString";
+  EXPECT_TRUE(RunCommand(*quiet).has_value());
+  EXPECT_TRUE(Uninstalled()) << "the uninstall entry or the folder is left";
+}
+
+// The visible top-level windows of every process.
+std::vector<HWND> VisibleWindows() {
+  std::vector<HWND> windows;
+  ::EnumWindows(
+      [](HWND window, LPARAM list) CALLBACK -> BOOL {
+        auto* found = reinterpret_cast<std::vector<HWND>*>(list);
+        if (::IsWindowVisible(window)) found->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+// Clicks the button captioned `button`, once it is there and enabled, in a window whose title
+// begins with `title` (the uninstaller's window adds its page's name, its message box does not).
+void ClickIn(const std::string& title, const std::string& button) {
+  HWND found = nullptr;
+  std::string seen;
+  WaitUntil(
+      [&] {
+        seen.clear();
+        for (HWND window : VisibleWindows()) {
+          const std::string text = TextOf(window);
+          seen += "  \"" + text + "\"\n";
+          if (text.compare(0, title.size(), title) != 0) continue;
+          for (const Control& c : ControlsOf(window)) {
+            if (IsPushButton(c) && c.text == button && ::IsWindowEnabled(c.handle)) {
+              found = c.handle;
+            }
+          }
+        }
+        return found != nullptr;
+      },
+      kWindowWait);
+  ASSERT_NE(nullptr, found) << "no window \"" << title << "...\" with a button \"" << button
+                            << "\" among:\n"
+                            << seen;
+  ::PostMessageA(found, BM_CLICK, 0, 0);
+}
+
+// The button that Register adds, with its values as the browser reads them; `path` is the
+// program's file.
+void ExpectTheProgramsButton(const std::string& path) {
+  const std::vector<std::string> buttons = ProgramButtons();
+  ASSERT_EQ(1u, buttons.size()) << RegistryState();
+  const std::string key = std::string(kExtensionsKey) + "\\" + buttons.front();
+  const struct {
+    const char* name;
+    std::string data;
+  } values[] = {
+      {"Default Visible", "Yes"},
+      {"ButtonText", kTitle},
+      {"HotIcon", path + ",1000"},
+      {"Icon", path + ",1001"},
+      {"CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"},
+      {"Exec", path},
+  };
+  for (const auto& v : values) {
+    EXPECT_EQ(std::optional<std::string>(v.data), ReadText(HKEY_LOCAL_MACHINE, key.c_str(), v.name))
+        << v.name;
+  }
+  EXPECT_EQ(std::optional<std::string>(buttons.front()),
+            ReadText(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle));
+}
+
+// Everything an installation leaves on the machine, gone; the settings are the user's and are
+// looked at by the caller.
+void ExpectNothingLeft() {
+  for (const char* name : {"tarnwick.exe", "help.chm", "uninstall.exe"}) {
+    EXPECT_FALSE(Exists(Installed(name))) << name;
+  }
+  EXPECT_FALSE(Exists(InstallDir()));
+  EXPECT_FALSE(Exists(Shortcut()));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_FALSE(Read(HKEY_CURRENT_USER, kRunKey, kTitle)) << "the Run entry is left";
+  EXPECT_TRUE(ProgramButtons().empty()) << RegistryState();
+  EXPECT_FALSE(Read(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle));
+}
+
+class Installer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!RequireTheProjectsPrefix()) return;
+    ASSERT_TRUE(Exists(WindowsPath(TARNWICK_SETUP)))
+        << TARNWICK_SETUP << " is missing: make installer";
+    // The test expects the build of its own width, and reads the registry in its view.
+    BOOL emulated = FALSE;
+    ::IsWow64Process(::GetCurrentProcess(), &emulated);
+    ASSERT_FALSE(emulated) << "a 32-bit test on a 64-bit machine: run it through installer.sh";
+    ::GetDesktopWindow();
+    EndStrayInstances();
+    ResetRegistry();
+    // What a test that failed half-way may have left, removed by hand.
+    for (const char* name : {"tarnwick.exe", "help.chm", "uninstall.exe"}) {
+      ::DeleteFileA(Installed(name).c_str());
+    }
+    ::RemoveDirectoryA(InstallDir().c_str());
+    ::DeleteFileA(Shortcut().c_str());
+    DeleteTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+  }
+};
+
+TEST_F(Installer,
+       SilentInstallPutsEverythingInPlaceAndSilentUninstallOfARunningProgramLeavesNothing) {
+  const std::string exe = Installed("tarnwick.exe");
+
+  // A silent install.
+  ASSERT_EQ(std::optional<DWORD>(0), Install("/S"));
+  ASSERT_TRUE(Exists(exe)) << "nothing installed in " << InstallDir();
+  // The build that fits this machine (the test's own width), whole.
+  EXPECT_TRUE(Bytes(exe) == Bytes(ProgramPath())) << "the installed exe is not this build's";
+  EXPECT_TRUE(Bytes(Installed("help.chm")) == Bytes(WindowsPath(TARNWICK_SETUP_HELP)));
+  EXPECT_TRUE(Exists(Installed("uninstall.exe")));
+  EXPECT_EQ(0, _stricmp(exe.c_str(), ShortcutTarget(Shortcut()).c_str()))
+      << ShortcutTarget(Shortcut());
+
+  const std::string uninstaller = "\"" + Installed("uninstall.exe") + "\"";
+  const struct {
+    const char* name;
+    std::string data;
+  } entry[] = {
+      {"DisplayName", "Tarnwick"},           {"DisplayVersion", "1.0b"},
+      {"Publisher", "Brambleworks Company"}, {"DisplayIcon", exe + ",0"},
+      {"UninstallString", uninstaller},      {"QuietUninstallString", uninstaller + " /S"},
+  };
+  for (const auto& v : entry) {
+    EXPECT_EQ(std::optional<std::string>(v.data),
+              ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, v.name))
+        << v.name;
+  }
+  // In KiB, as Windows shows it.
+  double bytes = 0;
+  for (const char* name : {"tarnwick.exe", "help.chm", "uninstall.exe"}) {
+    bytes += static_cast<double>(Bytes(Installed(name)).size());
+  }
+  const auto size = ReadDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize");
+  ASSERT_TRUE(size);
+  EXPECT_NEAR(bytes / 1024, static_cast<double>(*size), 8.0);
+  ExpectTheProgramsButton(exe);
+  const std::string firstButton = ProgramButtons().front();
+
+  // Installing again over the running program ends it first and registers anew.
+  {
+    Program running("", exe);
+    ASSERT_NE(nullptr, running.VisibleMainWindow());
+    ASSERT_EQ(std::optional<DWORD>(0), Install("/S"));
+    EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0)) << "the running program went on";
+    EXPECT_TRUE(Bytes(exe) == Bytes(ProgramPath()));
+    ExpectTheProgramsButton(exe);
+    EXPECT_NE(firstButton, ProgramButtons().front());
+  }
+
+  // A silent uninstall while the program runs, started with Windows.
+  Program running("", exe);
+  ASSERT_NE(nullptr, running.VisibleMainWindow());
+  const std::string runEntry = "\"" + exe + "\"";
+  HKEY run = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_WRITE,
+                                             nullptr, &run, nullptr));
+  ::RegSetValueExA(run, kTitle, 0, REG_SZ, reinterpret_cast<const BYTE*>(runEntry.c_str()),
+                   static_cast<DWORD>(runEntry.size() + 1));
+  ::RegCloseKey(run);
+  ASSERT_TRUE(Setting("Ypos"));  // its start was counted
+
+  UninstallSilently();
+  EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0)) << "the program went on running";
+  ExpectNothingLeft();
+  EXPECT_TRUE(Setting("Ypos")) << "a silent uninstall deleted the user's settings";
+}
+
+TEST_F(Installer, UninstallingAfterFilesWentOrTwiceShowsNothingAndAskedItDeletesTheSettings) {
+  // The program's file deleted by hand: its button is removed all the same.
+  ASSERT_EQ(std::optional<DWORD>(0), Install("/S"));
+  ExpectTheProgramsButton(Installed("tarnwick.exe"));
+  ASSERT_TRUE(::DeleteFileA(Installed("tarnwick.exe").c_str()));
+  // A copy of the uninstaller to run again afterwards; "_?=" runs it in place for that folder.
+  const std::string copy = Folder(CSIDL_COMMON_APPDATA) + "\\tarnwick-uninstall-copy.exe";
+  ASSERT_TRUE(::CopyFileA(Installed("uninstall.exe").c_str(), copy.c_str(), FALSE));
+  UninstallSilently();
+  ExpectNothingLeft();
+
+  // Run again with nothing left to remove, it ends by itself and changes nothing.
+  WriteDword(HKEY_CURRENT_USER, kSettingsKey, "Ypos", 3);
+  EXPECT_EQ(std::optional<DWORD>(0), RunCommand("\"" + copy + "\" /S _?=" + InstallDir()));
+  ExpectNothingLeft();
+  EXPECT_TRUE(HasSetting("Ypos", 3));
+  ::DeleteFileA(copy.c_str());
+
+  // Through its windows, answering that the settings, which are there, are not to be kept.
+  ASSERT_EQ(std::optional<DWORD>(0), Install("/S"));
+  const auto command = ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+  ASSERT_TRUE(command);
+  EXPECT_TRUE(RunCommand(*command).has_value());
+  ClickIn("Remove Tarnwick", "&Uninstall");
+  ClickIn("Remove Tarnwick", "&No");  // "Keep your Tarnwick settings?"
+  ClickIn("Remove Tarnwick", "&Close");
+  EXPECT_TRUE(Uninstalled());
+  ExpectNothingLeft();
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey)) << "the settings were kept";
+}
+
+}  // namespace
