@@ -237,7 +237,15 @@ Section "Uninstall"
       them for when you install ${PRODUCT} again. No deletes them." /SD IDYES IDYES keep
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     DeleteRegKey /ifempty HKCU "Software\Brambleworks"
+    Goto settingsDone
     keep:
+    ; The Run entry is gone, so the kept box must not say it is there.
+    ClearErrors
+    ReadRegDWORD $1 HKCU "${SETTINGS_KEY}" "104"
+    ${IfNot} ${Errors}
+      WriteRegDWORD HKCU "${SETTINGS_KEY}" "104" 0
+    ${EndIf}
+    settingsDone:
   ${EndIf}
 
   Delete "$INSTDIR\tarnwick.exe"

@@ -277,12 +277,14 @@ TEST_F(Installer,
   ::RegSetValueExA(run, kTitle, 0, REG_SZ, reinterpret_cast<const BYTE*>(runEntry.c_str()),
                    static_cast<DWORD>(runEntry.size() + 1));
   ::RegCloseKey(run);
+  WriteDword(HKEY_CURRENT_USER, kSettingsKey, "104", 1);  // as the Options box stores it
   ASSERT_TRUE(Setting("Ypos"));  // its start was counted
 
   UninstallSilently();
   EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0)) << "the program went on running";
   ExpectNothingLeft();
   EXPECT_TRUE(Setting("Ypos")) << "a silent uninstall deleted the user's settings";
+  EXPECT_TRUE(HasSetting("104", 0)) << "the kept settings say the program starts with Windows";
 }
 
 TEST_F(Installer, UninstallingAfterFilesWentOrTwiceShowsNothingAndAskedItDeletesTheSettings) {
