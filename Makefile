@@ -60,7 +60,7 @@ screenshots: windows
 
 # Start-up and dump benchmarks under Wine; not part of `make test`.
 bench: windows
-	@bench/startup.sh
+	@bench/run-bench.sh startup_bench.exe
 	@$(MAKE) --no-print-directory bench-dump
 
 # The index file dump: natively (optimised), by xxd and in the program under Wine.
@@ -73,7 +73,7 @@ bench-dump: windows
 # SOAK_SECONDS shortens it. Not part of `make test`.
 SOAK_SECONDS ?= 600
 soak: windows
-	@bench/soak.sh $(SOAK_SECONDS)
+	@bench/run-bench.sh soak_bench.exe $(SOAK_SECONDS)
 
 clean:
 	rm -rf build

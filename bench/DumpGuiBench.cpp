@@ -62,12 +62,8 @@ int main(int argc, char** argv) {
   const DWORD fourteen = 14;  // this start makes the launch counter 15: the window shows
   SetValue(kSettingsKey, "Ypos", REG_DWORD, &fourteen, sizeof fourteen);
 
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  std::string command = "\"" + WindowsPath(TARNWICK_EXE) + "\"";
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  if (!StartProgram(WindowsPath(TARNWICK_EXE), process)) {
     std::fprintf(stderr, "dump_gui_bench: cannot start tarnwick.exe\n");
     return 1;
   }

@@ -1,7 +1,7 @@
 // A long run of the real program under Wine with monitoring on, while a rival switches the
 // browser's inline videos back on every 100 ms. Prints the program's handles, window-system
 // objects and memory at the start and at the end, and how long each switch stood before the
-// monitor undid it. Not a test: `make soak` runs it (bench/soak.sh).
+// monitor undid it. Not a test: `make soak` runs it (bench/run-bench.sh).
 //   soak_bench <seconds>
 #include <windows.h>
 #include <psapi.h>
@@ -176,12 +176,8 @@ int main(int argc, char** argv) {
   SetDword(kSettingsKey, "102", 1);  // monitoring from the start
   SetDword(kSettingsKey, "Ypos", 1);  // far from the start that shows the demonstration
 
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  std::string command = "\"" + WindowsPath(TARNWICK_EXE) + "\"";
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  if (!StartProgram(WindowsPath(TARNWICK_EXE), process)) {
     std::fprintf(stderr, "soak_bench: cannot start tarnwick.exe\n");
     return 1;
   }

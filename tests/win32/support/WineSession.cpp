@@ -131,4 +131,13 @@ std::vector<Control> ControlsOf(HWND window) {
   return controls;
 }
 
+bool StartProgram(const std::string& windowsPath, PROCESS_INFORMATION& process) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  process = PROCESS_INFORMATION{};
+  std::string command = "\"" + windowsPath + "\"";
+  return ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process) != FALSE;
+}
+
 }  // namespace tarnwick::test

@@ -45,4 +45,7 @@ std::vector<Control> ControlsOf(HWND window);
 // Top-level windows of a process, in z-order.
 std::vector<HWND> TopLevelWindows(DWORD processId);
 
+// Starts the program at `windowsPath` without arguments; false when it could not be started.
+bool StartProgram(const std::string& windowsPath, PROCESS_INFORMATION& process);
+
 }  // namespace tarnwick::test
