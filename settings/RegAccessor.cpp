@@ -105,6 +105,9 @@ bool TRegAccessor::EraseValue(const std::string& name) {
 
 bool TRegAccessor::EraseKeyTree(const std::string& path) {
   auto [base, rest] = Resolve(path);
+  // A path that names no key below the root ("\\", or "" with none open) would empty the whole
+  // hive and then fail to delete the root itself; it erases nothing.
+  if (base == root_ && rest.find_first_not_of('\\') == std::string::npos) return false;
   return EraseTree(base, rest);
 }
 
