@@ -1,8 +1,9 @@
 # The two commands the README documents are `make run` and `make test`; both install what is
 # missing first.
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build native windows test run sanitize clean screenshots bench bench-dump
+.PHONY: all deps build native windows test run sanitize fuzz fuzz-build clean screenshots bench bench-dump
 
 all: build
 
@@ -19,7 +20,8 @@ windows: deps
 
 build: native windows
 
-test: build
+# Every test, and a short run of each fuzz target.
+test: build fuzz-build
 	@scripts/run-tests.sh
 
 # The native tests under AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -27,6 +29,15 @@ sanitize: deps
 	@cmake --preset sanitize >/dev/null
 	@cmake --build --preset sanitize -j $(JOBS) -- --no-print-directory
 	@ctest --preset sanitize -j $(JOBS) | tail -n 3
+
+# The libFuzzer targets (clang, with AddressSanitizer and UndefinedBehaviorSanitizer).
+fuzz-build: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS) --target fuzzers -- --no-print-directory
+
+# Each fuzz target for FUZZ_SECONDS seconds: its executions and findings. Not part of `make test`.
+fuzz: fuzz-build
+	@scripts/fuzz.sh --seconds $(FUZZ_SECONDS)
 
 run: build
 	@scripts/run.sh

@@ -118,7 +118,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
   const std::int32_t fallback = (input[2] & 2) != 0 ? 1 : 0;
   std::vector<BYTE> data(input + 3, input + size);
   if ((input[2] & 4) != 0 && !data.empty()) {
-    while (data.size() <= 65536) data.insert(data.end(), input + 3, input + size);
+    const std::size_t block = data.size();
+    data.resize(65537 + block);
+    for (std::size_t i = block; i < data.size(); ++i) data[i] = data[i % block];
   }
 
   EmulatedPlatform os;

@@ -25,6 +25,10 @@ mkdir -p "$logdir"
 ctest --preset native -j "$jobs" 2>&1 | tee "$logdir/native.log" | grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
 native_status=${PIPESTATUS[0]}
 
+# One short run of each fuzz target, from its seeds alone and with a fixed seed.
+"$here/fuzz.sh" --runs 20000 --fresh --work "$root/build/fuzz/short" 2>&1 | tee "$logdir/fuzz.log"
+fuzz_status=${PIPESTATUS[0]}
+
 # Windows tests: a private X display (any free number), the build's prefix and a warm server.
 # Now and then Wine fails to start a test's process at all (CreateProcess error 1359 while the
 # two cores are busy); a failing test runs once more, and the log shows that it did.
@@ -42,8 +46,12 @@ wine_status=${PIPESTATUS[0]}
 
 read -r native_passed native_failed < <(count "$logdir/native.log")
 read -r wine_passed wine_failed < <(count "$logdir/wine.log")
+fuzz_passed=$(grep -cE ': [0-9]+ executions, 0 findings$' "$logdir/fuzz.log")
+fuzz_failed=$(grep -cE ': [0-9]+ executions, [1-9][0-9]* findings$' "$logdir/fuzz.log")
 echo
 echo "native: $native_passed passed, $native_failed failed"
+echo "fuzz: $fuzz_passed passed, $fuzz_failed failed"
 echo "wine: $wine_passed passed, $wine_failed failed"
-echo "total: $((native_passed + wine_passed)) passed, $((native_failed + wine_failed)) failed"
-[ "$native_status" -eq 0 ] && [ "$wine_status" -eq 0 ] && [ "$native_passed" -gt 0 ] && [ "$wine_passed" -gt 0 ]
+echo "total: $((native_passed + fuzz_passed + wine_passed)) passed, $((native_failed + fuzz_failed + wine_failed)) failed"
+[ "$native_status" -eq 0 ] && [ "$fuzz_status" -eq 0 ] && [ "$wine_status" -eq 0 ] &&
+  [ "$native_passed" -gt 0 ] && [ "$fuzz_passed" -gt 0 ] && [ "$wine_passed" -gt 0 ]
