@@ -20,7 +20,7 @@ while [ $# -gt 0 ]; do
     --seconds) limit=(-max_total_time="$2"); shift 2 ;;
     --runs) limit=(-runs="$2" -seed=1); shift 2 ;;
     --fresh) fresh=1; shift ;;
-    --work) workroot="$2"; shift 2 ;;
+    --work) workroot="$(realpath -m "$2")"; shift 2 ;;
     *) targets+=("$1"); shift ;;
   esac
 done
