@@ -35,7 +35,6 @@ constexpr const char* kExe = "C:\\Program Files\\Tarnwick\\tarnwick.exe";
 constexpr const char* kTitle = "Tarnwick v1.0b Personal";
 constexpr const char* kMain = "Software\\Microsoft\\Internet Explorer\\Main";
 constexpr const char* kZone = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3";
-constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kFlash =
     "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
     "{D27CDB6E-AE6D-11CF-96B8-444553540000}";
@@ -70,10 +69,6 @@ struct Program {
       messages.push_back(box.caption + ": " + box.text.substr(text == std::string::npos ? 0 : text + 2));
     }
   }
-  void Setting(const char* name, DWORD value) {
-    reg.PutDword(HkeyCurrentUser(), settings::kSettingsKey, name, value);
-  }
-
   EmulatedPlatform os;
   EmulatedRegistry& reg = os.registry();
   ui::Application app;
@@ -135,7 +130,7 @@ std::optional<EmulatedRegistry::Value> Lookup(const EmulatedRegistry& reg, const
 struct Outcome {
   std::vector<Call> calls;
   std::vector<std::string> messages;
-  std::string before;  // the registry before the handler ran
+  int exitCode = 0;  // of a command line
   std::string after;
   std::vector<std::optional<EmulatedRegistry::Value>> probedBefore;
   std::vector<std::optional<EmulatedRegistry::Value>> probedAfter;
@@ -151,13 +146,13 @@ Outcome RunHandler(const Handler& handler, std::optional<std::size_t> failing,
   handler.prepare(p);
   p.messages.clear();
   p.reg.ClearCalls();
-  out.before = State(p.reg);
   for (const ValueRef& probe : probes) out.probedBefore.push_back(Lookup(p.reg, probe));
   if (failing) p.reg.FailNthCall(*failing, kErrorAccessDenied);
   // As a window procedure runs a handler: an escaping error goes to the default error handler.
   ui::Guard([&] { handler.act(p); });
   out.calls = FailableCalls(p.reg.Calls());
   out.messages = p.messages;
+  out.exitCode = p.exitCode;
   out.after = State(p.reg);
   for (const ValueRef& probe : probes) out.probedAfter.push_back(Lookup(p.reg, probe));
   p.messages.clear();
@@ -374,6 +369,7 @@ TEST(FaultMatrixTest, EveryFailingCallIsShownKeepsWhatWasWrittenAndTheProgramGoe
       } else if (failed.after != clean.after || !failed.messages.empty()) {
         EXPECT_EQ(expected, failed.messages);
       }
+      EXPECT_EQ(failed.messages.empty() || handler.windows ? 0 : 1, failed.exitCode);
 
       // What stayed written: every value written before the failing call is as the clean run
       // left it (a half-written button excepted, which is taken back), and a handler that
