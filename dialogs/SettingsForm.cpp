@@ -111,7 +111,9 @@ void TSettingsF::CheckBoxClick(ui::Component& sender) {
 void TSettingsF::UpdateRunEntry(bool present) {
   settings::TRegAccessor accessor;
   // Either way a Run entry left as it was would start the program, or not, against the box.
-  if (!accessor.OpenPath(kRunKey, true)) throw settings::ERegistryError::SetFailed(settings::kProgramTitle);
+  if (!accessor.OpenPath(kRunKey, true)) {
+    throw settings::ERegistryError::SetFailed(settings::kProgramTitle);
+  }
   if (!present) {
     if (!accessor.EraseValue(settings::kProgramTitle) && accessor.HasValue(settings::kProgramTitle)) {
       throw settings::ERegistryError::SetFailed(settings::kProgramTitle);

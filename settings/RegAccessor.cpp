@@ -161,8 +161,9 @@ std::int32_t TRegAccessor::ReadDwordFrom(HKEY key, const std::string& name) {
 }
 
 bool TRegAccessor::HasValueIn(HKEY key, const std::string& name) {
-  return key != nullptr &&
-         Present(Reg().RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr), name);
+  return key != nullptr && Present(Reg().RegQueryValueExA(key, name.c_str(), nullptr, nullptr,
+                                                         nullptr, nullptr),
+                                   name);
 }
 
 std::string TRegKeyReader::ReadTextOr(const std::string& path, const std::string& name,
