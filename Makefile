@@ -1,9 +1,10 @@
 # The two commands the README documents are `make run` and `make test`; both install what is
 # missing first.
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build native windows windows32 installer test run sanitize sanitize-build soak clean \
-  screenshots bench bench-dump
+.PHONY: all deps build native windows windows32 installer test run sanitize sanitize-build fuzz \
+  fuzz-build soak clean screenshots bench bench-dump
 
 all: build
 
@@ -38,9 +39,9 @@ $(SETUP): installer/tarnwick.nsi build/windows/tarnwick.exe build/windows32/tarn
 
 build: native windows windows32 installer
 
-# Every suite: native, native under AddressSanitizer and UndefinedBehaviorSanitizer, and the
-# Windows build under Wine.
-test: build sanitize-build
+# Every suite: native, native under AddressSanitizer and UndefinedBehaviorSanitizer, a short run
+# of each fuzz target, and both Windows builds under Wine.
+test: build sanitize-build fuzz-build
 	@scripts/run-tests.sh
 
 sanitize-build: deps
@@ -50,6 +51,15 @@ sanitize-build: deps
 # The native tests under AddressSanitizer and UndefinedBehaviorSanitizer alone.
 sanitize: sanitize-build
 	@ctest --preset sanitize -j $(JOBS) | tail -n 3
+
+# The libFuzzer targets (clang, with AddressSanitizer and UndefinedBehaviorSanitizer).
+fuzz-build: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS) --target fuzzers -- --no-print-directory
+
+# Each fuzz target for FUZZ_SECONDS seconds: its executions and findings. Not part of `make test`.
+fuzz: fuzz-build
+	@scripts/fuzz.sh --seconds $(FUZZ_SECONDS)
 
 run: build
 	@scripts/run.sh

@@ -4,6 +4,7 @@
 
 #include "blocking/ContentKinds.h"
 #include "settings/RegAccessor.h"
+#include "settings/RegistryError.h"
 #include "settings/SettingsStore.h"
 
 namespace tarnwick::blocking {
@@ -27,7 +28,12 @@ void WriteSwitch(TRegAccessor& accessor, const ContentKind& kind, const SwitchAc
       openPath.clear();
       accessor.SetRoot(RootOf(kind.hive));
       if (action.op == SwitchAction::Op::EraseKeys) {
-        accessor.EraseKeyTree(path);
+        // A key that is not there allows already; one that stays keeps its ban, which the user
+        // has to hear of.
+        bool missing = false;
+        if (!accessor.EraseKeyTree(path, &missing) && !missing) {
+          throw settings::ERegistryError::SetFailed(kind.valueName);
+        }
         continue;
       }
       // Whether the key opened is not checked: a write with no key open reports the failure.

@@ -7,8 +7,8 @@
 namespace tarnwick::blocking {
 
 // Stores `index` as kind `kind`'s choice and writes the kind's switch: 0 allows, anything else
-// bans. An unknown kind is stored and writes nothing. A refused write raises ERegistryError and
-// ends the call there.
+// bans. An unknown kind is stored and writes nothing. A refused write, or a class key of kind 4
+// that stays when allowing, raises ERegistryError and ends the call there.
 void ApplyChoice(int kind, int index);
 
 // Sets each kind's choice group to preset `preset` (0 "Yes to all", 1 "No to all", 2 "Defaults")

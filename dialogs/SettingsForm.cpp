@@ -4,6 +4,7 @@
 
 #include "platform/ProgramPath.h"
 #include "settings/RegAccessor.h"
+#include "settings/RegistryError.h"
 #include "settings/SettingsStore.h"
 #include "ui/ErrorBoundary.h"
 
@@ -109,9 +110,14 @@ void TSettingsF::CheckBoxClick(ui::Component& sender) {
 
 void TSettingsF::UpdateRunEntry(bool present) {
   settings::TRegAccessor accessor;
-  if (!accessor.OpenPath(kRunKey, true)) return;
+  // Either way a Run entry left as it was would start the program, or not, against the box.
+  if (!accessor.OpenPath(kRunKey, true)) {
+    throw settings::ERegistryError::SetFailed(settings::kProgramTitle);
+  }
   if (!present) {
-    accessor.EraseValue(settings::kProgramTitle);
+    if (!accessor.EraseValue(settings::kProgramTitle) && accessor.HasValue(settings::kProgramTitle)) {
+      throw settings::ERegistryError::SetFailed(settings::kProgramTitle);
+    }
     return;
   }
   // The ANSI calls spell a character their code page lacks as '?', which no file name holds; such

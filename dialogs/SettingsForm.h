@@ -32,7 +32,7 @@ class TSettingsF : public ui::Form {
 
   // A stored value read as a flag: any non-zero number is set; missing gives `defaultValue`.
   bool ReadSettings(const std::string& name, bool defaultValue);
-  // Stores 1 or 0; nothing, silently, when the settings key cannot be opened.
+  // Stores 1 or 0; raises "Failed to set data" when it cannot.
   void SaveSettings(const std::string& name, bool value);
 
   void FormCreate(ui::Component& sender);
@@ -43,7 +43,8 @@ class TSettingsF : public ui::Form {
 
  private:
   void LoadLayout();
-  // Writes or removes the Run entry; nothing when the Run key does not open.
+  // Writes or removes the Run entry; raises "Failed to set data" when the Run key does not open
+  // or the entry stays.
   void UpdateRunEntry(bool present);
 };
 

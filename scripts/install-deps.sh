@@ -12,6 +12,7 @@ packages=(
   xvfb xauth imagemagick icoutils
   fp-utils-3.2.2  # chmcmd, which compiles help.chm
   xxd  # the yardstick of the dump benchmark
+  clang libclang-rt-14-dev  # libFuzzer and its sanitizers
 )
 
 missing=()

@@ -31,6 +31,10 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 ctest --preset sanitize -j "$jobs" 2>&1 | tee "$logdir/sanitize.log" | grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
 sanitize_status=${PIPESTATUS[0]}
 
+# One short run of each fuzz target, from its seeds alone and with a fixed seed.
+"$here/fuzz.sh" --runs 20000 --fresh --work "$root/build/fuzz/short" 2>&1 | tee "$logdir/fuzz.log"
+fuzz_status=${PIPESTATUS[0]}
+
 # Windows tests: a private X display (any free number), the build's prefix and a warm server.
 # Now and then Wine fails to start a test's process at all (CreateProcess error 1359 while the
 # two cores are busy); a failing test runs once more, and the log shows that it did.
@@ -54,13 +58,18 @@ read -r native_passed native_failed < <(count "$logdir/native.log")
 read -r sanitize_passed sanitize_failed < <(count "$logdir/sanitize.log")
 read -r wine_passed wine_failed < <(count "$logdir/wine.log")
 read -r wine32_passed wine32_failed < <(count "$logdir/wine32.log")
+fuzz_passed=$(grep -cE ': [0-9]+ executions, 0 findings$' "$logdir/fuzz.log")
+fuzz_failed=$(grep -cE ': [0-9]+ executions, [1-9][0-9]* findings$' "$logdir/fuzz.log")
 echo
 echo "native: $native_passed passed, $native_failed failed"
 echo "native under ASan and UBSan: $sanitize_passed passed, $sanitize_failed failed"
+echo "fuzz: $fuzz_passed passed, $fuzz_failed failed"
 echo "wine: $wine_passed passed, $wine_failed failed"
 echo "wine, 32-bit build: $wine32_passed passed, $wine32_failed failed"
-echo "total: $((native_passed + sanitize_passed + wine_passed + wine32_passed)) passed," \
-  "$((native_failed + sanitize_failed + wine_failed + wine32_failed)) failed"
-[ "$native_status" -eq 0 ] && [ "$sanitize_status" -eq 0 ] && [ "$wine_status" -eq 0 ] &&
-  [ "$wine32_status" -eq 0 ] && [ "$native_passed" -gt 0 ] && [ "$sanitize_passed" -gt 0 ] &&
-  [ "$wine_passed" -gt 0 ] && [ "$wine32_passed" -gt 0 ]
+passed=$((native_passed + sanitize_passed + fuzz_passed + wine_passed + wine32_passed))
+failed=$((native_failed + sanitize_failed + fuzz_failed + wine_failed + wine32_failed))
+echo "total: $passed passed, $failed failed"
+[ "$native_status" -eq 0 ] && [ "$sanitize_status" -eq 0 ] && [ "$fuzz_status" -eq 0 ] &&
+  [ "$wine_status" -eq 0 ] && [ "$wine32_status" -eq 0 ] && [ "$native_passed" -gt 0 ] &&
+  [ "$sanitize_passed" -gt 0 ] && [ "$fuzz_passed" -gt 0 ] && [ "$wine_passed" -gt 0 ] &&
+  [ "$wine32_passed" -gt 0 ]

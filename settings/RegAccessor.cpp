@@ -27,8 +27,8 @@ void SetValue(HKEY key, const std::string& name, DWORD type, const BYTE* data, D
 }
 
 // Erases `path` below `base` depth first; the subkeys go from the last index down so the
-// indexes still to visit stay valid.
-bool EraseTree(HKEY base, const std::string& path) {
+// indexes still to visit stay valid. The answer is the deletion's of the key itself.
+LONG EraseTree(HKEY base, const std::string& path) {
   if (RegKey key = OpenExisting(base, path)) {
     DWORD subKeys = 0;
     DWORD longest = 0;
@@ -45,7 +45,15 @@ bool EraseTree(HKEY base, const std::string& path) {
       }
     }
   }
-  return Reg().RegDeleteKeyA(base, path.c_str()) == kErrorSuccess;
+  return Reg().RegDeleteKeyA(base, path.c_str());
+}
+
+// A query that failed for another reason than the value's absence is no answer: taking it as
+// "absent" would give a default, or an empty text, for a value that is there.
+bool Present(LONG queryResult, const std::string& name) {
+  if (queryResult == kErrorSuccess) return true;
+  if (queryResult == kErrorFileNotFound) return false;
+  throw ERegistryError::GetFailed(name);
 }
 
 }  // namespace
@@ -103,16 +111,22 @@ bool TRegAccessor::EraseValue(const std::string& name) {
   return OpenKey() != nullptr && Reg().RegDeleteValueA(OpenKey(), name.c_str()) == kErrorSuccess;
 }
 
-bool TRegAccessor::EraseKeyTree(const std::string& path) {
+bool TRegAccessor::EraseKeyTree(const std::string& path, bool* missing) {
+  if (missing != nullptr) *missing = false;
   auto [base, rest] = Resolve(path);
-  return EraseTree(base, rest);
+  // A path that names no key below the root ("\\", or "" with none open) would empty the whole
+  // hive and then fail to delete the root itself; it erases nothing.
+  if (base == root_ && rest.find_first_not_of('\\') == std::string::npos) return false;
+  const LONG result = EraseTree(base, rest);
+  if (missing != nullptr) *missing = result == kErrorFileNotFound;
+  return result == kErrorSuccess;
 }
 
 std::string TRegAccessor::ReadTextFrom(HKEY key, const std::string& name) {
   if (key == nullptr) return {};
   DWORD type = 0;
   DWORD size = 0;
-  if (Reg().RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != kErrorSuccess ||
+  if (!Present(Reg().RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size), name) ||
       size == 0) {
     return {};
   }
@@ -147,9 +161,9 @@ std::int32_t TRegAccessor::ReadDwordFrom(HKEY key, const std::string& name) {
 }
 
 bool TRegAccessor::HasValueIn(HKEY key, const std::string& name) {
-  return key != nullptr &&
-         Reg().RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
-             kErrorSuccess;
+  return key != nullptr && Present(Reg().RegQueryValueExA(key, name.c_str(), nullptr, nullptr,
+                                                         nullptr, nullptr),
+                                   name);
 }
 
 std::string TRegKeyReader::ReadTextOr(const std::string& path, const std::string& name,
@@ -167,8 +181,8 @@ std::int32_t TSettingsReader::ReadNumberOr(const std::string& name, std::int32_t
   RegKey key = OpenExisting(base, rest);
   if (!key) return defaultValue;
   DWORD type = 0;
-  if (Reg().RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, nullptr) !=
-      kErrorSuccess) {
+  if (!Present(Reg().RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, nullptr),
+               name)) {
     return defaultValue;
   }
   if (type == kRegSz) return ParseInteger(TRegAccessor::ReadTextFrom(key.Get(), name)).value_or(defaultValue);

@@ -35,16 +35,19 @@ class TRegAccessor {
   void WriteFlag(const std::string& name, bool value);
 
   // The string value, up to its first zero byte; empty when absent or no key is open. Raises
-  // "Invalid data type for '<name>'" for a non-empty value that is not a string.
+  // "Invalid data type for '<name>'" for a non-empty value that is not a string, and "Failed to
+  // get data" when the registry cannot say whether it is there.
   std::string ReadText(const std::string& name);
   // Raises "Failed to get data" when absent, no key is open or the data exceeds 4 bytes, and
   // "Invalid data type" when it fits but is not a DWORD.
   std::int32_t ReadDword(const std::string& name);
 
+  // Raises "Failed to get data" when the registry cannot say.
   bool HasValue(const std::string& name);
   bool EraseValue(const std::string& name);
-  // Deletes the key at `path` with everything below it; false when it is missing or stays.
-  bool EraseKeyTree(const std::string& path);
+  // Deletes the key at `path` with everything below it; false when it is missing or stays, and
+  // then `missing` (when given) tells which. A path naming the root itself erases nothing.
+  bool EraseKeyTree(const std::string& path, bool* missing = nullptr);
 
  protected:
   friend class TSettingsReader;

@@ -1,6 +1,7 @@
 #include "settings/SettingsStore.h"
 
 #include "settings/RegAccessor.h"
+#include "settings/RegistryError.h"
 
 namespace tarnwick::settings {
 
@@ -13,7 +14,9 @@ std::int32_t ReadSettings(const std::string& name, std::int32_t defaultValue) {
 
 void SaveSettings(const std::string& name, std::int32_t value) {
   TRegAccessor accessor;
-  if (!accessor.OpenPath(kSettingsKey, true)) return;
+  // A setting that cannot be stored is lost at the next start while the window goes on showing
+  // it: that is said, as a refused write is.
+  if (!accessor.OpenPath(kSettingsKey, true)) throw ERegistryError::SetFailed(name);
   accessor.WriteDword(name, value);
 }
 

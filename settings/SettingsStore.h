@@ -23,8 +23,8 @@ std::string SettingName(int tag);
 // The setting `name`, or `defaultValue` when it is missing or a text that is no integer. Creates
 // the settings key when missing. A value of another type raises ERegistryError.
 std::int32_t ReadSettings(const std::string& name, std::int32_t defaultValue);
-// Stores `value` as a DWORD, replacing any value of that name; does nothing when the key can be
-// neither opened nor created.
+// Stores `value` as a DWORD, replacing any value of that name. Raises "Failed to set data" when
+// the key can be neither opened nor created, or the write is refused.
 void SaveSettings(const std::string& name, std::int32_t value);
 
 // The launch counter; 0 when it or the settings key is missing.

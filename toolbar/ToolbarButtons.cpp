@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/ProgramPath.h"
 #include "settings/RegAccessor.h"
+#include "settings/RegistryError.h"
 
 namespace tarnwick::toolbar {
 namespace {
@@ -73,21 +74,30 @@ void AddToolbarButton(bool visibleByDefault, TToolbarButtonKind kind, const std:
 
   TRegAccessor accessor;
   accessor.SetRoot(os::HkeyLocalMachine());
-  // A key that cannot be opened is reported by the first write, which then has no key to go to.
-  accessor.OpenPath(kExtensionsKey + id, true);
-  accessor.WriteText("Default Visible", visibleByDefault ? "Yes" : "No");
-  accessor.WriteText("ButtonText", buttonText);
-  accessor.WriteText("HotIcon", hotIcon);
-  accessor.WriteText("Icon", icon);
-  if (const ToolbarButtonKindInfo* info = FindKind(kind)) {
-    accessor.WriteText("CLSID", info->clsid);
-    accessor.WriteText(info->targetName, target);
-  }
-  accessor.ClosePath();
+  const std::string key = kExtensionsKey + id;
+  try {
+    // A key that cannot be opened is reported by the first write, which then has no key to go to.
+    accessor.OpenPath(key, true);
+    accessor.WriteText("Default Visible", visibleByDefault ? "Yes" : "No");
+    accessor.WriteText("ButtonText", buttonText);
+    accessor.WriteText("HotIcon", hotIcon);
+    accessor.WriteText("Icon", icon);
+    if (const ToolbarButtonKindInfo* info = FindKind(kind)) {
+      accessor.WriteText("CLSID", info->clsid);
+      accessor.WriteText(info->targetName, target);
+    }
+    accessor.ClosePath();
 
-  accessor.OpenPath(kButtonListKey, true);
-  accessor.WriteText(buttonText, id);
-  accessor.ClosePath();
+    accessor.OpenPath(kButtonListKey, true);
+    accessor.WriteText(buttonText, id);
+    accessor.ClosePath();
+  } catch (...) {
+    // A button that no list entry names could never be removed again: what was written of it
+    // goes with the error.
+    accessor.ClosePath();
+    accessor.EraseKeyTree(key);
+    throw;
+  }
 
   identifier = id;
 }
@@ -99,11 +109,20 @@ bool RemoveToolbarButton(const std::string& buttonText) {
   const std::string id = accessor.ReadText(buttonText);
   if (id.size() != kGuidTextLength) return true;
 
-  accessor.EraseValue(buttonText);
-  accessor.ClosePath();
   // The entry may have been edited by hand: 38 backslashes would name the whole Extensions key,
   // other texts a key below another button. Only an identifier of our own form names a key.
-  if (IsGuidText(id)) accessor.EraseKeyTree(kExtensionsKey + id);
+  // The key goes before its entry: an entry deleted for a key that stays would leave a button
+  // that nothing names and no later removal finds. So either failing is raised, and the entry
+  // stays for the next try.
+  if (IsGuidText(id)) {
+    bool missing = false;
+    if (!accessor.EraseKeyTree(kExtensionsKey + id, &missing) && !missing) {
+      throw settings::ERegistryError::SetFailed(buttonText);
+    }
+  }
+  if (!accessor.EraseValue(buttonText) && accessor.HasValue(buttonText)) {
+    throw settings::ERegistryError::SetFailed(buttonText);
+  }
   return true;
 }
 

@@ -40,14 +40,16 @@ bool IsGuidText(const std::string& text);
 
 // Writes a new button's extension key and its list entry under HKEY_LOCAL_MACHINE. A kind outside
 // the table gets neither "CLSID" nor a target. `identifier` receives the new button's GUID text
-// only when every write succeeded; a refused write raises ERegistryError and ends the call there.
+// only when every write succeeded; a refused write raises ERegistryError, and what was written of
+// the button is erased again.
 void AddToolbarButton(bool visibleByDefault, TToolbarButtonKind kind, const std::string& buttonText,
                       const std::string& hotIcon, const std::string& icon,
                       const std::string& target, std::string& identifier);
 
 // Removes the newest button listed under `buttonText`, if any. Only a listed GUID names a key
-// that is erased; failing deletions are ignored. Raises "Invalid data type" for a list entry
-// that is not text. Always true.
+// that is erased, before its entry is. Raises "Invalid data type" for a list entry that is not
+// text, and "Failed to set data for '<buttonText>'" when the key or the entry stays. Otherwise
+// true.
 bool RemoveToolbarButton(const std::string& buttonText);
 
 // Replaces the program's own button (titled `programTitle`) with a new one that starts this file.

@@ -96,6 +96,14 @@ LONG EmulatedRegistry::Record(std::string_view function, const Key* key, const c
 }
 
 bool EmulatedRegistry::TakeFailure(std::string_view function, const char* name, LONG* error) {
+  if (nthFailure_) {
+    if (nthFailure_->first == 0) {
+      *error = nthFailure_->second;
+      nthFailure_.reset();
+      return true;
+    }
+    --nthFailure_->first;
+  }
   for (auto it = failures_.begin(); it != failures_.end(); ++it) {
     if (it->function != function) continue;
     if (!it->name.empty() && Upper(it->name) != Upper(name ? name : "")) continue;
@@ -113,6 +121,10 @@ void EmulatedRegistry::DenyWrites(HKEY root, bool deny) {
 
 void EmulatedRegistry::FailCall(std::string function, LONG error, int times, std::string name) {
   failures_.push_back(Failure{std::move(function), std::move(name), error, times});
+}
+
+void EmulatedRegistry::FailNthCall(std::size_t index, LONG error) {
+  nthFailure_ = std::make_pair(index, error);
 }
 
 std::size_t EmulatedRegistry::CallCount(std::string_view function) const {

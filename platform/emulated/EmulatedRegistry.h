@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/Registry.h"
@@ -68,6 +69,10 @@ class EmulatedRegistry final : public Registry {
   // The next `times` calls of `function` (e.g. "RegSetValueExA") fail with `error` and change
   // nothing. With `name`, only calls naming that subkey or value (compared without case) count.
   void FailCall(std::string function, LONG error, int times = 1, std::string name = {});
+  // Of the calls from now on that can fail (every function but RegCloseKey, on a known handle),
+  // the one at `index` (0 is the next) fails with `error` and changes nothing. A fault test
+  // records a clean run, then fails each of its calls in turn.
+  void FailNthCall(std::size_t index, LONG error);
 
   const std::vector<Call>& Calls() const { return calls_; }
   void ClearCalls() { calls_.clear(); }
@@ -129,6 +134,7 @@ class EmulatedRegistry final : public Registry {
   std::map<std::uintptr_t, Handle> handles_;
   std::uintptr_t nextHandle_ = 0x1000;
   std::vector<Failure> failures_;
+  std::optional<std::pair<std::size_t, LONG>> nthFailure_;  // calls still to pass, error
   std::vector<Call> calls_;
 };
 

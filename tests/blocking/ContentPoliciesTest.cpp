@@ -160,11 +160,13 @@ TEST_F(ContentPoliciesTest, TheChoiceIsStoredBeforeTheBrowserSwitchAndStaysWhenI
   EXPECT_EQ((std::vector<std::string>{"1", "Display Inline Videos"}), writes);
 }
 
-TEST_F(ContentPoliciesTest, AllowingFlashWhereKeysCannotBeDeletedReportsNothing) {
+TEST_F(ContentPoliciesTest, AllowingFlashWhereAKeyCannotBeDeletedSaysSoAndMissingKeysDoNot) {
+  EXPECT_NO_THROW(ApplyChoice(4, 0));  // nothing there: allowed already
   reg_.PutDword(HkeyLocalMachine(), kFlash, "Compatibility Flags", 0x400);
   reg_.DenyWrites(HkeyLocalMachine());
-  EXPECT_NO_THROW(ApplyChoice(4, 0));
+  EXPECT_EQ("Failed to set data for 'Compatibility Flags'", MessageOf([] { ApplyChoice(4, 0); }));
   EXPECT_EQ(Dword(0x400), Machine(kFlash, "Compatibility Flags"));
+  EXPECT_EQ(Dword(0), Setting(4));
 }
 
 TEST_F(ContentPoliciesTest, PresetsSetEveryGroupAndStoreEveryChoice) {

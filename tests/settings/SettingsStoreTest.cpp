@@ -89,13 +89,24 @@ TEST_F(SettingsStoreTest, AWriteThatIsRefusedRaisesTheSetMessage) {
   EXPECT_EQ("Failed to set data for '3'", MessageOf([] { SaveSettings("3", 1); }));
 }
 
-TEST_F(SettingsStoreTest, WithoutAUsableKeyReadsGiveDefaultsAndWritesDoNothing) {
+TEST_F(SettingsStoreTest, WithoutAUsableKeyReadsGiveDefaultsAndWritesSayTheyFailed) {
   reg_.DenyWrites(HkeyCurrentUser());
   EXPECT_EQ(7, ReadSettings("1", 7));
-  EXPECT_NO_THROW(SaveSettings("1", 0));
-  EXPECT_NO_THROW(RecordLaunch());
+  EXPECT_EQ("Failed to set data for '1'", MessageOf([] { SaveSettings("1", 0); }));
+  EXPECT_EQ("Failed to set data for 'Ypos'", MessageOf([] { RecordLaunch(); }));
   EXPECT_FALSE(reg_.KeyExists(HkeyCurrentUser(), kSettingsKey));
   EXPECT_EQ(0, LaunchCount());
+}
+
+TEST_F(SettingsStoreTest, AQueryThatFailsIsNoAbsentValue) {
+  Put("Ypos", EmulatedRegistry::DwordValue(7));
+  Put("2", EmulatedRegistry::DwordValue(1));
+  // Taken as absent, the counter would start again from 0 and a stored ban would read as allowed.
+  reg_.FailCall("RegQueryValueExA", kErrorAccessDenied, 1, "Ypos");
+  EXPECT_EQ("Failed to get data for 'Ypos'", MessageOf([] { RecordLaunch(); }));
+  reg_.FailCall("RegQueryValueExA", kErrorAccessDenied, 1, "2");
+  EXPECT_EQ("Failed to get data for '2'", MessageOf([] { ReadSettings("2", 0); }));
+  EXPECT_EQ(7, LaunchCount());
 }
 
 TEST_F(SettingsStoreTest, EveryReadGoesToTheRegistry) {
