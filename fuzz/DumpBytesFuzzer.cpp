@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "demo/DumpBytes.h"
+#include "fuzz/FuzzCheck.h"
 #include "demo/Pump.h"
 #include "tests/support/ReferenceDump.h"
 #include "ui/Gauge.h"
@@ -23,13 +24,8 @@ namespace {
 
 using namespace tarnwick;
 
-[[noreturn]] void Fail(const char* what) {
-  std::fprintf(stderr, "finding: %s\n", what);
-  std::abort();
-}
-void Check(bool holds, const char* what) {
-  if (!holds) Fail(what);
-}
+using fuzz::Check;
+using fuzz::Fail;
 
 // The fake clock: it moves by a step at every reading, and counts them.
 std::uint32_t g_now = 0;

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/FuzzCheck.h"
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/RegAccessor.h"
 
@@ -27,13 +28,8 @@ using namespace tarnwick::platform::os;
 using platform::emulated::EmulatedPlatform;
 using platform::emulated::EmulatedRegistry;
 
-[[noreturn]] void Fail(const char* what) {
-  std::fprintf(stderr, "finding: %s\n", what);
-  std::abort();
-}
-void Check(bool holds, const char* what) {
-  if (!holds) Fail(what);
-}
+using fuzz::Check;
+using fuzz::Fail;
 
 constexpr const char* kStartKey = "Software\\Start";  // the key open before, when one is
 constexpr std::size_t kLongestName = 255;              // what every registry takes

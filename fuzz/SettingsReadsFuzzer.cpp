@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/FuzzCheck.h"
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/IntegerText.h"
 #include "settings/RegAccessor.h"
@@ -30,13 +31,8 @@ using namespace tarnwick::platform::os;
 using platform::emulated::EmulatedPlatform;
 using platform::emulated::EmulatedRegistry;
 
-[[noreturn]] void Fail(const char* what) {
-  std::fprintf(stderr, "finding: %s\n", what);
-  std::abort();
-}
-void Check(bool holds, const char* what) {
-  if (!holds) Fail(what);
-}
+using fuzz::Check;
+using fuzz::Fail;
 
 // What a read gave: its result, or the message of the error it raised.
 template <typename T>

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/FuzzCheck.h"
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/RegistryError.h"
 #include "toolbar/ToolbarButtons.h"
@@ -27,13 +28,8 @@ using namespace tarnwick::platform::os;
 using platform::emulated::EmulatedPlatform;
 using platform::emulated::EmulatedRegistry;
 
-[[noreturn]] void Fail(const char* what) {
-  std::fprintf(stderr, "finding: %s\n", what);
-  std::abort();
-}
-void Check(bool holds, const char* what) {
-  if (!holds) Fail(what);
-}
+using fuzz::Check;
+using fuzz::Fail;
 
 constexpr const char* kTitle = "Tarnwick v1.0b Personal";
 constexpr const char* kList = "Software\\VE5Raroz\\ToolBar Buttons";
