@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/ScopeExit.h"
+
 namespace tarnwick::platform::win32 {
 namespace {
 
@@ -31,30 +33,6 @@ void CopyText(char (&to)[N], const char (&from)[N]) {
   to[N - 1] = '\0';
 }
 
-}  // namespace
-
-os::BOOL Win32Shell::Shell_NotifyIconA(os::DWORD message, os::NOTIFYICONDATAA* data) {
-  if (data == nullptr) return FALSE;
-  data->cbSize = kNotifyDataSize;
-  ::NOTIFYICONDATAA native{};
-  native.cbSize = kNotifyDataSize;
-  native.hWnd = reinterpret_cast<::HWND>(data->hWnd);
-  native.uID = data->uID;
-  native.uFlags = data->uFlags;
-  native.uCallbackMessage = data->uCallbackMessage;
-  native.hIcon = reinterpret_cast<::HICON>(data->hIcon);
-  CopyText(native.szTip, data->szTip);
-  native.dwState = data->dwState;
-  native.dwStateMask = data->dwStateMask;
-  CopyText(native.szInfo, data->szInfo);
-  native.uTimeout = data->uTimeout;
-  CopyText(native.szInfoTitle, data->szInfoTitle);
-  native.dwInfoFlags = data->dwInfoFlags;
-  return ::Shell_NotifyIconA(message, &native);
-}
-
-namespace {
-
 // A loaded module that tells its own version: no file to read, and no version.dll to load.
 os::DWORD LoadedModuleVersion(const char* fileName) {
   ::HMODULE module = ::GetModuleHandleA(fileName);
@@ -76,10 +54,7 @@ os::DWORD VersionResource(const char* fileName) {
   using Query = ::BOOL(WINAPI*)(const void*, const char*, void**, ::UINT*);
   ::HMODULE library = ::LoadLibraryA("version.dll");
   if (library == nullptr) return 0;
-  struct Free {
-    ::HMODULE library;
-    ~Free() { ::FreeLibrary(library); }
-  } free{library};
+  const ScopeExit free([library] { ::FreeLibrary(library); });
   const auto infoSize = reinterpret_cast<InfoSize>(
       reinterpret_cast<void*>(::GetProcAddress(library, "GetFileVersionInfoSizeA")));
   const auto info = reinterpret_cast<Info>(
@@ -106,6 +81,26 @@ os::DWORD VersionResource(const char* fileName) {
 }
 
 }  // namespace
+
+os::BOOL Win32Shell::Shell_NotifyIconA(os::DWORD message, os::NOTIFYICONDATAA* data) {
+  if (data == nullptr) return FALSE;
+  data->cbSize = kNotifyDataSize;
+  ::NOTIFYICONDATAA native{};
+  native.cbSize = kNotifyDataSize;
+  native.hWnd = reinterpret_cast<::HWND>(data->hWnd);
+  native.uID = data->uID;
+  native.uFlags = data->uFlags;
+  native.uCallbackMessage = data->uCallbackMessage;
+  native.hIcon = reinterpret_cast<::HICON>(data->hIcon);
+  CopyText(native.szTip, data->szTip);
+  native.dwState = data->dwState;
+  native.dwStateMask = data->dwStateMask;
+  CopyText(native.szInfo, data->szInfo);
+  native.uTimeout = data->uTimeout;
+  CopyText(native.szInfoTitle, data->szInfoTitle);
+  native.dwInfoFlags = data->dwInfoFlags;
+  return ::Shell_NotifyIconA(message, &native);
+}
 
 os::DWORD Win32Shell::FileVersion(const char* fileName) {
   if (fileName == nullptr) return 0;

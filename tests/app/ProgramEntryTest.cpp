@@ -189,16 +189,22 @@ TEST_F(ProgramEntryTest, RegistrationWaitsForTheRunningInstanceToEndOnlyAfterTel
   }
 }
 
+// It holds the instance lock while its windows exist, and gives it back with them.
 TEST_F(ProgramEntryTest, AFirstStartRunsTheMainWindowUntilQuitAndCountsIt) {
   win_.PostQuitMessage(0);
   bool peersInstalled = false;
+  bool heldWhileStarting = false;
   StartEnvironment environment;
   environment.backend = [&]() -> std::unique_ptr<ui::Backend> {
     peersInstalled = true;
+    heldWhileStarting = os_.system().HeldLocks().count("Local\\TarnwickInstance") == 1;
     return nullptr;
   };
   EXPECT_EQ(0, RunProgram({}, environment));
   EXPECT_TRUE(peersInstalled);
+  EXPECT_TRUE(heldWhileStarting);
+  EXPECT_TRUE(os_.system().HeldLocks().empty());
+  EXPECT_EQ(0u, win_.WindowCount());
   EXPECT_EQ(0, settings::LaunchCount());
   EXPECT_TRUE(reg_.GetValue(HkeyCurrentUser(), settings::kSettingsKey, "Ypos").has_value());
   EXPECT_EQ(0u, os_.shell().IconCount());  // the icon went with the window
@@ -262,20 +268,6 @@ TEST(ProgramEntryInstanceLock, AStartThatFindsItHeldWaitsForTheWindowOrItsEnd) {
     // A start that ran gave the lock back with its windows; one that did not never took it.
     EXPECT_EQ(c.holder != Holder::Ends, os.system().HeldLocks().count("Local\\TarnwickInstance") == 1);
   }
-}
-
-TEST_F(ProgramEntryTest, TheRunningInstanceHoldsTheInstanceLockUntilItsWindowsAreGone) {
-  win_.PostQuitMessage(0);
-  bool heldWhileStarting = false;
-  StartEnvironment environment;
-  environment.backend = [&]() -> std::unique_ptr<ui::Backend> {
-    heldWhileStarting = os_.system().HeldLocks().count("Local\\TarnwickInstance") == 1;
-    return nullptr;
-  };
-  EXPECT_EQ(0, RunProgram({}, environment));
-  EXPECT_TRUE(heldWhileStarting);
-  EXPECT_TRUE(os_.system().HeldLocks().empty());
-  EXPECT_EQ(0u, win_.WindowCount());
 }
 
 }  // namespace
