@@ -181,6 +181,7 @@ constexpr UINT kWmNull = 0x0000;
 constexpr UINT kWmCreate = 0x0001;
 constexpr UINT kWmDestroy = 0x0002;
 constexpr UINT kWmSize = 0x0005;
+constexpr UINT kWmSetFocus = 0x0007;
 constexpr UINT kWmClose = 0x0010;
 constexpr UINT kWmQueryEndSession = 0x0011;
 constexpr UINT kWmQuit = 0x0012;
@@ -202,6 +203,7 @@ constexpr UINT kWmRButtonDblClk = 0x0206;
 constexpr UINT kWmMButtonDown = 0x0207;
 constexpr UINT kWmMButtonUp = 0x0208;
 constexpr UINT kWmUser = 0x0400;
+constexpr UINT kWmApp = 0x8000;
 
 constexpr WPARAM kSizeMinimized = 1;
 constexpr WPARAM kScMinimize = 0xF020;

@@ -15,6 +15,9 @@ using platform::Win;
 // taskbar button but no visible frame.
 constexpr DWORD kApplicationStyle = 0x84CA0000;
 
+// Posted to the application window to pass its keyboard focus on to a form.
+constexpr UINT kPassFocusMessage = kWmApp + 1;
+
 Application*& CurrentApplication() {
   static Application* current = nullptr;
   return current;
@@ -179,7 +182,28 @@ void Application::HandleException(std::exception_ptr error) {
   if (ShowError) ShowError(message);
 }
 
+Form* Application::FormForTheKeyboard() const {
+  if (Form* modal = ModalForm(); modal != nullptr && modal->Visible()) return modal;
+  if (mainForm_ == nullptr || !mainForm_->HandleAllocated()) return nullptr;
+  HWND main = mainForm_->Handle();
+  if (Win().IsWindowVisible(main) == 0 || Win().IsWindowEnabled(main) == 0) return nullptr;
+  return mainForm_;
+}
+
 std::optional<LRESULT> Application::WndProc(UINT message, WPARAM wParam, LPARAM) {
+  // The application window only carries the taskbar button, yet it is activated by that button,
+  // by a restore from the tray and before the tray's menu: typing would go nowhere. The focus is
+  // passed on once that activation has finished, unless it has moved on meanwhile.
+  if (message == kWmSetFocus) {
+    Win().PostMessageA(Handle(), kPassFocusMessage, 0, 0);
+    return std::nullopt;
+  }
+  if (message == kPassFocusMessage) {
+    if (Win().GetFocus() == Handle() && Win().IsIconic(Handle()) == 0) {
+      if (Form* form = FormForTheKeyboard()) Win().SetForegroundWindow(form->Handle());
+    }
+    return 0;
+  }
   if (message == kWmSysCommand && (wParam & 0xFFF0) == kScMinimize) {
     Minimize();
     return 0;

@@ -86,6 +86,9 @@ class Application {
   std::vector<HWND> DisableFormsExcept(const Form& except);
   // The modal form shown last that is still shown, or null.
   Form* ModalForm() const;
+  // Where the keyboard belongs when the application window has it: the modal form, else the
+  // main window while it is shown and enabled; null when neither.
+  Form* FormForTheKeyboard() const;
 
   // The real controls behind the forms; null when headless.
   Backend* GetBackend() const { return backend_.get(); }

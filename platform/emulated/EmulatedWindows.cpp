@@ -427,6 +427,9 @@ BOOL EmulatedWindows::SetForegroundWindow(HWND window) {
   return 1;
 }
 
+// One thread, whose windows have no children that take the focus: it rests on the foreground.
+HWND EmulatedWindows::GetFocus() { return foreground_; }
+
 BOOL EmulatedWindows::EnableWindow(HWND window, BOOL enable) {
   Window* found = Find(window);
   if (found == nullptr) return 0;

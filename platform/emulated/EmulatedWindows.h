@@ -100,6 +100,7 @@ class EmulatedWindows final : public Windows {
   BOOL IsWindowVisible(HWND window) override;
   BOOL IsIconic(HWND window) override;
   BOOL SetForegroundWindow(HWND window) override;
+  HWND GetFocus() override;
   // Keeps WS_DISABLED in the style; WM_ENABLE is sent when the state changes.
   BOOL EnableWindow(HWND window, BOOL enable) override;
   BOOL IsWindowEnabled(HWND window) override;

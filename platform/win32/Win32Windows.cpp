@@ -227,6 +227,8 @@ BOOL Win32Windows::SetForegroundWindow(HWND window) {
   return ::SetForegroundWindow(Native(window));
 }
 
+HWND Win32Windows::GetFocus() { return Ours(::GetFocus()); }
+
 BOOL Win32Windows::SetWindowTextA(HWND window, const char* text) {
   return ::SetWindowTextA(Native(window), text);
 }

@@ -946,6 +946,7 @@ TEST_F(DesktopConformance, SetForegroundWindowBringsALiveWindowForward) {
   ASSERT_NE(nullptr, second);
   EXPECT_NE(0, Win().SetForegroundWindow(first));
   EXPECT_EQ(first, test::ForegroundWindow());
+  EXPECT_EQ(first, Win().GetFocus()) << "a window without controls takes the keyboard itself";
   EXPECT_NE(0, Win().SetForegroundWindow(second));
   EXPECT_EQ(0, Win().SetForegroundWindow(nullptr));
   EXPECT_EQ(second, test::ForegroundWindow());

@@ -100,6 +100,48 @@ TEST_F(ApplicationTest, FormsAreOwnedByTheApplicationWindowAndNamedByTheirClass)
   EXPECT_EQ(form.Handle(), win_.FindWindowA("TQuillmoor", nullptr));
 }
 
+// The application window, activated by its taskbar button or a restore from the tray, passes
+// the keyboard on to where the user works.
+TEST_F(ApplicationTest, TheApplicationWindowPassesTheKeyboardToTheFormInUse) {
+  Form main("TMainForm");
+  app_.SetMainForm(&main);
+  const auto focusApplication = [&](const std::function<void()>& meanwhile = [] {}) {
+    win_.ShowWindow(app_.Handle(), kSwShow);
+    win_.SetForegroundWindow(app_.Handle());
+    win_.SendMessageA(app_.Handle(), kWmSetFocus, 0, 0);
+    meanwhile();
+    app_.ProcessMessages();
+    return win_.GetFocus();
+  };
+  main.SetVisible(true);
+  EXPECT_EQ(main.Handle(), focusApplication());
+  EXPECT_EQ(main.Handle(), focusApplication([&] { app_.Minimize(); app_.Restore(); }));
+
+  Form other("TOtherForm");
+  other.SetVisible(true);
+  EXPECT_EQ(other.Handle(), focusApplication([&] { win_.SetForegroundWindow(other.Handle()); }))
+      << "the focus was taken back after it had moved on";
+  app_.Minimize();
+  EXPECT_EQ(app_.Handle(), focusApplication([&] { app_.Minimize(); }));
+  app_.Restore();
+
+  // A modal form takes it while it is shown, and the main window, disabled under it, does not.
+  Form dialog("TDialogForm");
+  HWND focusUnderDialog = nullptr;
+  dialog.AddHook([&](UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (message != kWmUser) return std::nullopt;
+    focusUnderDialog = focusApplication();
+    dialog.SetModalResult(1);
+    return 0;
+  });
+  win_.PostMessageA(dialog.Handle(), kWmUser, 0, 0);
+  dialog.ShowModal();
+  EXPECT_EQ(dialog.Handle(), focusUnderDialog);
+
+  main.SetVisible(false);
+  EXPECT_EQ(app_.Handle(), focusApplication()) << "a hidden main window took the keyboard";
+}
+
 TEST_F(ApplicationTest, EscapedErrorsGoToTheHandlerOrAreShown) {
   std::vector<std::string> shown;
   app_.ShowError = [&](const std::string& message) { shown.push_back(message); };
