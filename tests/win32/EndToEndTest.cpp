@@ -379,6 +379,23 @@ TEST_F(EndToEnd, HideButtonHidesToTheTrayAndTheTrayIconRestoresTheWindowWithTheK
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
 
+TEST_F(EndToEnd, TheTrayMenuStaysOpenOverTheShownWindowAndItsMnemonicsWork) {
+  Program program;
+  HWND main = program.VisibleMainWindow();
+  ASSERT_NE(nullptr, main);
+  Window window(main);
+  const auto menuShown = [] {
+    HWND menu = ::FindWindowA("#32768", nullptr);
+    return menu != nullptr && ::IsWindowVisible(menu);
+  };
+  ASSERT_TRUE(ClickTrayIcon(program.Id(), true)) << "no icon in the notification area";
+  ASSERT_TRUE(WaitUntil(menuShown, kStateWait)) << "a right click showed no menu";
+  EXPECT_TRUE(StaysFor(menuShown, 500)) << "the menu closed by itself";
+  Type({{'I', false}});  // H&ide
+  EXPECT_TRUE(WaitUntil([&] { return !menuShown() && !window.Visible(); }, kStateWait));
+  EXPECT_EQ(std::optional<DWORD>(0), program.End());
+}
+
 TEST_F(EndToEnd, SecondStartHidesTheRunningWindowAndAThirdRestoresIt) {
   Program first;
   HWND main = first.VisibleMainWindow();

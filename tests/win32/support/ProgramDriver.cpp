@@ -489,11 +489,11 @@ std::optional<TrayIcon> FindTrayIcon(DWORD processId) {
   return std::nullopt;
 }
 
-bool ClickTrayIcon(DWORD processId) {
+bool ClickTrayIcon(DWORD processId, bool right) {
   const auto icon = FindTrayIcon(processId);
   if (!icon) return false;
-  ::PostMessageA(icon->window, kTrayCallback, icon->id, WM_LBUTTONDOWN);
-  ::PostMessageA(icon->window, kTrayCallback, icon->id, WM_LBUTTONUP);
+  ::PostMessageA(icon->window, kTrayCallback, icon->id, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN);
+  ::PostMessageA(icon->window, kTrayCallback, icon->id, right ? WM_RBUTTONUP : WM_LBUTTONUP);
   return true;
 }
 

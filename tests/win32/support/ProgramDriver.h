@@ -204,7 +204,8 @@ struct TrayIcon {
 // The program's icon, found by asking the shell to change nothing about it: NIM_MODIFY succeeds
 // only for an icon that is there. Its icons belong to its hidden windows.
 std::optional<TrayIcon> FindTrayIcon(DWORD processId);
-// Clicks the icon as the shell does: its callback message to the icon's window.
-bool ClickTrayIcon(DWORD processId);
+// Clicks the icon as the shell does, with the left or the right button: its callback messages
+// to the icon's window.
+bool ClickTrayIcon(DWORD processId, bool right = false);
 
 }  // namespace tarnwick::test
