@@ -22,10 +22,12 @@ constexpr DWORD kFormStyle = 0x02CA0000;
 constexpr DWORD kDialogStyle = 0x02C80080;
 constexpr DWORD kDialogExStyle = 0x00000001;
 
-void Visit(const std::vector<Control*>& controls, const std::function<void(Control&)>& visit) {
+void Visit(const std::vector<Control*>& controls, const std::function<void(Control&)>& visit,
+           bool contentsFirst = false) {
   for (Control* control : controls) {
-    visit(*control);
-    Visit(control->Children(), visit);
+    if (!contentsFirst) visit(*control);
+    Visit(control->Children(), visit, contentsFirst);
+    if (contentsFirst) visit(*control);
   }
 }
 
@@ -85,6 +87,10 @@ void Form::SetCaption(std::string caption) {
 
 void Form::EachControl(const std::function<void(Control&)>& visit) const {
   Visit(controls_, visit);
+}
+
+void Form::EachControlContentsFirst(const std::function<void(Control&)>& visit) const {
+  Visit(controls_, visit, true);
 }
 
 void Form::CreatePeers() {

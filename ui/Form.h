@@ -74,6 +74,8 @@ class Form : public Component {
   const std::vector<Control*>& Controls() const { return controls_; }
   // Every control of the form, each parent before its children.
   void EachControl(const std::function<void(Control&)>& visit) const;
+  // Every control of the form, in the same order but each parent after its children.
+  void EachControlContentsFirst(const std::function<void(Control&)>& visit) const;
   MainMenu* Menu() const { return menu_; }
   void SetMenu(MainMenu* menu) { menu_ = menu; }
   // Gives the window, every control and the menu their real windows when the application has

@@ -559,21 +559,20 @@ void WindowPeer::Discard(WindowHandle& window) {
 
 void WindowPeer::Adopt(WindowHandle window) {
   window_ = std::move(window);
-  HWND anchor = nullptr;
+  // Created at the bottom, a window without a container is where it belongs, and so is one
+  // whose container is made after it. Only a container that is already there must be passed.
   if (Control* parent = control_.Parent()) {
-    if (auto* parentPeer = dynamic_cast<WindowPeer*>(parent->Peer())) anchor = parentPeer->Window();
+    if (auto* parentPeer = dynamic_cast<WindowPeer*>(parent->Peer())) {
+      PlaceAbove(window_.Get(), parentPeer->Window());
+    }
   }
-  PlaceAbove(window_.Get(), anchor);
   ApplyFont();
 }
 
 void WindowPeer::PlaceAbove(HWND window, HWND anchor) {
-  HWND after = HWND_BOTTOM;
-  if (anchor != nullptr) {
-    HWND above = GetWindow(anchor, GW_HWNDPREV);
-    if (above == window) return;
-    after = above != nullptr ? above : HWND_TOP;
-  }
+  HWND above = GetWindow(anchor, GW_HWNDPREV);
+  if (above == window) return;
+  HWND after = above != nullptr ? above : HWND_TOP;
   UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
   // Off screen there is nothing to redraw; the form paints it all when it is shown.
   if (IsWindowVisible(window) == 0) flags |= SWP_NOREDRAW | SWP_DEFERERASE;

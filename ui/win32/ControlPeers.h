@@ -83,7 +83,7 @@ class WindowPeer : public ControlPeer {
   // Makes `window` the peer's main window: placed above its parent's, with its font and state.
   void Adopt(WindowHandle window);
   // Puts `window` directly above `anchor` in the z-order (containers stay behind their
-  // contents, and tab order follows the layout); at the bottom when there is no anchor.
+  // contents, and tab order follows the layout).
   static void PlaceAbove(HWND window, HWND anchor);
   // Puts `window` directly below `anchor` in the z-order, so that it follows it in tab order.
   static void PlaceBelow(HWND window, HWND anchor);

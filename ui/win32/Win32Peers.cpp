@@ -23,9 +23,11 @@ class Win32Backend final : public Backend {
     InitCommonControlsEx(&classes);
   }
 
+  // A new child window goes to the bottom of its siblings. Made contents first, every container
+  // lands below what it holds, where it must lie, and no window has to be moved.
   void CreatePeers(Form& form) override {
     std::shared_ptr<FormPeer> peer = PeerOf(form);
-    form.EachControl([&](Control& control) {
+    form.EachControlContentsFirst([&](Control& control) {
       if (control.Peer() == nullptr) control.SetPeer(MakeControlPeer(peer, control));
     });
   }
