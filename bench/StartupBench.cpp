@@ -177,11 +177,23 @@ int main(int argc, char** argv) {
               ratio <= kGoal ? "met" : "missed");
   std::printf("ratio tarnwick/minimal: %.2f (the bare window without tray icon or registry)\n",
               tarnwickMedian / minimalMedian);
+  // Another tenant's burst only ever adds time, and on a shared machine it can hit any run:
+  // the fastest runs are the closest to what each start itself costs.
+  const auto fastest = [](const std::vector<double>& values) {
+    return *std::min_element(values.begin(), values.end());
+  };
+  std::printf("fastest: %s %.1f ms, %s %.1f ms; ratio tarnwick/floor %.2f\n", tarnwick.name,
+              fastest(tarnwick.runs), floor.name, fastest(floor.runs),
+              fastest(tarnwick.runs) / fastest(floor.runs));
   const double tarnwickReady = Median(tarnwick.ready);
   const double floorReady = Median(floor.ready);
   std::printf("to ready, median: %s %.1f ms, %s %.1f ms, %s %.1f ms\n", tarnwick.name,
               tarnwickReady, floor.name, floorReady, minimal.name, Median(minimal.ready));
-  std::printf("ratio tarnwick/floor to ready: %.2f (goal: at most %.1f) %s\n",
-              tarnwickReady / floorReady, kGoal, tarnwickReady / floorReady <= kGoal ? "met" : "missed");
+  const double readyRatio = tarnwickReady / floorReady;
+  std::printf("ratio tarnwick/floor to ready: %.2f (goal: at most %.1f) %s\n", readyRatio, kGoal,
+              readyRatio <= kGoal ? "met" : "missed");
+  std::printf("fastest to ready: %s %.1f ms, %s %.1f ms; ratio tarnwick/floor %.2f\n",
+              tarnwick.name, fastest(tarnwick.ready), floor.name, fastest(floor.ready),
+              fastest(tarnwick.ready) / fastest(floor.ready));
   return 0;
 }
