@@ -718,6 +718,12 @@ TEST_F(EndToEnd, OptionsOpensFromTheMenuKeysStoresAtOnceAndEveryCloseStoresWhatO
   Keys(dialog, {{VK_ESCAPE, false}});
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(dialog); }, kStateWait));
   EXPECT_TRUE(HasSetting("104", 0));
+  // The keyboard goes back to the main window with the dialog gone.
+  EXPECT_TRUE(SettlesInFront(main));
+  Type({{'H', true}, {'A', false}});
+  HWND about = ShownWindow(program.Id(), "TAboutF");
+  EXPECT_NE(nullptr, about) << "the main window did not take the keys after the dialog";
+  if (about != nullptr) ::PostMessageA(about, WM_CLOSE, 0, 0);
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
 
