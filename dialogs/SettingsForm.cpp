@@ -21,8 +21,8 @@ using settings::kStartWithWindowsName;
 TSettingsF::TSettingsF() : ui::Form(kSettingsFormClass) {
   SettingsF = this;
   LoadLayout();
-  // It runs while the program starts; a failing write is shown and the start goes on.
-  ui::Guard([&] { FormCreate(*this); });
+  // It runs while the program starts; a failure is shown and the start goes on.
+  FormCreate(*this);
 }
 
 TSettingsF::~TSettingsF() {
@@ -95,10 +95,12 @@ void TSettingsF::SaveSettings(const std::string& name, bool value) {
 }
 
 void TSettingsF::FormCreate(ui::Component&) {
-  CheckBox6.SetChecked(ReadSettings(kStartMinimizedName, false));
-  CheckBox7.SetChecked(ReadSettings(kBanAtStartName, false));
-  CheckBox8.SetChecked(ReadSettings(kExitOnCloseName, true));
-  CheckBox1.SetChecked(ReadSettings(kStartWithWindowsName, false));
+  // Each box reads its own value: one that cannot be read is said and keeps its designed state,
+  // and the boxes after it still show what the user stored, which closing writes back.
+  ui::Guard([&] { CheckBox6.SetChecked(ReadSettings(kStartMinimizedName, false)); });
+  ui::Guard([&] { CheckBox7.SetChecked(ReadSettings(kBanAtStartName, false)); });
+  ui::Guard([&] { CheckBox8.SetChecked(ReadSettings(kExitOnCloseName, true)); });
+  ui::Guard([&] { CheckBox1.SetChecked(ReadSettings(kStartWithWindowsName, false)); });
 }
 
 void TSettingsF::CheckBoxClick(ui::Component& sender) {

@@ -15,6 +15,9 @@ class System {
   virtual os::DWORD GetModuleFileNameA(os::HINSTANCE module, char* fileName, os::DWORD size) = 0;
   // A new, unique GUID; 0 (S_OK) on success.
   virtual os::HRESULT CoCreateGuid(os::GUID* guid) = 0;
+  // The processor architecture of Windows itself (kProcessorArchitectureAmd64 on 64-bit Windows,
+  // also to a 32-bit program there), as GetNativeSystemInfo gives it.
+  virtual os::WORD GetNativeProcessorArchitecture() = 0;
   // Whether a file (not a folder) exists at `path`.
   virtual bool FileExists(const char* path) = 0;
 

@@ -151,6 +151,10 @@ constexpr int kIdcArrow = 32512;
 constexpr int kIdcWait = 32514;
 constexpr int kIdcHand = 32649;
 
+// GetNativeSystemInfo's processor architectures: what Windows itself runs on.
+constexpr WORD kProcessorArchitectureIntel = 0;
+constexpr WORD kProcessorArchitectureAmd64 = 9;
+
 // Registry value types.
 constexpr DWORD kRegNone = 0;
 constexpr DWORD kRegSz = 1;
@@ -170,6 +174,10 @@ constexpr REGSAM kKeyCreateLink = 0x0020;
 constexpr REGSAM kKeyRead = 0x20019;
 constexpr REGSAM kKeyWrite = 0x20006;
 constexpr REGSAM kKeyAllAccess = 0xF003F;
+// Which view of HKEY_LOCAL_MACHINE\Software an open or a deletion reaches on 64-bit Windows;
+// 32-bit Windows has one view and ignores them.
+constexpr REGSAM kKeyWow6464Key = 0x0100;
+constexpr REGSAM kKeyWow6432Key = 0x0200;
 
 // RegCreateKeyEx options and dispositions.
 constexpr DWORD kRegOptionNonVolatile = 0;

@@ -121,7 +121,9 @@ void Form::Close() {
   bool canClose = true;
   CloseQuery(canClose);
   if (!canClose) return;
-  if (OnClose) OnClose(*this);
+  // What OnClose could not do is said, and the window closes all the same: one that stayed open
+  // because its closing handler failed could never be closed.
+  if (OnClose) Guard([&] { OnClose(*this); });
   if (modal_) {
     modalResult_ = kMrCancel;  // the modal loop hides the form
     return;

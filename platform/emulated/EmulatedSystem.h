@@ -36,6 +36,9 @@ class EmulatedSystem final : public System {
   os::DWORD GetModuleFileNameA(os::HINSTANCE module, char* fileName, os::DWORD size) override;
   // GUIDs count up from a seed, so each is new and a test can predict them.
   os::HRESULT CoCreateGuid(os::GUID* guid) override;
+  // 64-bit Windows unless a test says otherwise (EmulatedPlatform::SetMachine).
+  os::WORD GetNativeProcessorArchitecture() override { return nativeArchitecture_; }
+  void SetNativeProcessorArchitecture(os::WORD architecture) { nativeArchitecture_ = architecture; }
   bool FileExists(const char* path) override;
   // Failures as kernel32 reports them: ERROR_FILE_NOT_FOUND when the folder exists,
   // ERROR_PATH_NOT_FOUND when it does not (or a file stands in its place), ERROR_ACCESS_DENIED
@@ -142,6 +145,7 @@ class EmulatedSystem final : public System {
   std::set<os::DWORD> processes_;
   std::vector<std::string> processWaits_;
   os::DWORD lastError_ = 0;
+  os::WORD nativeArchitecture_ = os::kProcessorArchitectureAmd64;
 
   std::map<std::string, std::shared_ptr<File>> files_;  // by key (see PathKey)
   std::set<std::string> folders_;                       // by key

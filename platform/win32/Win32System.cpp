@@ -32,6 +32,12 @@ os::HRESULT Win32System::CoCreateGuid(os::GUID* guid) {
   return result;
 }
 
+os::WORD Win32System::GetNativeProcessorArchitecture() {
+  ::SYSTEM_INFO info = {};
+  ::GetNativeSystemInfo(&info);
+  return info.wProcessorArchitecture;
+}
+
 void* Win32System::AcquireNamedLock(const char* name, os::DWORD timeoutMs) {
   ::HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name);
   if (mutex == nullptr) return nullptr;

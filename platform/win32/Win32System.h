@@ -8,6 +8,7 @@ class Win32System final : public System {
  public:
   os::DWORD GetModuleFileNameA(os::HINSTANCE module, char* fileName, os::DWORD size) override;
   os::HRESULT CoCreateGuid(os::GUID* guid) override;
+  os::WORD GetNativeProcessorArchitecture() override;
   bool FileExists(const char* path) override;
   os::HANDLE CreateFileA(const char* path, os::DWORD access, os::DWORD share,
                          os::DWORD disposition) override;

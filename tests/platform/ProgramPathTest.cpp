@@ -31,6 +31,7 @@ class CuttingSystem final : public System {
     return cut && returnsSize_ ? size : static_cast<os::DWORD>(count);
   }
   os::HRESULT CoCreateGuid(os::GUID*) override { return 0; }
+  os::WORD GetNativeProcessorArchitecture() override { return 0; }
   bool FileExists(const char*) override { return false; }
   os::HANDLE CreateFileA(const char*, os::DWORD, os::DWORD, os::DWORD) override {
     return os::InvalidHandleValue();
