@@ -202,13 +202,32 @@ Function un.onInit
 FunctionEnd
 
 ; What "tarnwick.exe Unregister" removes, for when the program's file is gone: the button named
-; in the program's list, and its list entry. An entry of any other length is not the program's.
-Function un.RemoveToolbarButton
+; in the program's list, from every registry view of the machine, and its list entry. The list is
+; kept in the 64-bit view on 64-bit Windows; an earlier 32-bit build kept it in the 32-bit one.
+; An entry of any other length is not the program's.
+!macro RemoveListedButton LIST_VIEW
+  SetRegView ${LIST_VIEW}
   ReadRegStr $0 HKLM "${BUTTON_LIST_KEY}" "${TITLE}"
   StrLen $1 $0
   ${If} $1 = 38
-    DeleteRegValue HKLM "${BUTTON_LIST_KEY}" "${TITLE}"
+    ${If} ${RunningX64}
+      SetRegView 64
+      DeleteRegKey HKLM "${EXTENSIONS_KEY}\$0"
+      SetRegView 32
+    ${EndIf}
     DeleteRegKey HKLM "${EXTENSIONS_KEY}\$0"
+    SetRegView ${LIST_VIEW}
+    DeleteRegValue HKLM "${BUTTON_LIST_KEY}" "${TITLE}"
+  ${EndIf}
+!macroend
+
+Function un.RemoveToolbarButton
+  ${If} ${RunningX64}
+    !insertmacro RemoveListedButton 64
+    !insertmacro RemoveListedButton 32
+    SetRegView 64
+  ${Else}
+    !insertmacro RemoveListedButton 32
   ${EndIf}
 FunctionEnd
 

@@ -7,6 +7,7 @@
 
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/BrowserSwitches.h"
 
 namespace tarnwick::app {
 namespace {
@@ -15,8 +16,8 @@ using namespace platform::os;
 using platform::emulated::EmulatedPlatform;
 using Args = std::vector<std::string>;
 
-constexpr const char* kExtensions = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
-constexpr const char* kButtonList = "Software\\VE5Raroz\\ToolBar Buttons";
+constexpr const char* kExtensions = test::kExtensionsKey;
+constexpr const char* kButtonList = test::kButtonListKey;
 
 TEST(ChooseCourseTest, OnlyTheExactFirstWordCounts) {
   struct Case {

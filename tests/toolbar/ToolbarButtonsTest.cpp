@@ -95,9 +95,9 @@ TEST_F(ToolbarButtonsTest, AddWritesTheExtensionKeyInOrderThenTheListEntry) {
       expected.push_back(call);
     }
   }
-  for (const char* call : {"RegCreateKeyExA HKLM : Software\\VE5Raroz\\ToolBar Buttons\\",
-                           "RegSetValueExA HKLM\\Software\\VE5Raroz\\ToolBar Buttons : My Button",
-                           "RegCloseKey HKLM\\Software\\VE5Raroz\\ToolBar Buttons"}) {
+  const std::string list = std::string("HKLM\\") + kList;
+  for (const std::string& call : {"RegCreateKeyExA HKLM : " + std::string(kList) + "\\",
+                                  "RegSetValueExA " + list + " : My Button", "RegCloseKey " + list}) {
     expected.push_back(call);
   }
   EXPECT_EQ(expected, calls);
@@ -110,26 +110,26 @@ TEST_F(ToolbarButtonsTest, AddWritesTheExtensionKeyInOrderThenTheListEntry) {
   EXPECT_EQ(Text(kExecClsid), Machine(Ext(kFirstId), "CLSID"));
   EXPECT_EQ(Text("C:\\b.exe"), Machine(Ext(kFirstId), "Exec"));
   EXPECT_EQ(Text(kFirstId), Machine(kList, "My Button"));
-  const std::string button = std::string("[HKLM\\Software\\Microsoft]\n"
-                                          "[HKLM\\Software\\Microsoft\\Internet Explorer]\n"
-                                          "[HKLM\\Software\\Microsoft\\Internet Explorer\\Extensions]\n"
-                                          "[HKLM\\Software\\Microsoft\\Internet Explorer\\Extensions\\") +
-                              kFirstId + "]\n"
-                              "\"ButtonText\"=REG_SZ:\"My Button\"\n"
-                              "\"CLSID\"=REG_SZ:\"" + kExecClsid + "\"\n"
-                              "\"Default Visible\"=REG_SZ:\"Yes\"\n"
-                              "\"Exec\"=REG_SZ:\"C:\\b.exe\"\n"
-                              "\"HotIcon\"=REG_SZ:\"C:\\b.exe,1000\"\n"
-                              "\"Icon\"=REG_SZ:\"C:\\b.exe,1001\"\n";
+  // The extension key and the keys on its way, as the dump lists them.
+  std::string button;
+  for (std::size_t slash = 0; (slash = Ext(kFirstId).find('\\', slash + 1)) != std::string::npos;) {
+    button += "[HKLM\\" + Ext(kFirstId).substr(0, slash) + "]\n";
+  }
+  button += "[HKLM\\" + Ext(kFirstId) + "]\n"
+            "\"ButtonText\"=REG_SZ:\"My Button\"\n"
+            "\"CLSID\"=REG_SZ:\"" + kExecClsid + "\"\n"
+            "\"Default Visible\"=REG_SZ:\"Yes\"\n"
+            "\"Exec\"=REG_SZ:\"C:\\b.exe\"\n"
+            "\"HotIcon\"=REG_SZ:\"C:\\b.exe,1000\"\n"
+            "\"Icon\"=REG_SZ:\"C:\\b.exe,1001\"\n";
+  button = button.substr(button.find('\n') + 1);  // [HKLM\Software] comes once, before both
   std::string inView32 = button;
   for (std::size_t at = 0; (at = inView32.find("Software\\", at)) != std::string::npos; at += 9) {
     inView32.insert(at + 9, "Wow6432Node\\");
   }
-  EXPECT_EQ("[HKLM]\n[HKLM\\Software]\n" + button +
-                "[HKLM\\Software\\VE5Raroz]\n"
-                "[HKLM\\Software\\VE5Raroz\\ToolBar Buttons]\n"
-                "\"My Button\"=REG_SZ:\"" + kFirstId + "\"\n"
-                "[HKLM\\Software\\Wow6432Node]\n" + inView32,
+  const std::string listParent = std::string(kList).substr(0, std::string(kList).rfind('\\'));
+  EXPECT_EQ("[HKLM]\n[HKLM\\Software]\n" + button + "[HKLM\\" + listParent + "]\n[HKLM\\" + kList +
+                "]\n\"My Button\"=REG_SZ:\"" + kFirstId + "\"\n[HKLM\\Software\\Wow6432Node]\n" + inView32,
             reg_.Dump(HkeyLocalMachine()));
   EXPECT_EQ(0u, reg_.OpenHandles());
 }
@@ -163,7 +163,7 @@ TEST_F(ToolbarButtonsTest, EachKindWritesItsClassAndTargetNameAndOthersWriteNeit
     const std::string dump = reg.Dump(HkeyLocalMachine());
     const std::size_t at = dump.find("[HKLM\\" + Ext(id) + "]");
     ASSERT_NE(std::string::npos, at);
-    std::string key = dump.substr(at, dump.find("[HKLM\\Software\\VE5Raroz]") - at);
+    std::string key = dump.substr(at, dump.find("[HKLM\\Software\\", at + 1) - at);
     if (c.targetName) {
       // Sorted without case, the target name may fall anywhere; take it out and compare the rest.
       const std::string line = std::string("\"") + c.targetName + "\"=REG_SZ:\"the target\"\n";
@@ -318,9 +318,9 @@ TEST_F(ToolbarButtonsTest, RegisterTwiceLeavesOneButtonWithANewIdentifier) {
   RegisterProgramButton(kTitle);
   EXPECT_EQ((std::vector<std::string>{"{0C1D2E3F-4A5B-6C7D-8E9F-A0B1C2D3E4F5}", kSecondId}),
             reg_.SubkeyNames(HkeyLocalMachine(), kExtensions));
-  EXPECT_EQ(std::string("[HKLM\\Software\\VE5Raroz\\ToolBar Buttons]\n"
-                        "\"Other\"=REG_SZ:\"{0C1D2E3F-4A5B-6C7D-8E9F-A0B1C2D3E4F5}\"\n"
-                        "\"Tarnwick v1.0b Personal\"=REG_SZ:\"") + kSecondId + "\"\n",
+  EXPECT_EQ(std::string("[HKLM\\") + kList + "]\n" +
+                "\"Other\"=REG_SZ:\"{0C1D2E3F-4A5B-6C7D-8E9F-A0B1C2D3E4F5}\"\n" +
+                "\"Tarnwick v1.0b Personal\"=REG_SZ:\"" + kSecondId + "\"\n",
             KeyDump(kList));
   EXPECT_EQ(Text(kTitle), Machine(Ext(kSecondId), "ButtonText"));
   EXPECT_EQ(0u, reg_.OpenHandles());
@@ -438,11 +438,11 @@ TEST_F(ToolbarButtonsTest, WithoutANewIdentifierRegisterRaisesAndWritesNothing) 
 TEST_F(ToolbarButtonsTest, AFailingListEntryRaisesWithTheTextAndTakesTheExtensionKeyBack) {
   struct Case {
     const char* function;
-    const char* name;
+    std::string name;
   };
   const Case cases[] = {
       {"RegSetValueExA", "My Button"},
-      {"RegCreateKeyExA", "Software\\VE5Raroz\\ToolBar Buttons\\"},
+      {"RegCreateKeyExA", std::string(kList) + "\\"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.function);

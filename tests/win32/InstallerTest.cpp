@@ -158,9 +158,9 @@ void ClickIn(const std::string& title, const std::string& button) {
 // The button that Register adds, with its values as the browser reads them; `path` is the
 // program's file.
 void ExpectTheProgramsButton(const std::string& path) {
-  const std::vector<std::string> buttons = ProgramButtons();
-  ASSERT_EQ(1u, buttons.size()) << RegistryState();
-  const std::string key = std::string(kExtensionsKey) + "\\" + buttons.front();
+  const std::optional<std::string> button = TheOneButton();
+  ASSERT_TRUE(button) << RegistryState();
+  const std::string key = std::string(kExtensionsKey) + "\\" + *button;
   const struct {
     const char* name;
     std::string data;
@@ -172,12 +172,14 @@ void ExpectTheProgramsButton(const std::string& path) {
       {"CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"},
       {"Exec", path},
   };
-  for (const auto& v : values) {
-    EXPECT_EQ(std::optional<std::string>(v.data), ReadText(HKEY_LOCAL_MACHINE, key.c_str(), v.name))
-        << v.name;
+  for (const REGSAM view : MachineViews()) {
+    for (const auto& v : values) {
+      EXPECT_EQ(std::optional<std::string>(v.data),
+                ReadText(HKEY_LOCAL_MACHINE, key.c_str(), v.name, view))
+          << v.name << " in view " << view;
+    }
   }
-  EXPECT_EQ(std::optional<std::string>(buttons.front()),
-            ReadText(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle));
+  EXPECT_EQ(button, ListedButton());
 }
 
 // Everything an installation leaves on the machine, gone; the settings are the user's and are
@@ -190,8 +192,7 @@ void ExpectNothingLeft() {
   EXPECT_FALSE(Exists(Shortcut()));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_FALSE(Read(HKEY_CURRENT_USER, kRunKey, kTitle)) << "the Run entry is left";
-  EXPECT_TRUE(ProgramButtons().empty()) << RegistryState();
-  EXPECT_FALSE(Read(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle));
+  EXPECT_TRUE(NoProgramButton()) << RegistryState();
 }
 
 class Installer : public ::testing::Test {
@@ -254,7 +255,7 @@ TEST_F(Installer,
   ASSERT_TRUE(size);
   EXPECT_NEAR(bytes / 1024, static_cast<double>(*size), 8.0);
   ExpectTheProgramsButton(exe);
-  const std::string firstButton = ProgramButtons().front();
+  const std::optional<std::string> firstButton = TheOneButton();
 
   // Installing again over the running program ends it first and registers anew.
   {
@@ -264,7 +265,7 @@ TEST_F(Installer,
     EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0)) << "the running program went on";
     EXPECT_TRUE(Bytes(exe) == Bytes(ProgramPath()));
     ExpectTheProgramsButton(exe);
-    EXPECT_NE(firstButton, ProgramButtons().front());
+    EXPECT_NE(firstButton, TheOneButton());
   }
 
   // A silent uninstall while the program runs, started with Windows.
