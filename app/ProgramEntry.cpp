@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "demo/DemoWindow.h"
@@ -50,8 +51,14 @@ constexpr const char* kInstanceLock = "Local\\TarnwickInstance";
 constexpr DWORD kInstanceWaitStep = 100;
 constexpr int kInstanceWaitSteps = 100;
 
+// A running instance of higher integrity (started as administrator) refuses the message unless
+// it let it through; a start that cannot reach it says so rather than ending silently.
 void HandOver(HWND running) {
-  Win().PostMessageA(running, blocking::kShowYourselfMessage, 0, 0);
+  if (Win().PostMessageA(running, blocking::kShowYourselfMessage, 0, 0) == 0) {
+    throw std::runtime_error(
+        "Tarnwick is already running, but it did not take the request to show itself. Use its "
+        "icon in the notification area.");
+  }
   Win().SetForegroundWindow(running);
 }
 
@@ -79,6 +86,9 @@ int RunSingleInstance(const StartEnvironment& environment) {
   if (!instance) return 0;
   ui::Application app;
   app.Initialize();
+  // What goes wrong while the windows are made is shown once they are complete: titled, so that
+  // a second start finds them, with the main window known and the start counted.
+  app.HoldErrors();
   if (environment.backend) app.SetBackend(environment.backend());
   const blocking::MainWindowImages images =
       environment.images ? environment.images() : blocking::MainWindowImages{};
@@ -86,6 +96,9 @@ int RunSingleInstance(const StartEnvironment& environment) {
   auto main = std::make_unique<blocking::TQuillmoor>(images);
   app.SetMainForm(main.get());
   main->CreatePeers();
+  // A second start of lower integrity than this one (which may run as administrator to write
+  // the machine's keys) must still reach it.
+  Win().ChangeWindowMessageFilterEx(main->Handle(), blocking::kShowYourselfMessage, kMsgfltAllow);
   // The other windows are made hidden, in this order; their real windows come when they are
   // first shown.
   auto demo = std::make_unique<demo::TDemo>(environment.stopGlyph ? environment.stopGlyph() : nullptr);

@@ -124,8 +124,8 @@ void TSettingsF::UpdateRunEntry(bool present) {
   }
   // The ANSI calls spell a character their code page lacks as '?', which no file name holds; such
   // an entry would start nothing at logon, so none is left and the user is told.
-  const std::string path = platform::ProgramPath();
-  if (path.empty() || path.find('?') != std::string::npos) {
+  const std::string path = platform::SpelledProgramPath();
+  if (path.empty()) {
     accessor.EraseValue(settings::kProgramTitle);
     throw std::runtime_error(
         "Cannot start with Windows from this folder: its name has characters that the Run entry "

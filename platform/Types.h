@@ -155,6 +155,9 @@ constexpr int kIdcHand = 32649;
 constexpr WORD kProcessorArchitectureIntel = 0;
 constexpr WORD kProcessorArchitectureAmd64 = 9;
 
+// ChangeWindowMessageFilterEx's actions.
+constexpr DWORD kMsgfltAllow = 1;
+
 // Registry value types.
 constexpr DWORD kRegNone = 0;
 constexpr DWORD kRegSz = 1;

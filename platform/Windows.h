@@ -70,6 +70,9 @@ class Windows {
 
   // Messages.
   virtual UINT RegisterWindowMessageA(const char* name) = 0;
+  // Lets `message` reach `window` from processes of lower integrity, as an elevated program
+  // needs for the messages others send it (kMsgfltAllow); false where Windows has no such filter.
+  virtual BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action) = 0;
   virtual BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
   virtual LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
   virtual void PostQuitMessage(int exitCode) = 0;

@@ -158,8 +158,15 @@ bool RemoveToolbarButton(const std::string& buttonText) {
 }
 
 void RegisterProgramButton(const std::string& programTitle) {
+  // Checked before the old button goes: one that starts nothing would replace a working one.
+  const std::string path = platform::SpelledProgramPath();
+  if (path.empty()) {
+    throw std::runtime_error(
+        "Cannot add the toolbar button from this folder: its name has characters that the "
+        "button cannot hold. Move the program to a folder with a plain name and register it "
+        "again.");
+  }
   RemoveToolbarButton(programTitle);
-  const std::string path = platform::ProgramPath();
   std::string identifier;
   AddToolbarButton(true, TToolbarButtonKind::tbkExecutable, programTitle, path + ",1000",
                    path + ",1001", path, identifier);

@@ -52,6 +52,11 @@ TTrayIcon::TTrayIcon(ui::Component* owner) : ui::Component(owner) {
     taskbarCreatedMessage_ = Win().RegisterWindowMessageA("TaskbarCreated");
   }
   if (ui::Application* app = ui::Application::Current()) {
+    // A restarted taskbar runs without administrator rights; its broadcast must reach a program
+    // that has them, or the icon never comes back.
+    if (taskbarCreatedMessage_ != 0 && app->Handle() != nullptr) {
+      Win().ChangeWindowMessageFilterEx(app->Handle(), taskbarCreatedMessage_, kMsgfltAllow);
+    }
     hookedApplication_ = app;
     applicationHookId_ = app->AddHook(
         [this](UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {

@@ -138,7 +138,7 @@ int Form::ShowModal() {
   if (modal_) return kMrNone;  // already shown; a nested request has nothing to wait for
   modal_ = true;
   modalResult_ = kMrNone;
-  const std::vector<HWND> disabled = app->DisableFormsExcept(*this);
+  const std::vector<HWND> disabled = app->DisableFormsExcept(this);
   int quitCode = 0;
   bool quit = false;
   try {

@@ -454,7 +454,14 @@ UINT EmulatedWindows::RegisterWindowMessageA(const char* name) {
 
 BOOL EmulatedWindows::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (window != nullptr && Find(window) == nullptr) return 0;
+  if (std::find(refusedPosts_.begin(), refusedPosts_.end(), window) != refusedPosts_.end()) return 0;
   posted_.push_back(MSG{window, message, wParam, lParam, GetTickCount(), cursor_});
+  return 1;
+}
+
+BOOL EmulatedWindows::ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD) {
+  if (Find(window) == nullptr) return 0;
+  allowedMessages_.emplace_back(window, message);
   return 1;
 }
 
@@ -727,7 +734,11 @@ int EmulatedWindows::GetWindowTextA(HWND window, char* text, int size) {
 
 int EmulatedWindows::MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
   messageBoxes_.push_back({owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type});
+  // Its owner takes no input while it is open, and is enabled again before it closes.
+  const bool disablesOwner = owner != nullptr && IsWindowEnabled(owner) != 0;
+  if (disablesOwner) EnableWindow(owner, 0);
   if (OnMessageBox) OnMessageBox(messageBoxes_.back());
+  if (disablesOwner) EnableWindow(owner, 1);
   if (messageBoxAnswers_.empty()) return kIdOk;
   const int answer = messageBoxAnswers_.front();
   messageBoxAnswers_.pop_front();

@@ -20,6 +20,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/Windows.h"
@@ -107,6 +108,13 @@ class EmulatedWindows final : public Windows {
 
   // Window classes and registered messages share one atom table, from 0xC000 up.
   UINT RegisterWindowMessageA(const char* name) override;
+  // Recorded; answers true for a window that exists.
+  BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action) override;
+  // Each message let through, with its window, in call order.
+  const std::vector<std::pair<HWND, UINT>>& AllowedMessages() const { return allowedMessages_; }
+  // Makes PostMessageA to `window` fail, as a window of a process of higher integrity refuses
+  // messages that its filter does not let through.
+  void RefusePosts(HWND window) { refusedPosts_.push_back(window); }
   BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   void PostQuitMessage(int exitCode) override;
@@ -160,7 +168,8 @@ class EmulatedWindows final : public Windows {
   // Retitles a window directly; no WM_SETTEXT is sent.
   BOOL SetWindowTextA(HWND window, const char* text) override;
   int GetWindowTextA(HWND window, char* text, int size) override;
-  // Recorded; answers with the next scripted answer, kIdOk when none is left.
+  // Recorded; answers with the next scripted answer, kIdOk when none is left. Its owner is
+  // disabled while it is open.
   int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
 
   struct MessageBoxCall {
@@ -199,6 +208,8 @@ class EmulatedWindows final : public Windows {
   const std::vector<HWND>& ForegroundCalls() const { return foregroundCalls_; }
 
  private:
+  std::vector<std::pair<HWND, UINT>> allowedMessages_;
+  std::vector<HWND> refusedPosts_;
   std::vector<MessageBoxCall> messageBoxes_;
   std::deque<int> messageBoxAnswers_;
   struct WindowClass {

@@ -245,6 +245,14 @@ UINT Win32Windows::RegisterWindowMessageA(const char* name) {
   return ::RegisterWindowMessageA(name);
 }
 
+// Loaded when present: Windows 7 brought it; before, there is no filter per window.
+BOOL Win32Windows::ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action) {
+  using Filter = ::BOOL(WINAPI*)(::HWND, ::UINT, ::DWORD, void*);
+  static const Filter filter = reinterpret_cast<Filter>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx")));
+  return filter != nullptr && filter(Native(window), message, action, nullptr);
+}
+
 BOOL Win32Windows::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return ::PostMessageA(Native(window), message, wParam, lParam);
 }

@@ -37,6 +37,7 @@ class Win32Windows final : public Windows {
   int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
 
   UINT RegisterWindowMessageA(const char* name) override;
+  BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action) override;
   BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   void PostQuitMessage(int exitCode) override;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,14 @@ class ProgramEntryTest : public ::testing::Test {
 
 TEST_F(ProgramEntryTest, ASecondStartHandsOverAndCreatesNothing) {
   HWND running = FakeRunningInstance();
+  // One that refuses the message (it runs with higher rights) is said to, not ended silently.
+  win_.RefusePosts(running);
+  EXPECT_EQ(1, RunProgram({}, {}));
+  ASSERT_EQ(1u, win_.MessageBoxes().size());
+  EXPECT_NE(std::string::npos, win_.MessageBoxes()[0].text.find("did not take the request"));
+  win_.DestroyWindow(running);
+  win_.ClearMessageBoxes();
+  running = FakeRunningInstance();
   const std::size_t windows = win_.WindowCount();
   EXPECT_EQ(0, RunProgram({}, {}));
   const auto posted = PostedTo(running);
@@ -151,16 +160,32 @@ TEST_F(ProgramEntryTest, UnregisterWithNothingRegisteredStillEndsTheRunningInsta
 
 TEST_F(ProgramEntryTest, ARegistrationThatFailsShowsApplicationErrorAndLeavesTheInstanceRunning) {
   HWND running = FakeRunningInstance();
-  reg_.DenyWrites(HkeyLocalMachine());
-  EXPECT_EQ(1, RunProgram({"Register"}, {}));
-  ASSERT_EQ(1u, win_.MessageBoxes().size());
-  const auto& box = win_.MessageBoxes()[0];
-  EXPECT_EQ("Application Error", box.caption);
-  EXPECT_NE(std::string::npos, box.text.find("ERegistryError"));
-  EXPECT_NE(std::string::npos, box.text.find("Failed to set data for 'Default Visible'"));
-  EXPECT_EQ(kMbTaskModal, box.type & kMbTaskModal);
-  EXPECT_TRUE(PostedTo(running).empty());
-  EXPECT_TRUE(os_.system().ProcessWaits().empty());
+  struct Case {
+    std::function<void()> cause;
+    const char* said;
+  };
+  const Case cases[] = {
+      {[&] { reg_.DenyWrites(HkeyLocalMachine()); },
+       "ERegistryError in module tarnwick.exe.\n\nFailed to set data for 'Default Visible'"},
+      // A folder the code page cannot spell: the button would start nothing.
+      {[&] { os_.system().SetModulePath("C:\\Program Files\\T?rnwick\\tarnwick.exe"); },
+       "Cannot add the toolbar button from this folder"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.said);
+    c.cause();
+    win_.ClearMessageBoxes();
+    EXPECT_EQ(1, RunProgram({"Register"}, {}));
+    ASSERT_EQ(1u, win_.MessageBoxes().size());
+    const auto& box = win_.MessageBoxes()[0];
+    EXPECT_EQ("Application Error", box.caption);
+    EXPECT_NE(std::string::npos, box.text.find(c.said)) << box.text;
+    EXPECT_EQ(kMbTaskModal, box.type & kMbTaskModal);
+    EXPECT_TRUE(PostedTo(running).empty());
+    EXPECT_TRUE(os_.system().ProcessWaits().empty());
+    EXPECT_TRUE(reg_.SubkeyNames(HkeyLocalMachine(), kExtensions).empty());
+    reg_.DenyWrites(HkeyLocalMachine(), false);
+  }
 }
 
 TEST_F(ProgramEntryTest, RegistrationWaitsForTheRunningInstanceToEndOnlyAfterTellingItToQuit) {
@@ -201,7 +226,15 @@ TEST_F(ProgramEntryTest, AFirstStartRunsTheMainWindowUntilQuitAndCountsIt) {
     heldWhileStarting = os_.system().HeldLocks().count("Local\\TarnwickInstance") == 1;
     return nullptr;
   };
+  std::vector<std::string> allowed;
   EXPECT_EQ(0, RunProgram({}, environment));
+  // The messages that other processes send it get through to an elevated instance.
+  for (const auto& [window, message] : win_.AllowedMessages()) {
+    allowed.push_back(std::to_string(message));
+  }
+  EXPECT_EQ((std::vector<std::string>{std::to_string(win_.RegisterWindowMessageA("TaskbarCreated")),
+                                      std::to_string(kWmUser)}),
+            allowed);
   EXPECT_TRUE(peersInstalled);
   EXPECT_TRUE(heldWhileStarting);
   EXPECT_TRUE(os_.system().HeldLocks().empty());
@@ -218,12 +251,17 @@ TEST_F(ProgramEntryTest, ASettingOfTheWrongTypeIsShownAndTheStartGoesOn) {
     auto& reg = os.registry();
     reg.PutValue(HkeyCurrentUser(), settings::kSettingsKey, name, {kRegBinary, {1}});
     os.windows().PostQuitMessage(0);
+    // The box waits on a complete start: a second start finds the window, and it is counted.
+    bool complete = false;
+    os.windows().OnMessageBox = [&](const auto&) {
+      complete = os.windows().FindWindowA("TQuillmoor", "Tarnwick v1.0b Personal") != nullptr &&
+                 reg.GetValue(HkeyCurrentUser(), settings::kSettingsKey, "Ypos").has_value();
+    };
     EXPECT_EQ(0, RunProgram({}, {}));
-    // The main window reads it, and so does the Options dialog for its own.
-    ASSERT_FALSE(os.windows().MessageBoxes().empty());
-    for (const auto& box : os.windows().MessageBoxes()) {
-      EXPECT_EQ(std::string("Invalid data type for '") + name + "'", box.text);
-    }
+    // The main window reads it, and so may the Options dialog; it is said once.
+    ASSERT_EQ(1u, os.windows().MessageBoxes().size());
+    EXPECT_EQ(std::string("Invalid data type for '") + name + "'", os.windows().MessageBoxes()[0].text);
+    EXPECT_TRUE(complete);
     EXPECT_EQ(0, settings::LaunchCount());  // counted: the counter went from none to 0
     EXPECT_TRUE(reg.GetValue(HkeyCurrentUser(), settings::kSettingsKey, "Ypos").has_value());
   }

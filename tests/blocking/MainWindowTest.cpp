@@ -295,6 +295,12 @@ TEST_F(MainWindowTest, TheMinimiseBoxHidesTheWindowAndTaskbarButtonIntoTheTray) 
 
 TEST_F(MainWindowTest, ClosingEndsTheProgramByDefault) {
   TQuillmoor& w = Start();
+  // Closing the taskbar button's window is closing the main window.
+  win_.SendMessageA(app_.Handle(), kWmClose, 0, 0);
+  EXPECT_TRUE(win_.PendingQuit().has_value());
+  EXPECT_TRUE(win_.IsWindow(app_.Handle()) && win_.IsWindow(w.Handle()));
+  MSG quit;
+  EXPECT_EQ(0, win_.GetMessageA(&quit, nullptr, 0, 0));
   win_.SendMessageA(w.Handle(), kWmClose, 0, 0);
   EXPECT_TRUE(win_.PendingQuit().has_value());
 }
@@ -307,6 +313,10 @@ TEST_F(MainWindowTest, WithExitOnCloseOffClosingHidesAndExitStillEnds) {
   EXPECT_FALSE(w.Visible());
   EXPECT_EQ("H&ide", w.Button5.Caption());
   EXPECT_TRUE(shell_.Balloons().empty());
+  w.SetVisible(true);
+  win_.SendMessageA(app_.Handle(), kWmClose, 0, 0);  // the taskbar button's "Close window"
+  EXPECT_FALSE(w.Visible());
+  EXPECT_TRUE(win_.IsWindow(app_.Handle()) && win_.IsWindow(w.Handle()));
   w.Exit2->Click();
   EXPECT_TRUE(win_.PendingQuit().has_value());
 }

@@ -442,12 +442,28 @@ TEST_F(EndToEnd, SecondStartHidesTheRunningWindowAndAThirdRestoresIt) {
   EXPECT_EQ(std::optional<DWORD>(0), first.End());
 }
 
+// The window that carries the taskbar button.
+HWND ApplicationWindow(const Program& program) {
+  for (HWND window : TopLevelWindows(program.Id())) {
+    if (ClassOf(window) == "TApplication") return window;
+  }
+  return nullptr;
+}
+
 TEST_F(EndToEnd, ClosingEndsTheProgramByDefault) {
-  Program program;
-  HWND main = program.VisibleMainWindow();
-  ASSERT_NE(nullptr, main);
-  ::PostMessageA(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(std::optional<DWORD>(0), program.WaitForExit());
+  // Through the taskbar button's "Close window", then the main window's close box; each time the
+  // next start runs.
+  for (const bool taskbarButton : {true, false}) {
+    Program program;
+    HWND main = program.VisibleMainWindow();
+    ASSERT_NE(nullptr, main);
+    if (taskbarButton) {
+      ::PostMessageA(ApplicationWindow(program), WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else {
+      ::PostMessageA(main, WM_CLOSE, 0, 0);
+    }
+    EXPECT_EQ(std::optional<DWORD>(0), program.WaitForExit()) << taskbarButton;
+  }
 }
 
 TEST_F(EndToEnd, WithExitOnCloseOffClosingHidesAndExitStillEnds) {
@@ -467,6 +483,12 @@ TEST_F(EndToEnd, WithExitOnCloseOffClosingHidesAndExitStillEnds) {
   ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_TRUE(WaitUntil([&] { return !window.Visible(); }, kStateWait));
   EXPECT_TRUE(StaysFor([&] { return program.Running(); }, 300));
+  // The taskbar button's "Close window" follows the same rule, and leaves both windows.
+  EXPECT_TRUE(ClickTrayIcon(program.Id()));
+  ASSERT_TRUE(WaitUntil([&] { return window.Visible(); }, kStateWait));
+  ::PostMessageA(ApplicationWindow(program), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !window.Visible(); }, kStateWait));
+  EXPECT_TRUE(StaysFor([&] { return program.Running() && ::IsWindow(main); }, 300));
 
   // Exit works also while the window is hidden.
   window.Click(window.Button("E&xit"));
@@ -653,23 +675,27 @@ TEST_F(EndToEnd, ASettingOfTheWrongTypeIsShownAndTheProgramStillStarts) {
   ::RegCloseKey(key);
 
   Program program;
-  // Each reader of the value says so once; the user answers every box.
+  // Both windows that read the value report it, once, over a complete start: while the box is
+  // open the main window is there, takes no input, and a second start finds it at once.
   std::vector<std::string> shown;
   HWND main = nullptr;
   WaitUntil([&] {
     for (HWND window : TopLevelWindows(program.Id())) {
       if (ClassOf(window) != "#32770" || !::IsWindowVisible(window)) continue;
+      main = program.MainWindow(0);
+      EXPECT_TRUE(main != nullptr && !::IsWindowEnabled(main)) << "the box does not block";
+      Program second;
+      EXPECT_EQ(std::optional<DWORD>(0), second.WaitForExit(2000)) << "the second start waited";
       for (const Control& c : ControlsOf(window)) {
         if (SameClass(c.className, "Static") && !c.text.empty()) shown.push_back(c.text);
       }
       ::PostMessageA(window, WM_COMMAND, IDOK, 0);
     }
     main = program.MainWindow(0);
-    return main != nullptr && ::IsWindowVisible(main) && program.MessageBoxes().empty();
+    return main != nullptr && !shown.empty() && program.MessageBoxes().empty();
   }, kStartWait);
   ASSERT_NE(nullptr, main) << "the program did not start";
-  ASSERT_FALSE(shown.empty());
-  for (const std::string& text : shown) EXPECT_EQ("Invalid data type for '101'", text);
+  EXPECT_EQ(std::vector<std::string>{"Invalid data type for '101'"}, shown);
   EXPECT_TRUE(HasSetting("Ypos", 0)) << "the start was not counted";
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
