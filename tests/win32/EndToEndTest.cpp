@@ -511,6 +511,27 @@ TEST_F(EndToEnd, StartMinimizedShowsOnlyTheTrayIcon) {
   EXPECT_NE(nullptr, window.Button("H&ide"));
   EXPECT_TRUE(ClickTrayIcon(program.Id()));
   EXPECT_TRUE(WaitUntil([&] { return window.Visible(); }, kStateWait));
+
+  // Hidden again, with another program in front as the taskbar is when the user clicks the
+  // icon, the icon's menu takes the keyboard: Escape closes it, and Enter restores.
+  window.Click(window.Button("H&ide"));
+  ASSERT_TRUE(WaitUntil([&] { return !window.Visible(); }, kStateWait));
+  HWND other = ::CreateWindowExA(0, "STATIC", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 10, 10, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  ::SetForegroundWindow(other);
+  const auto menuShown = [] {
+    HWND menu = ::FindWindowA("#32768", nullptr);
+    return menu != nullptr && ::IsWindowVisible(menu);
+  };
+  ASSERT_TRUE(ClickTrayIcon(program.Id(), true));
+  ASSERT_TRUE(WaitUntil(menuShown, kStateWait)) << "a right click showed no menu";
+  Type({{VK_ESCAPE, false}});
+  EXPECT_TRUE(WaitUntil([&] { return !menuShown(); }, kStateWait)) << "Escape left the menu open";
+  ASSERT_TRUE(ClickTrayIcon(program.Id(), true));
+  ASSERT_TRUE(WaitUntil(menuShown, kStateWait));
+  Type({{VK_DOWN, false}, {VK_RETURN, false}});  // Restore
+  EXPECT_TRUE(WaitUntil([&] { return window.Visible(); }, kStateWait)) << "Restore was not taken";
+  ::DestroyWindow(other);
   EXPECT_EQ(kStartLog, window.Log());
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
