@@ -162,6 +162,40 @@ TEST_F(ProgramEntryTest, ARegistrationThatFailsShowsApplicationErrorAndLeavesThe
   EXPECT_TRUE(os_.system().ProcessWaits().empty());
 }
 
+// A box that nobody can close would never let the start end: a hidden start, or one in a window
+// station that shows nothing, writes the reason to its standard error instead, if it has one.
+TEST(ProgramEntryUnwatched, AFailingRegistrationWritesItsReasonInsteadOfABoxWhenNobodyWatches) {
+  struct Case {
+    const char* name;
+    DWORD flags;
+    int show;
+    bool stationShown, standardError, box;
+  };
+  constexpr DWORD kBoth = kStartfUseShowWindow | kStartfUseStdHandles;
+  for (const Case& c : {Case{"hidden, output read", kBoth, kSwHide, true, true, false},
+                        Case{"hidden, no output", kStartfUseShowWindow, kSwHide, true, false, false},
+                        Case{"station not shown", 0, 0, false, true, false},
+                        Case{"shown, output read", kBoth, kSwShowNormal, true, true, true},
+                        Case{"no show command", kStartfUseStdHandles, kSwHide, true, true, true}}) {
+    SCOPED_TRACE(c.name);
+    EmulatedPlatform os;
+    os.registry().DenyWrites(HkeyLocalMachine());
+    os::STARTUPINFOA startup;
+    startup.dwFlags = c.flags;
+    startup.wShowWindow = static_cast<os::WORD>(c.show);
+    os.system().SetStartupInfo(startup);
+    os.windows().SetWindowStationVisible(c.stationShown);
+    if (c.standardError) os.system().GiveStandardError();
+    EXPECT_EQ(1, RunProgram({"Register"}, {}));
+    EXPECT_EQ(c.box ? 1u : 0u, os.windows().MessageBoxes().size());
+    EXPECT_EQ(!c.box && c.standardError
+                  ? "Exception ERegistryError in module tarnwick.exe. Failed to set data for "
+                    "'Default Visible'\r\n"
+                  : "",
+              os.system().StandardErrorText());
+  }
+}
+
 TEST_F(ProgramEntryTest, RegistrationWaitsForTheRunningInstanceToEndOnlyAfterTellingItToQuit) {
   // An installer replaces or deletes the file right after these runs, so the instance must be
   // gone by then; a hung one is waited for only so long, and the run still succeeds.
