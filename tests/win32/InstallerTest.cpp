@@ -238,7 +238,8 @@ TEST_F(Installer,
   } entry[] = {
       {"DisplayName", "Tarnwick"},           {"DisplayVersion", "1.0b"},
       {"Publisher", "Brambleworks Company"}, {"DisplayIcon", exe + ",0"},
-      {"UninstallString", uninstaller},      {"QuietUninstallString", uninstaller + " /S"},
+      {"UninstallString", uninstaller},
+      {"QuietUninstallString", uninstaller + " /S _?=" + InstallDir()},
   };
   for (const auto& v : entry) {
     EXPECT_EQ(std::optional<std::string>(v.data),
