@@ -275,7 +275,32 @@ Section "${PRODUCT}"
   ${EndIf}
 SectionEnd
 
+; The removal of an uninstaller that ran in place, by a copy of it, once that run has ended. Only
+; after an uninstall: while the program's file is there, the uninstaller stays.
+!macro CleanUpAfterRunInPlace
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/CLEANUP" $1
+  ${IfNot} ${Errors}
+    ${IfNot} ${FileExists} "$INSTDIR\tarnwick.exe"
+      ${For} $1 1 300
+        Delete "$INSTDIR\uninstall.exe"
+        ${IfNot} ${FileExists} "$INSTDIR\uninstall.exe"
+          ${Break}
+        ${EndIf}
+        Sleep 100
+      ${Next}
+      SetOutPath "$TEMP"
+      RMDir "$INSTDIR"
+    ${EndIf}
+    Delete /REBOOTOK "$EXEPATH"
+    RMDir /REBOOTOK "$EXEDIR"
+    Quit
+  ${EndIf}
+!macroend
+
 Function un.onInit
+  !insertmacro CleanUpAfterRunInPlace
   !insertmacro OpenLog uninstall.log "${PRODUCT} Uninstall"
   !insertmacro RequireAdministrator
   !insertmacro UseTheMachinesRegistryView
@@ -348,22 +373,19 @@ Section "Uninstall"
   Delete "$INSTDIR\help.chm"
   Delete "$INSTDIR\tarnwick.exe.new"
   Delete "$INSTDIR\help.chm.new"
+  ; Not the current folder of this run or of the one it starts, so that it can go.
+  SetOutPath "$TEMP"
   Delete "$INSTDIR\uninstall.exe"
-  ; Run in place, the uninstaller cannot delete its own file while it runs; moved out of the
-  ; folder, it goes at the next restart.
+  ; Run in place, as the quiet uninstall is, this file is in use until the run ends. A copy in
+  ; the temporary folder removes it, and the folder, once it is free.
   ${If} ${FileExists} "$INSTDIR\uninstall.exe"
     GetTempFileName $0
     Delete $0
-    ClearErrors
-    Rename "$INSTDIR\uninstall.exe" $0
-    ${If} ${Errors}
-      StrCpy $0 "$INSTDIR\uninstall.exe"
-    ${EndIf}
-    Delete /REBOOTOK $0
+    CreateDirectory $0
+    CopyFiles /SILENT "$EXEPATH" "$0\uninstall.exe"
+    Exec '"$0\uninstall.exe" /CLEANUP _?=$INSTDIR'
   ${EndIf}
-  ; Only an empty folder goes: anything the user put there stays. A folder in use as the current
-  ; one cannot go either.
-  SetOutPath "$TEMP"
+  ; Only an empty folder goes: anything the user put there stays.
   RMDir "$INSTDIR"
 
   SetShellVarContext all
