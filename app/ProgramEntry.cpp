@@ -109,14 +109,25 @@ std::string DescribeError(std::exception_ptr error, const char* gap) {
   }
 }
 
-// Nobody can answer a box when the starter asked for no window at all (a silent installer
-// starts the program hidden and reads its output), nor in a window station that shows nothing
-// (a service's, the system account's). A station that cannot be asked counts as shown.
+// The standard error, when the starter gave one.
+HANDLE StandardError() {
+  const HANDLE handle = platform::Sys().GetStdHandle(kStdErrorHandle);
+  return handle == os::InvalidHandleValue() ? nullptr : handle;
+}
+
+// Nobody can answer a box when the starter asked for no window at all, or reads the program's
+// error output itself through a pipe or a file (silent installers do either), nor in a window
+// station that shows nothing (a service's, the system account's). A station that cannot be
+// asked counts as shown.
 bool SomeoneCanAnswer() {
   os::STARTUPINFOA startup;
   platform::Sys().GetStartupInfoA(&startup);
   if ((startup.dwFlags & kStartfUseShowWindow) != 0 && startup.wShowWindow == kSwHide) {
     return false;
+  }
+  if (const HANDLE output = StandardError()) {
+    const DWORD type = platform::Sys().GetFileType(output);
+    if (type == kFileTypeDisk || type == kFileTypePipe) return false;
   }
   os::USEROBJECTFLAGS station;
   return !Win().GetUserObjectInformationA(Win().GetProcessWindowStation(), kUoiFlags, &station,
@@ -125,7 +136,7 @@ bool SomeoneCanAnswer() {
 }
 
 // A box that nobody can close would keep the start from ever ending; then the reason goes, as
-// one line, to the standard error that the starter may have given.
+// one line, to the standard error if there is one.
 void ReportError(std::exception_ptr error) {
   if (SomeoneCanAnswer()) {
     const std::string text = DescribeError(error, "\n\n");
@@ -134,10 +145,10 @@ void ReportError(std::exception_ptr error) {
     return;
   }
   const std::string line = DescribeError(error, " ") + "\r\n";
-  const HANDLE standardError = platform::Sys().GetStdHandle(kStdErrorHandle);
-  if (standardError == nullptr || standardError == os::InvalidHandleValue()) return;
   DWORD written = 0;
-  platform::Sys().WriteFile(standardError, line.data(), static_cast<DWORD>(line.size()), &written);
+  if (const HANDLE output = StandardError()) {
+    platform::Sys().WriteFile(output, line.data(), static_cast<DWORD>(line.size()), &written);
+  }
 }
 
 }  // namespace

@@ -36,6 +36,9 @@ class System {
   // The standard handle kStdErrorHandle (or another); null when the process has none, as a
   // windowed program started without them.
   virtual os::HANDLE GetStdHandle(os::DWORD which) = 0;
+  // kFileTypeDisk, kFileTypeChar or kFileTypePipe; kFileTypeUnknown, with the reason for
+  // GetLastError, for a handle that is not open.
+  virtual os::DWORD GetFileType(os::HANDLE file) = 0;
   // The reason the last failing call of this thread gave.
   virtual os::DWORD GetLastError() = 0;
 

@@ -232,7 +232,7 @@ os::BOOL EmulatedSystem::WriteFile(os::HANDLE file, const void* buffer, os::DWOR
   if (written != nullptr) *written = 0;
   if (toWrite > 0 && buffer == nullptr) return Fail(os::kErrorInvalidParameter);
   const auto* bytes = static_cast<const char*>(buffer);
-  if (file == kStandardError && hasStandardError_) {
+  if (file == kStandardError && standardErrorType_ != os::kFileTypeUnknown) {
     standardError_.append(bytes, toWrite);
   } else {
     OpenFile* open = FindOpen(file);
@@ -254,7 +254,16 @@ void EmulatedSystem::GetStartupInfoA(os::STARTUPINFOA* info) {
 }
 
 os::HANDLE EmulatedSystem::GetStdHandle(os::DWORD which) {
-  return which == os::kStdErrorHandle && hasStandardError_ ? kStandardError : nullptr;
+  const bool given = which == os::kStdErrorHandle && standardErrorType_ != os::kFileTypeUnknown;
+  return given ? kStandardError : nullptr;
+}
+
+os::DWORD EmulatedSystem::GetFileType(os::HANDLE file) {
+  if (file == kStandardError && standardErrorType_ != os::kFileTypeUnknown) {
+    return standardErrorType_;
+  }
+  if (FindOpen(file) == nullptr) return Fail(os::kErrorInvalidHandle);
+  return os::kFileTypeDisk;
 }
 
 os::BOOL EmulatedSystem::CloseHandle(os::HANDLE handle) {

@@ -57,9 +57,11 @@ class EmulatedSystem final : public System {
   void GetStartupInfoA(os::STARTUPINFOA* info) override;
   void SetStartupInfo(const os::STARTUPINFOA& info) { startup_ = info; }
   // No standard handles, as a windowed program started without them, until a test gives this
-  // process a standard error.
+  // process a standard error of a file type (a pipe its starter reads, a console, ...).
   os::HANDLE GetStdHandle(os::DWORD which) override;
-  void GiveStandardError() { hasStandardError_ = true; }
+  void GiveStandardError(os::DWORD fileType = os::kFileTypePipe) { standardErrorType_ = fileType; }
+  // Files are disk files; the standard error is of the type it was given.
+  os::DWORD GetFileType(os::HANDLE file) override;
   const std::string& StandardErrorText() const { return standardError_; }
   // Only failing calls set it, as with most of kernel32.
   os::DWORD GetLastError() override { return lastError_; }
@@ -155,7 +157,7 @@ class EmulatedSystem final : public System {
   std::vector<std::string> processWaits_;
   os::DWORD lastError_ = 0;
   os::STARTUPINFOA startup_;
-  bool hasStandardError_ = false;
+  os::DWORD standardErrorType_ = os::kFileTypeUnknown;  // none given
   std::string standardError_;
 
   std::map<std::string, std::shared_ptr<File>> files_;  // by key (see PathKey)

@@ -110,6 +110,8 @@ void Win32System::GetStartupInfoA(os::STARTUPINFOA* info) {
 
 os::HANDLE Win32System::GetStdHandle(os::DWORD which) { return ::GetStdHandle(which); }
 
+os::DWORD Win32System::GetFileType(os::HANDLE file) { return ::GetFileType(file); }
+
 os::BOOL Win32System::CloseHandle(os::HANDLE handle) { return ::CloseHandle(handle); }
 
 os::DWORD Win32System::GetLastError() { return ::GetLastError(); }

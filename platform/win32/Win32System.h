@@ -18,6 +18,7 @@ class Win32System final : public System {
   os::BOOL CloseHandle(os::HANDLE handle) override;
   void GetStartupInfoA(os::STARTUPINFOA* info) override;
   os::HANDLE GetStdHandle(os::DWORD which) override;
+  os::DWORD GetFileType(os::HANDLE file) override;
   os::DWORD GetLastError() override;
   os::HINSTANCE LoadLibraryA(const char* name) override;
   void* GetProcAddress(os::HINSTANCE module, const char* name) override;

@@ -162,21 +162,27 @@ TEST_F(ProgramEntryTest, ARegistrationThatFailsShowsApplicationErrorAndLeavesThe
   EXPECT_TRUE(os_.system().ProcessWaits().empty());
 }
 
-// A box that nobody can close would never let the start end: a hidden start, or one in a window
-// station that shows nothing, writes the reason to its standard error instead, if it has one.
+// A box that nobody can close would never let the start end: a hidden start, one whose error
+// output its starter reads (a pipe, a file), or one in a window station that shows nothing
+// writes the reason to its standard error instead, if it has one.
 TEST(ProgramEntryUnwatched, AFailingRegistrationWritesItsReasonInsteadOfABoxWhenNobodyWatches) {
   struct Case {
     const char* name;
     DWORD flags;
     int show;
-    bool stationShown, standardError, box;
+    DWORD output;  // the standard error's file type; unknown: none
+    bool stationShown, box;
   };
   constexpr DWORD kBoth = kStartfUseShowWindow | kStartfUseStdHandles;
-  for (const Case& c : {Case{"hidden, output read", kBoth, kSwHide, true, true, false},
-                        Case{"hidden, no output", kStartfUseShowWindow, kSwHide, true, false, false},
-                        Case{"station not shown", 0, 0, false, true, false},
-                        Case{"shown, output read", kBoth, kSwShowNormal, true, true, true},
-                        Case{"no show command", kStartfUseStdHandles, kSwHide, true, true, true}}) {
+  constexpr DWORD kNone = kFileTypeUnknown;
+  for (const Case& c :
+       {Case{"hidden, output read", kBoth, kSwHide, kFileTypePipe, true, false},
+        Case{"hidden, no output", kStartfUseShowWindow, kSwHide, kNone, true, false},
+        Case{"output read, no show command", 0, 0, kFileTypePipe, true, false},
+        Case{"output to a file", kBoth, kSwShowNormal, kFileTypeDisk, true, false},
+        Case{"station not shown", 0, 0, kNone, false, false},
+        Case{"output to a console", kBoth, kSwShowNormal, kFileTypeChar, true, true},
+        Case{"hide without its flag", kStartfUseStdHandles, kSwHide, kFileTypeChar, true, true}}) {
     SCOPED_TRACE(c.name);
     EmulatedPlatform os;
     os.registry().DenyWrites(HkeyLocalMachine());
@@ -185,10 +191,10 @@ TEST(ProgramEntryUnwatched, AFailingRegistrationWritesItsReasonInsteadOfABoxWhen
     startup.wShowWindow = static_cast<os::WORD>(c.show);
     os.system().SetStartupInfo(startup);
     os.windows().SetWindowStationVisible(c.stationShown);
-    if (c.standardError) os.system().GiveStandardError();
+    if (c.output != kNone) os.system().GiveStandardError(c.output);
     EXPECT_EQ(1, RunProgram({"Register"}, {}));
     EXPECT_EQ(c.box ? 1u : 0u, os.windows().MessageBoxes().size());
-    EXPECT_EQ(!c.box && c.standardError
+    EXPECT_EQ(!c.box && c.output != kNone
                   ? "Exception ERegistryError in module tarnwick.exe. Failed to set data for "
                     "'Default Visible'\r\n"
                   : "",

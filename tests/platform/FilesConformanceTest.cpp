@@ -159,7 +159,7 @@ TEST_F(FilesConformance, EachOpenMustShareWhatTheOthersDo) {
   EXPECT_EQ(0u, OpenError(path));
 }
 
-TEST_F(FilesConformance, ReadingAndWritingNeedTheirAccessButTheSizeDoesNot) {
+TEST_F(FilesConformance, ReadingAndWritingNeedTheirAccessButTheSizeAndTypeDoNot) {
   const std::string path = folder_.PutFile("index.dat", "abc");
   for (DWORD access : {DWORD{0}, kGenericWrite, kGenericRead}) {
     SCOPED_TRACE(access);
@@ -169,6 +169,7 @@ TEST_F(FilesConformance, ReadingAndWritingNeedTheirAccessButTheSizeDoesNot) {
     std::int64_t size = 0;
     EXPECT_TRUE(Sys().GetFileSizeEx(file.Get(), &size));
     EXPECT_EQ(3, size);
+    EXPECT_EQ(kFileTypeDisk, Sys().GetFileType(file.Get()));
     char buffer[4];
     DWORD count = 7;
     if (access == kGenericRead) {
@@ -209,6 +210,7 @@ TEST_F(FilesConformance, AClosedHandleIsInvalidForEverything) {
       {"GetFileSizeEx", Sys().GetFileSizeEx(file, &size)},
       {"ReadFile", Sys().ReadFile(file, buffer, sizeof buffer, &count)},
       {"WriteFile", Sys().WriteFile(file, buffer, 1, &count)},
+      {"GetFileType", static_cast<BOOL>(Sys().GetFileType(file))},
   };
   for (const auto& [name, result] : calls) {
     SCOPED_TRACE(name);
