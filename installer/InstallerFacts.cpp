@@ -24,10 +24,16 @@ using namespace tarnwick;
 std::string Quoted(std::string_view text) {
   std::string out = "\"";
   for (const char c : text) {
-    if (c == '\r' || c == '\n') throw std::invalid_argument("a line break in " + std::string(text));
-    if (c == '$') out += "$$";
-    else if (c == '"') out += "$\\\"";
-    else out += c;
+    if (c == '\r' || c == '\n') {
+      throw std::invalid_argument("a line break in " + std::string(text));
+    }
+    if (c == '$') {
+      out += "$$";
+    } else if (c == '"') {
+      out += "$\\\"";
+    } else {
+      out += c;
+    }
   }
   return out + "\"";
 }
@@ -43,15 +49,19 @@ std::string_view KeyPath(std::string_view key) {
 std::string_view Maker() {
   constexpr std::string_view kNotice = "Copyright (c) ";
   const std::string_view line = dialogs::kCopyright;
-  if (line.substr(0, kNotice.size()) != kNotice) throw std::invalid_argument("no maker in " + std::string(line));
+  if (line.substr(0, kNotice.size()) != kNotice) {
+    throw std::invalid_argument("no maker in " + std::string(line));
+  }
   return line.substr(kNotice.size());
 }
 
 // The version the user sees, as the title carries it: its word that starts with "v" and a digit.
 std::string_view ShownVersion() {
-  std::string_view title = settings::kProgramTitle;
-  for (std::size_t at = title.find(" v"); at != std::string_view::npos; at = title.find(" v", at + 1)) {
-    const std::string_view word = title.substr(at + 2, title.find(' ', at + 2) - (at + 2));
+  const std::string_view title = settings::kProgramTitle;
+  for (std::size_t at = title.find(" v"); at != std::string_view::npos;
+       at = title.find(" v", at + 1)) {
+    const std::size_t start = at + 2;
+    const std::string_view word = title.substr(start, title.find(' ', start) - start);
     if (!word.empty() && word.front() >= '0' && word.front() <= '9') return word;
   }
   throw std::invalid_argument("no version in " + std::string(title));
@@ -59,7 +69,9 @@ std::string_view ShownVersion() {
 
 // Windows versions have four numbers; the build gives from two to four.
 std::string FourPartVersion(std::string version) {
-  for (auto dots = std::count(version.begin(), version.end(), '.'); dots < 3; ++dots) version += ".0";
+  for (auto dots = std::count(version.begin(), version.end(), '.'); dots < 3; ++dots) {
+    version += ".0";
+  }
   return version;
 }
 
@@ -90,7 +102,9 @@ int main(int argc, char** argv) {
     std::ofstream out(argv[1], std::ios::binary);
     out << "; What the installer knows of the program, written by the build from the program's\n"
            "; own constants (installer/InstallerFacts.cpp). Not to be edited.\n";
-    for (const auto& fact : facts) out << "!define " << fact.name << ' ' << Quoted(fact.value) << '\n';
+    for (const auto& fact : facts) {
+      out << "!define " << fact.name << ' ' << Quoted(fact.value) << '\n';
+    }
     out.close();
     if (!out) throw std::runtime_error(std::string("cannot write ") + argv[1]);
   } catch (const std::exception& e) {

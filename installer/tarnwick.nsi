@@ -108,8 +108,9 @@ Var Log
 ; Runs "tarnwick.exe $R7" from the file $R8 to its end: $0 gets its exit code, or "error" when
 ; it could not be started, and $1 why it failed ("" when it did not), which is also logged.
 ; Watched, it runs as any program does and shows its own error box. A silent run starts it
-; hidden with its output read: then it writes its reason there instead of showing a box that
-; nobody could close.
+; hidden and reads its output (on 32-bit Windows through a helper that drops the hidden start;
+; the output read is sign enough): then it writes its reason there instead of showing a box
+; that nobody could close.
 !macro DefineRunProgram UN
 Function ${UN}RunProgram
   StrCpy $1 ""
@@ -357,7 +358,8 @@ Section "Uninstall"
     MessageBox MB_YESNO|MB_ICONQUESTION "Keep your ${PRODUCT} settings?$\r$\n$\r$\nYes keeps \
       them for when you install ${PRODUCT} again. No deletes them." /SD IDYES IDYES keep
     DeleteRegKey HKCU "${SETTINGS_KEY}"
-    DeleteRegKey /ifempty HKCU "Software\Brambleworks"
+    ${GetParent} "${SETTINGS_KEY}" $1
+    DeleteRegKey /ifempty HKCU $1
     Goto settingsDone
     keep:
     ; The Run entry is gone, so the kept box must not say it is there.

@@ -316,8 +316,8 @@ TEST_F(Installer,
   EXPECT_EQ(std::optional<DWORD>(2), RunQuietUninstall());
   ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, REG_SZ, firstButton.c_str(),
                     static_cast<DWORD>(firstButton.size() + 1));
-  EXPECT_NE(std::string::npos,
-            Log("uninstall.log").find("Unregister" + failed + "Invalid data type for '" + kTitle + "'"))
+  EXPECT_NE(std::string::npos, Log("uninstall.log")
+                                   .find("Unregister" + failed + "Invalid data type for '" + kTitle))
       << Log("uninstall.log");
   EXPECT_TRUE(Exists(exe) && KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_EQ(nullptr, ::FindWindowA(nullptr, "Application Error"));
