@@ -29,10 +29,11 @@ SETUP := build/windows/tarnwick-setup.exe
 installer: windows windows32
 	@$(MAKE) --no-print-directory $(SETUP)
 
-$(SETUP): installer/tarnwick.nsi build/windows/tarnwick.exe build/windows32/tarnwick.exe \
-    build/windows/help.chm build/windows/resources/main.ico
+$(SETUP): installer/tarnwick.nsi build/windows/installer-facts.nsh build/windows/tarnwick.exe \
+    build/windows32/tarnwick.exe build/windows/help.chm build/windows/resources/main.ico
 	@echo "Building the installer"
-	@makensis -V2 -WX -DEXE64=$(CURDIR)/build/windows/tarnwick.exe \
+	@makensis -V2 -WX -DFACTS=$(CURDIR)/build/windows/installer-facts.nsh \
+	  -DEXE64=$(CURDIR)/build/windows/tarnwick.exe \
 	  -DEXE32=$(CURDIR)/build/windows32/tarnwick.exe -DHELP=$(CURDIR)/build/windows/help.chm \
 	  -DICON=$(CURDIR)/build/windows/resources/main.ico -DOUTFILE=$(CURDIR)/$(SETUP) \
 	  installer/tarnwick.nsi

@@ -109,15 +109,58 @@ int RunSingleInstance(const StartEnvironment& environment) {
   return 0;
 }
 
-std::string DescribeError(std::exception_ptr error) {
+// The error as the "Application Error" box names it; `gap` parts its heading from its message.
+std::string DescribeError(std::exception_ptr error, const char* gap) {
   try {
     std::rethrow_exception(error);
   } catch (const settings::ERegistryError& e) {
-    return std::string("Exception ERegistryError in module tarnwick.exe.\n\n") + e.what();
+    return std::string("Exception ERegistryError in module tarnwick.exe.") + gap + e.what();
   } catch (const std::exception& e) {
-    return std::string("Exception in module tarnwick.exe.\n\n") + e.what();
+    return std::string("Exception in module tarnwick.exe.") + gap + e.what();
   } catch (...) {
     return "Exception in module tarnwick.exe.";
+  }
+}
+
+// The standard error, when the starter gave one.
+HANDLE StandardError() {
+  const HANDLE handle = platform::Sys().GetStdHandle(kStdErrorHandle);
+  return handle == os::InvalidHandleValue() ? nullptr : handle;
+}
+
+// Nobody can answer a box when the starter asked for no window at all, or reads the program's
+// error output itself through a pipe or a file (silent installers do either), nor in a window
+// station that shows nothing (a service's, the system account's). A station that cannot be
+// asked counts as shown.
+bool SomeoneCanAnswer() {
+  os::STARTUPINFOA startup;
+  platform::Sys().GetStartupInfoA(&startup);
+  if ((startup.dwFlags & kStartfUseShowWindow) != 0 && startup.wShowWindow == kSwHide) {
+    return false;
+  }
+  if (const HANDLE output = StandardError()) {
+    const DWORD type = platform::Sys().GetFileType(output);
+    if (type == kFileTypeDisk || type == kFileTypePipe) return false;
+  }
+  os::USEROBJECTFLAGS station;
+  return !Win().GetUserObjectInformationA(Win().GetProcessWindowStation(), kUoiFlags, &station,
+                                          sizeof station, nullptr) ||
+         (station.dwFlags & kWsfVisible) != 0;
+}
+
+// A box that nobody can close would keep the start from ever ending; then the reason goes, as
+// one line, to the standard error if there is one.
+void ReportError(std::exception_ptr error) {
+  if (SomeoneCanAnswer()) {
+    const std::string text = DescribeError(error, "\n\n");
+    Win().MessageBoxA(nullptr, text.c_str(), "Application Error",
+                      kMbOk | kMbIconError | kMbTaskModal);
+    return;
+  }
+  const std::string line = DescribeError(error, " ") + "\r\n";
+  DWORD written = 0;
+  if (const HANDLE output = StandardError()) {
+    platform::Sys().WriteFile(output, line.data(), static_cast<DWORD>(line.size()), &written);
   }
 }
 
@@ -153,9 +196,7 @@ int RunProgram(const std::vector<std::string>& arguments, const StartEnvironment
         return 0;
     }
   } catch (...) {
-    const std::string text = DescribeError(std::current_exception());
-    Win().MessageBoxA(nullptr, text.c_str(), "Application Error",
-                      kMbOk | kMbIconError | kMbTaskModal);
+    ReportError(std::current_exception());
     return 1;
   }
   return 0;

@@ -41,6 +41,8 @@ struct HBRUSH__;
 using HBRUSH = HBRUSH__*;
 struct HCURSOR__;
 using HCURSOR = HCURSOR__*;
+struct HWINSTA__;
+using HWINSTA = HWINSTA__*;
 using HANDLE = void*;
 // What CreateFileA returns when it fails.
 inline HANDLE InvalidHandleValue() { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)); }
@@ -93,6 +95,35 @@ struct GUID {
 };
 using HRESULT = LONG;
 
+// How the starter of this process asked it to start (GetStartupInfoA).
+struct STARTUPINFOA {
+  DWORD cb = sizeof(STARTUPINFOA);
+  char* lpReserved = nullptr;
+  char* lpDesktop = nullptr;
+  char* lpTitle = nullptr;
+  DWORD dwX = 0;
+  DWORD dwY = 0;
+  DWORD dwXSize = 0;
+  DWORD dwYSize = 0;
+  DWORD dwXCountChars = 0;
+  DWORD dwYCountChars = 0;
+  DWORD dwFillAttribute = 0;
+  DWORD dwFlags = 0;
+  WORD wShowWindow = 0;
+  WORD cbReserved2 = 0;
+  BYTE* lpReserved2 = nullptr;
+  HANDLE hStdInput = nullptr;
+  HANDLE hStdOutput = nullptr;
+  HANDLE hStdError = nullptr;
+};
+
+// GetUserObjectInformationA's kUoiFlags answer.
+struct USEROBJECTFLAGS {
+  BOOL fInherit = 0;
+  BOOL fReserved = 0;
+  DWORD dwFlags = 0;
+};
+
 // NOTIFYICONDATAA in its version-2 ANSI layout (488 bytes on 32-bit Windows; the same fields,
 // naturally aligned, on 64-bit).
 struct NOTIFYICONDATAA {
@@ -141,6 +172,18 @@ constexpr LONG kErrorSharingViolation = 32;
 constexpr LONG kErrorLockViolation = 33;
 constexpr LONG kErrorPathNotFound = 3;
 constexpr LONG kErrorInvalidName = 123;
+
+// Process start-up, standard handles and window stations.
+constexpr DWORD kStartfUseShowWindow = 0x00000001;
+constexpr DWORD kStartfUseStdHandles = 0x00000100;
+constexpr DWORD kStdErrorHandle = static_cast<DWORD>(-12);
+constexpr DWORD kFileTypeUnknown = 0;
+constexpr DWORD kFileTypeDisk = 1;
+constexpr DWORD kFileTypeChar = 2;  // a console or another character device
+constexpr DWORD kFileTypePipe = 3;
+constexpr int kUoiFlags = 1;
+constexpr DWORD kWsfVisible = 0x0001;
+constexpr LONG kErrorInsufficientBuffer = 122;
 
 // Libraries.
 constexpr LONG kErrorModNotFound = 126;

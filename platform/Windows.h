@@ -65,6 +65,12 @@ class Windows {
   virtual BOOL SetWindowTextA(HWND window, const char* text) = 0;
   // Copies at most size - 1 characters and a zero; returns the number copied.
   virtual int GetWindowTextA(HWND window, char* text, int size) = 0;
+  // The window station this process's windows live in, and, with kUoiFlags, its
+  // USEROBJECTFLAGS: kWsfVisible when it shows its desktops to a user (a service's or the system
+  // account's does not). `needed` gets the size the answer takes.
+  virtual os::HWINSTA GetProcessWindowStation() = 0;
+  virtual BOOL GetUserObjectInformationA(os::HANDLE object, int index, void* info, DWORD length,
+                                         DWORD* needed) = 0;
   // Modal; returns the button pressed (kIdOk, ...), 0 on failure.
   virtual int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) = 0;
 

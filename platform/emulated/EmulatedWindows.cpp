@@ -732,6 +732,21 @@ int EmulatedWindows::GetWindowTextA(HWND window, char* text, int size) {
   return static_cast<int>(count);
 }
 
+os::HWINSTA EmulatedWindows::GetProcessWindowStation() {
+  return reinterpret_cast<os::HWINSTA>(std::uintptr_t{0x5A70});
+}
+
+BOOL EmulatedWindows::GetUserObjectInformationA(os::HANDLE object, int index, void* info,
+                                                DWORD length, DWORD* needed) {
+  if (object != static_cast<void*>(GetProcessWindowStation()) || index != os::kUoiFlags) return 0;
+  if (needed != nullptr) *needed = sizeof(os::USEROBJECTFLAGS);
+  if (info == nullptr || length < sizeof(os::USEROBJECTFLAGS)) return 0;
+  os::USEROBJECTFLAGS flags;
+  flags.dwFlags = stationVisible_ ? os::kWsfVisible : 0;
+  std::memcpy(info, &flags, sizeof flags);
+  return 1;
+}
+
 int EmulatedWindows::MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
   messageBoxes_.push_back({owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type});
   // Its owner takes no input while it is open, and is enabled again before it closes.

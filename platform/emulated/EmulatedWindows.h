@@ -168,6 +168,12 @@ class EmulatedWindows final : public Windows {
   // Retitles a window directly; no WM_SETTEXT is sent.
   BOOL SetWindowTextA(HWND window, const char* text) override;
   int GetWindowTextA(HWND window, char* text, int size) override;
+  // One window station, shown to a user unless a test hides it (as a service's is). Only
+  // kUoiFlags is answered.
+  os::HWINSTA GetProcessWindowStation() override;
+  BOOL GetUserObjectInformationA(os::HANDLE object, int index, void* info, DWORD length,
+                                 DWORD* needed) override;
+  void SetWindowStationVisible(bool visible) { stationVisible_ = visible; }
   // Recorded; answers with the next scripted answer, kIdOk when none is left. Its owner is
   // disabled while it is open.
   int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
@@ -292,6 +298,7 @@ class EmulatedWindows final : public Windows {
   bool refuseTimers_ = false;
   HWND foreground_ = nullptr;
   std::vector<HWND> foregroundCalls_;
+  bool stationVisible_ = true;
 };
 
 }  // namespace tarnwick::platform::emulated

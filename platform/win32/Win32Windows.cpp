@@ -52,6 +52,8 @@ TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, hCursor);
 TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, hbrBackground);
 TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, lpszMenuName);
 TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, lpszClassName);
+static_assert(sizeof(os::USEROBJECTFLAGS) == sizeof(::USEROBJECTFLAGS));
+TARNWICK_SAME_FIELD(os::USEROBJECTFLAGS, ::USEROBJECTFLAGS, dwFlags);
 #undef TARNWICK_SAME_FIELD
 
 // Our procedure types are handed to user32 as its own, so they must agree on every argument
@@ -235,6 +237,18 @@ BOOL Win32Windows::SetWindowTextA(HWND window, const char* text) {
 
 int Win32Windows::GetWindowTextA(HWND window, char* text, int size) {
   return ::GetWindowTextA(Native(window), text, size);
+}
+
+os::HWINSTA Win32Windows::GetProcessWindowStation() {
+  return reinterpret_cast<os::HWINSTA>(::GetProcessWindowStation());
+}
+
+BOOL Win32Windows::GetUserObjectInformationA(os::HANDLE object, int index, void* info,
+                                             DWORD length, DWORD* needed) {
+  ::DWORD size = 0;
+  const ::BOOL done = ::GetUserObjectInformationA(object, index, info, length, &size);
+  if (needed != nullptr) *needed = size;
+  return done;
 }
 
 int Win32Windows::MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {

@@ -34,6 +34,9 @@ class Win32Windows final : public Windows {
   BOOL IsWindowEnabled(HWND window) override;
   BOOL SetWindowTextA(HWND window, const char* text) override;
   int GetWindowTextA(HWND window, char* text, int size) override;
+  os::HWINSTA GetProcessWindowStation() override;
+  BOOL GetUserObjectInformationA(os::HANDLE object, int index, void* info, DWORD length,
+                                 DWORD* needed) override;
   int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
 
   UINT RegisterWindowMessageA(const char* name) override;

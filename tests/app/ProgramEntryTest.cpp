@@ -188,6 +188,46 @@ TEST_F(ProgramEntryTest, ARegistrationThatFailsShowsApplicationErrorAndLeavesThe
   }
 }
 
+// A box that nobody can close would never let the start end: a hidden start, one whose error
+// output its starter reads (a pipe, a file), or one in a window station that shows nothing
+// writes the reason to its standard error instead, if it has one.
+TEST(ProgramEntryUnwatched, AFailingRegistrationWritesItsReasonInsteadOfABoxWhenNobodyWatches) {
+  struct Case {
+    const char* name;
+    DWORD flags;
+    int show;
+    DWORD output;  // the standard error's file type; unknown: none
+    bool stationShown, box;
+  };
+  constexpr DWORD kBoth = kStartfUseShowWindow | kStartfUseStdHandles;
+  constexpr DWORD kNone = kFileTypeUnknown;
+  for (const Case& c :
+       {Case{"hidden, output read", kBoth, kSwHide, kFileTypePipe, true, false},
+        Case{"hidden, no output", kStartfUseShowWindow, kSwHide, kNone, true, false},
+        Case{"output read, no show command", 0, 0, kFileTypePipe, true, false},
+        Case{"output to a file", kBoth, kSwShowNormal, kFileTypeDisk, true, false},
+        Case{"station not shown", 0, 0, kNone, false, false},
+        Case{"output to a console", kBoth, kSwShowNormal, kFileTypeChar, true, true},
+        Case{"hide without its flag", kStartfUseStdHandles, kSwHide, kFileTypeChar, true, true}}) {
+    SCOPED_TRACE(c.name);
+    EmulatedPlatform os;
+    os.registry().DenyWrites(HkeyLocalMachine());
+    os::STARTUPINFOA startup;
+    startup.dwFlags = c.flags;
+    startup.wShowWindow = static_cast<os::WORD>(c.show);
+    os.system().SetStartupInfo(startup);
+    os.windows().SetWindowStationVisible(c.stationShown);
+    if (c.output != kNone) os.system().GiveStandardError(c.output);
+    EXPECT_EQ(1, RunProgram({"Register"}, {}));
+    EXPECT_EQ(c.box ? 1u : 0u, os.windows().MessageBoxes().size());
+    EXPECT_EQ(!c.box && c.output != kNone
+                  ? "Exception ERegistryError in module tarnwick.exe. Failed to set data for "
+                    "'Default Visible'\r\n"
+                  : "",
+              os.system().StandardErrorText());
+  }
+}
+
 TEST_F(ProgramEntryTest, RegistrationWaitsForTheRunningInstanceToEndOnlyAfterTellingItToQuit) {
   // An installer replaces or deletes the file right after these runs, so the instance must be
   // gone by then; a hung one is waited for only so long, and the run still succeeds.

@@ -38,6 +38,10 @@ class CuttingSystem final : public System {
   }
   os::BOOL GetFileSizeEx(os::HANDLE, std::int64_t*) override { return 0; }
   os::BOOL ReadFile(os::HANDLE, void*, os::DWORD, os::DWORD*) override { return 0; }
+  os::BOOL WriteFile(os::HANDLE, const void*, os::DWORD, os::DWORD*) override { return 0; }
+  void GetStartupInfoA(os::STARTUPINFOA*) override {}
+  os::HANDLE GetStdHandle(os::DWORD) override { return nullptr; }
+  os::DWORD GetFileType(os::HANDLE) override { return 0; }
   os::BOOL CloseHandle(os::HANDLE) override { return 0; }
   os::DWORD GetLastError() override { return 0; }
   os::HINSTANCE LoadLibraryA(const char*) override { return nullptr; }

@@ -516,6 +516,28 @@ TEST_F(WindowsConformance, AWindowNamesItsThreadAndProcessAndNoProcessWaitsForIt
   EXPECT_EQ(0u, process);
 }
 
+// A test starts as a plain program does: not hidden, in a window station that shows its
+// desktops to the user. A program asks both before it shows a box that someone must close.
+TEST_F(WindowsConformance, APlainStartIsNotHiddenAndItsWindowStationIsShown) {
+  STARTUPINFOA startup;
+  startup.cb = 0;
+  platform::Sys().GetStartupInfoA(&startup);
+  EXPECT_EQ(sizeof startup, startup.cb);
+  EXPECT_FALSE((startup.dwFlags & kStartfUseShowWindow) != 0 && startup.wShowWindow == kSwHide);
+
+  USEROBJECTFLAGS flags;
+  DWORD needed = 0;
+  const os::HWINSTA station = Win().GetProcessWindowStation();
+  ASSERT_NE(nullptr, station);
+  ASSERT_TRUE(Win().GetUserObjectInformationA(station, kUoiFlags, &flags, sizeof flags, &needed));
+  EXPECT_EQ(kWsfVisible, flags.dwFlags & kWsfVisible);
+  EXPECT_EQ(sizeof flags, needed);
+  // Too small a buffer is refused, with the size it takes.
+  needed = 0;
+  EXPECT_FALSE(Win().GetUserObjectInformationA(station, kUoiFlags, &flags, 4, &needed));
+  EXPECT_EQ(sizeof flags, needed);
+}
+
 // =============================================================================================
 // The queue
 

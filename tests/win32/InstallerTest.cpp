@@ -5,6 +5,7 @@
 // HKEY_LOCAL_MACHINE.
 #include <windows.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -48,6 +49,11 @@ bool Exists(const std::string& path) {
 std::string Bytes(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// What a run of the installer or the uninstaller wrote of itself.
+std::string Log(const char* name) {
+  return Bytes(Folder(CSIDL_COMMON_APPDATA) + "\\Tarnwick\\" + name);
 }
 
 // Where a shell link points, as the Start menu resolves it.
@@ -108,12 +114,48 @@ bool Uninstalled() {
          WaitUntil([] { return !Exists(InstallDir()); }, kStateWait);
 }
 
-void UninstallSilently() {
+std::optional<DWORD> RunQuietUninstall() {
   const auto quiet = ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
-  ASSERT_TRUE(quiet) << "no QuietUninstallString";
-  EXPECT_TRUE(RunCommand(*quiet).has_value());
+  if (!quiet) ADD_FAILURE() << "no QuietUninstallString";
+  return quiet ? RunCommand(*quiet) : std::nullopt;
+}
+
+void UninstallSilently() {
+  EXPECT_EQ(std::optional<DWORD>(0), RunQuietUninstall());
   EXPECT_TRUE(Uninstalled()) << "the uninstall entry or the folder is left";
 }
+
+// A key that nobody may write into (set values, make subkeys) while this lives, for real: the
+// registry enforces its permissions. Its own permissions come back afterwards.
+class ClosedKey {
+ public:
+  ClosedKey(HKEY root, const char* path) {
+    PSECURITY_DESCRIPTOR closed = nullptr;
+    DWORD size = 0;
+    const bool done =
+        ::RegOpenKeyExA(root, path, 0, READ_CONTROL | WRITE_DAC, &key_) == ERROR_SUCCESS &&
+        ::RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size) ==
+            ERROR_INSUFFICIENT_BUFFER &&
+        (saved_.resize(size), ::RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(),
+                                                  &size) == ERROR_SUCCESS) &&
+        ::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            "D:P(D;;0x0006;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1, &closed, nullptr) &&
+        ::RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, closed) == ERROR_SUCCESS;
+    ::LocalFree(closed);
+    if (!done) ADD_FAILURE() << "could not close " << path;
+  }
+  ~ClosedKey() {
+    if (key_ == nullptr) return;
+    EXPECT_EQ(ERROR_SUCCESS, ::RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data()));
+    ::RegCloseKey(key_);
+  }
+  ClosedKey(const ClosedKey&) = delete;
+  ClosedKey& operator=(const ClosedKey&) = delete;
+
+ private:
+  HKEY key_ = nullptr;
+  std::vector<char> saved_;
+};
 
 // The visible top-level windows of every process.
 std::vector<HWND> VisibleWindows() {
@@ -239,7 +281,8 @@ TEST_F(Installer,
   } entry[] = {
       {"DisplayName", "Tarnwick"},           {"DisplayVersion", "1.0b"},
       {"Publisher", "Brambleworks Company"}, {"DisplayIcon", exe + ",0"},
-      {"UninstallString", uninstaller},      {"QuietUninstallString", uninstaller + " /S"},
+      {"UninstallString", uninstaller},
+      {"QuietUninstallString", uninstaller + " /S _?=" + InstallDir()},
   };
   for (const auto& v : entry) {
     EXPECT_EQ(std::optional<std::string>(v.data),
@@ -256,6 +299,29 @@ TEST_F(Installer,
   EXPECT_NEAR(bytes / 1024, static_cast<double>(*size), 8.0);
   ExpectTheProgramsButton(exe);
   const std::optional<std::string> firstButton = TheOneButton();
+
+  // Register fails when the list of buttons is closed to writing, Unregister when the program's
+  // entry in it is no text. Silent, the install and the uninstall still end by themselves, with
+  // a code and the program's reason in their logs, and leave no box behind; the uninstall
+  // removes nothing.
+  const std::string failed =
+      "\" ended with code 1: Exception ERegistryError in module tarnwick.exe. ";
+  {
+    const ClosedKey closed(HKEY_LOCAL_MACHINE, kButtonListKey);
+    EXPECT_EQ(std::optional<DWORD>(3), Install("/S"));
+  }
+  EXPECT_NE(std::string::npos,
+            Log("setup.log").find("Register" + failed + "Failed to set data for '" + kTitle + "'"))
+      << Log("setup.log");
+  WriteDword(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, 1);
+  EXPECT_EQ(std::optional<DWORD>(2), RunQuietUninstall());
+  ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, REG_SZ, firstButton.c_str(),
+                    static_cast<DWORD>(firstButton.size() + 1));
+  EXPECT_NE(std::string::npos, Log("uninstall.log")
+                                   .find("Unregister" + failed + "Invalid data type for '" + kTitle))
+      << Log("uninstall.log");
+  EXPECT_TRUE(Exists(exe) && KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_EQ(nullptr, ::FindWindowA(nullptr, "Application Error"));
 
   // Installing again over the running program ends it first and registers anew.
   {
