@@ -315,8 +315,9 @@ TEST_F(Installer,
       << Log("setup.log");
   WriteDword(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, 1);
   EXPECT_EQ(std::optional<DWORD>(2), RunQuietUninstall());
-  ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, REG_SZ, firstButton.c_str(),
-                    static_cast<DWORD>(firstButton.size() + 1));
+  ASSERT_TRUE(firstButton);
+  ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, REG_SZ, firstButton->c_str(),
+                    static_cast<DWORD>(firstButton->size() + 1));
   EXPECT_NE(std::string::npos, Log("uninstall.log")
                                    .find("Unregister" + failed + "Invalid data type for '" + kTitle))
       << Log("uninstall.log");
