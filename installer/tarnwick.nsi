@@ -1,5 +1,7 @@
 ; Tarnwick's installer and uninstaller. Built by `make installer`, which passes the inputs:
-;   makensis -DFACTS=... -DEXE64=... -DEXE32=... -DHELP=... -DICON=... -DOUTFILE=... tarnwick.nsi
+;   makensis -DFACTS=... -DEXE64=... -DEXE32=... -DHELP=... -DICON=... -DOUTFILE=... \
+;     -DEXE64_KB=... -DEXE32_KB=... -DHELP_KB=... tarnwick.nsi
+; The _KB values are the files' sizes, which Setup announces.
 ; FACTS is the build's include of what the installer knows of the program: its name, maker and
 ; version, title, main window class and registry keys (installer/CMakeLists.txt).
 ;
@@ -15,6 +17,7 @@ ManifestSupportedOS all
 !include FileFunc.nsh
 !include TextFunc.nsh
 !include x64.nsh
+!include MUI2.nsh
 !include "${FACTS}"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
@@ -26,8 +29,6 @@ Caption "${PRODUCT} Setup"
 UninstallCaption "Remove ${PRODUCT}"
 BrandingText "${PRODUCT} by ${MAKER}"
 OutFile "${OUTFILE}"
-Icon "${ICON}"
-UninstallIcon "${ICON}"
 ShowInstDetails show
 ShowUninstDetails show
 
@@ -39,17 +40,28 @@ VIAddVersionKey FileVersion "${VERSION}"
 VIAddVersionKey ProductVersion "${VERSION}"
 VIAddVersionKey LegalCopyright "Copyright (c) ${MAKER}"
 
-DirText "Setup will install ${PRODUCT}, by ${MAKER}, in this folder. To install it somewhere \
-  else, click Browse and choose another folder." "Folder"
-UninstallText "This removes ${PRODUCT} from this computer: the program, its help file, its \
-  Start menu shortcut and its Internet Explorer toolbar button. If ${PRODUCT} is running, it is \
-  closed first."
 CompletedText "Done."
 
-Page directory
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will install ${PRODUCT}, by ${MAKER}, in this folder. \
+  To install it somewhere else, click Browse and choose another folder."
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+; The last page offers to start the program, unticked; a silent install shows no page and
+; starts nothing.
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_NOTCHECKED
+!define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT}"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
+!insertmacro MUI_PAGE_FINISH
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "This removes ${PRODUCT} from this computer: the program, its \
+  help file, its Start menu shortcut and its Internet Explorer toolbar button. If ${PRODUCT} is \
+  running, it is closed first."
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
 
 ; Each run writes what it did, and why it failed, to a log that an administrator finds in one
 ; place whoever ran it: setup.log, or uninstall.log for the uninstaller, in ProgramData's folder
@@ -187,6 +199,13 @@ Function .onInit
       StrCpy $INSTDIR "$PROGRAMFILES\${PRODUCT}"
     ${EndIf}
   ${EndIf}
+  Call AnnounceSize
+FunctionEnd
+
+; Started through the shell, as the user: Setup itself runs as an administrator, and the program
+; it started would too.
+Function StartProgram
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\tarnwick.exe"'
 FunctionEnd
 
 Function .onInstSuccess
@@ -221,7 +240,7 @@ Function PutInPlace
   ${EndIf}
 FunctionEnd
 
-Section "${PRODUCT}"
+Section "${PRODUCT}" SecProgram
   !insertmacro Log "Installing in $INSTDIR"
   ; A running instance ends before any of its files is touched. The new build does the asking,
   ; so an earlier installation whose files are gone is no obstacle; the button it removes comes
@@ -275,6 +294,18 @@ Section "${PRODUCT}"
     SetErrorLevel 3
   ${EndIf}
 SectionEnd
+
+; The section carries both builds, and a copy it may run to close a running program; what it
+; leaves on the disk is one build and the help file, and that is the space Setup announces.
+Function AnnounceSize
+  ${If} ${RunningX64}
+    StrCpy $0 ${EXE64_KB}
+  ${Else}
+    StrCpy $0 ${EXE32_KB}
+  ${EndIf}
+  IntOp $0 $0 + ${HELP_KB}
+  SectionSetSize ${SecProgram} $0
+FunctionEnd
 
 ; The removal of an uninstaller that ran in place, by a copy of it, once that run has ended. Only
 ; after an uninstall: while the program's file is there, the uninstaller stays.

@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -373,8 +375,41 @@ TEST_F(Installer, UninstallingAfterFilesWentOrTwiceShowsNothingAndAskedItDeletes
   EXPECT_TRUE(HasSetting("Ypos", 3));
   ::DeleteFileA(copy.c_str());
 
+  // Installed through its windows, Setup announces the space that it then takes, and its last
+  // page offers to start the program, unticked.
+  auto setup = std::async(std::launch::async, [] { return Install(""); });
+  std::string space;
+  WaitUntil([&] {
+    for (HWND window : VisibleWindows()) {
+      for (const Control& c : ControlsOf(window)) {
+        if (c.text.rfind("Space required: ", 0) == 0) space = c.text;
+      }
+    }
+    return !space.empty();
+  }, kWindowWait);
+  ClickIn("Tarnwick Setup", "&Install");
+  HWND start = nullptr;
+  WaitUntil([&] {
+    for (HWND window : VisibleWindows()) {
+      for (const Control& c : ControlsOf(window)) {
+        if (c.text == "Start Tarnwick" && ::IsWindowVisible(c.handle)) start = c.handle;
+      }
+    }
+    return start != nullptr;
+  }, kSetupWait);
+  ASSERT_NE(nullptr, start) << "the last page offers no start";
+  EXPECT_EQ(BST_UNCHECKED, ::SendMessageA(start, BM_GETCHECK, 0, 0));
+  ClickIn("Tarnwick Setup", "&Finish");
+  EXPECT_EQ(std::optional<DWORD>(0), setup.get());
+  double installed = 0;
+  for (const char* name : {"tarnwick.exe", "help.chm"}) {
+    installed += static_cast<double>(Bytes(Installed(name)).size()) / (1024 * 1024);
+  }
+  EXPECT_NEAR(installed, std::atof(space.c_str() + 16), 0.1) << space;
+  EXPECT_TRUE(StaysFor([] { return ::FindWindowA(kMainClass, kTitle) == nullptr; }, 1000))
+      << "the program was started";
+
   // Through its windows, answering that the settings, which are there, are not to be kept.
-  ASSERT_EQ(std::optional<DWORD>(0), Install("/S"));
   const auto command = ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
   ASSERT_TRUE(command);
   EXPECT_TRUE(RunCommand(*command).has_value());
