@@ -303,10 +303,9 @@ LRESULT TQuillmoor::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     exitRequested_ = true;
     return 1;
   }
-  // Only the message a second start posts is the hand-over. IsDialogMessage sends DM_GETDEFID,
-  // which has the same number, to the window it treats as a dialog.
-  ui::Application* app = ui::Application::Current();
-  if (message == kShowYourselfMessage && app != nullptr && app->TakePosted(Handle(), message)) {
+  // Only the message a second start posts is the hand-over, never one another program sends.
+  // IsDialogMessage's DM_GETDEFID has the same number; the form's peer answers that one.
+  if (message == kShowYourselfMessage && platform::Win().InSendMessage() == 0) {
     ShowHideAction.Execute();
     return 0;
   }

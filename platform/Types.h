@@ -54,9 +54,6 @@ inline HANDLE InvalidHandleValue() { return reinterpret_cast<HANDLE>(static_cast
 #endif
 using WNDPROC = LRESULT(TARNWICK_CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void(TARNWICK_CALLBACK*)(HWND, UINT, UINT_PTR, DWORD);
-using HOOKPROC = LRESULT(TARNWICK_CALLBACK*)(int, WPARAM, LPARAM);
-struct HHOOK__;
-using HHOOK = HHOOK__*;
 
 struct POINT {
   LONG x = 0;
@@ -231,10 +228,6 @@ constexpr int kGwlpUserData = -21;
 // PeekMessage.
 constexpr UINT kPmNoRemove = 0;
 constexpr UINT kPmRemove = 1;
-
-// Hooks: WH_GETMESSAGE sees each message a loop of the thread takes from its queue.
-constexpr int kWhGetMessage = 3;
-constexpr int kHcAction = 0;
 
 // Virtual keys.
 constexpr int kVkShift = 0x10;

@@ -501,7 +501,7 @@ TEST_F(WindowsConformance, FindWindowLooksAtTopLevelWindowsByClassAndTitleWithou
 TEST_F(WindowsConformance, AWindowNamesItsThreadAndProcessAndNoProcessWaitsForItself) {
   HWND window = Create();
   DWORD process = 0;
-  EXPECT_EQ(Win().GetCurrentThreadId(), Win().GetWindowThreadProcessId(window, &process));
+  EXPECT_NE(0u, Win().GetWindowThreadProcessId(window, &process));
   ASSERT_NE(0u, process);
   // Registration waits for the process of a running instance's window; its own would never end.
   const auto start = std::chrono::steady_clock::now();
@@ -597,6 +597,22 @@ TEST_F(WindowsConformance, APostedMessageComesBackFromGetMessageWholeAndIsDispat
   ASSERT_EQ(1u, Count(window, kProbe));
   EXPECT_EQ(kWideW, script_.received.back().wParam);
   EXPECT_EQ(kWideL, script_.received.back().lParam);
+}
+
+// A second start's message must be told from one that another program sends.
+TEST_F(WindowsConformance, OnlyAMessageFromAnotherThreadIsInSendMessage) {
+  HWND window = Create();
+  ASSERT_NE(nullptr, window);
+  std::vector<BOOL> inSend;
+  script_.answer = [&](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (message == kProbe) inSend.push_back(Win().InSendMessage() != 0);
+    return std::nullopt;
+  };
+  Win().SendMessageA(window, kProbe, 0, 0);
+  Win().PostMessageA(window, kProbe, 0, 0);
+  EXPECT_TRUE(test::PumpUntil([&] { return inSend.size() == 2; }, kTickWait));
+  EXPECT_EQ(kWideW ^ 3, static_cast<WPARAM>(test::SendFromAnotherThread(window, kProbe, kWideW, 3)));
+  EXPECT_EQ((std::vector<BOOL>{0, 0, 1}), inSend);
 }
 
 TEST_F(WindowsConformance, GetMessageEndsTheLoopWithWmQuitAfterThePostedMessagesAndBeforeTimers) {
