@@ -25,6 +25,11 @@ constexpr const char* kRestoreCaption = "Restore";
 constexpr const char* kMonitorCaption = "M&onitor";
 constexpr const char* kStopMonitorCaption = "Stop m&onitor";
 
+// An Options setting as the main window reads it: on only when it is 1.
+bool IsOn(const settings::Option& option) {
+  return settings::ReadSettings(option.Name(), option.byDefault ? 1 : 0) == 1;
+}
+
 // The folder of `path`, with its trailing backslash.
 std::string FolderOf(const std::string& path) {
   const auto slash = path.find_last_of("\\/");
@@ -174,7 +179,7 @@ void TQuillmoor::FormCreate(ui::Component&) {
   // still leaves a window that a second start can find and a counted launch.
   Log("* Reading settings...");
   ui::Guard([&] {
-    if (settings::ReadSettings(settings::kBanAtStartName, 0) == 1) Button1.UserClick();
+    if (IsOn(settings::kBanAtStart)) Button1.UserClick();
   });
   Log("* Done.");
   Log("* Applying settings...");
@@ -194,7 +199,7 @@ void TQuillmoor::FormCreate(ui::Component&) {
 }
 
 void TQuillmoor::TrayIcon1Startup(ui::Component&, bool& showMainForm) {
-  showMainForm = settings::ReadSettings(settings::kStartMinimizedName, 0) != 1;
+  showMainForm = !IsOn(settings::kStartMinimized);
 }
 
 void TQuillmoor::MonitorActionExecute(ui::Component&) {
@@ -253,7 +258,7 @@ void TQuillmoor::ExitActionExecute(ui::Component&) {
 }
 
 void TQuillmoor::FormCloseQuery(ui::Component&, bool& canClose) {
-  if (exitRequested_ || settings::ReadSettings(settings::kExitOnCloseName, 1) == 1) {
+  if (exitRequested_ || IsOn(settings::kExitOnClose)) {
     canClose = true;
     return;
   }
