@@ -69,6 +69,22 @@ struct MSG {
   POINT pt;
 };
 
+// What WM_NCCREATE and WM_CREATE point at: the arguments of CreateWindowExA.
+struct CREATESTRUCTA {
+  void* lpCreateParams = nullptr;
+  HINSTANCE hInstance = nullptr;
+  HMENU hMenu = nullptr;
+  HWND hwndParent = nullptr;
+  int cy = 0;
+  int cx = 0;
+  int y = 0;
+  int x = 0;
+  LONG style = 0;
+  const char* lpszName = nullptr;
+  const char* lpszClass = nullptr;
+  DWORD dwExStyle = 0;
+};
+
 struct WNDCLASSA {
   UINT style = 0;
   WNDPROC lpfnWndProc = nullptr;
@@ -209,6 +225,7 @@ constexpr LPARAM kSwParentClosing = 1;
 
 // Window styles and ShowWindow commands.
 constexpr DWORD kWsPopup = 0x80000000;
+constexpr DWORD kWsChild = 0x40000000;
 constexpr DWORD kWsExToolWindow = 0x00000080;
 constexpr int kSwHide = 0;
 constexpr int kSwShowNormal = 1;

@@ -50,11 +50,8 @@ Application* Application::Current() { return CurrentApplication(); }
 
 void Application::Initialize() {
   if (Handle() != nullptr) return;
-  BoundWindow::Shape shape;
-  shape.className = kApplicationWindowClass;
-  shape.title = title_.c_str();
-  shape.style = kApplicationStyle;
-  window_.Create(shape);
+  window_.Create({.className = kApplicationWindowClass, .title = title_.c_str(),
+                  .style = kApplicationStyle});
 }
 
 void Application::SetTitle(std::string title) {

@@ -16,7 +16,6 @@ namespace {
 using namespace os;
 
 // Values user32 has that the portable headers do not need.
-constexpr DWORD kWsChild = 0x40000000;
 constexpr DWORD kWsMinimize = 0x20000000;
 constexpr DWORD kWsVisible = 0x10000000;
 constexpr DWORD kWsDisabled = 0x08000000;
@@ -190,8 +189,9 @@ BOOL EmulatedWindows::UnregisterClassA(const char* className, HINSTANCE) {
 // --- Windows ---------------------------------------------------------------------------------
 
 HWND EmulatedWindows::CreateWindowExA(DWORD exStyle, const char* className,
-                                      const char* windowName, DWORD style, int, int, int width,
-                                      int height, HWND parent, HMENU, HINSTANCE instance, void*) {
+                                      const char* windowName, DWORD style, int x, int y, int width,
+                                      int height, HWND parent, HMENU menu, HINSTANCE instance,
+                                      void* param) {
   auto name = NameOf(className);
   if (!name) return nullptr;
   auto cls = classes_.find(Upper(*name));
@@ -218,9 +218,12 @@ HWND EmulatedWindows::CreateWindowExA(DWORD exStyle, const char* className,
   platform::ScopeExit cleanup([&] {
     if (!created) Forget(handle);
   });
+  CREATESTRUCTA arguments{param, instance, menu, parent, height, width, y, x,
+                          static_cast<LONG>(style), windowName, className, exStyle};
+  const auto creation = reinterpret_cast<LPARAM>(&arguments);
   // A refused creation ends with WM_NCDESTROY alone: user32 sends no WM_DESTROY for it.
-  if (Deliver(handle, kWmNcCreate, 0, 0) == 0 || Find(handle) == nullptr ||
-      Deliver(handle, kWmCreate, 0, 0) == -1) {
+  if (Deliver(handle, kWmNcCreate, 0, creation) == 0 || Find(handle) == nullptr ||
+      Deliver(handle, kWmCreate, 0, creation) == -1) {
     Abandon(handle);
     return nullptr;
   }

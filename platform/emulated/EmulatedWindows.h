@@ -4,8 +4,8 @@
 // nothing runs on another thread: a test moves the clock, and what has come due is delivered in
 // order through the same DispatchMessageA a message loop uses.
 //
-// Differences from user32 worth knowing: WM_NCCREATE and WM_CREATE carry lParam 0, not a
-// CREATESTRUCT; there is one module, so a class is known by its name alone; ShowWindow reports a
+// Differences from user32 worth knowing: there is one module, so a class is known by its name
+// alone; ShowWindow reports a
 // change of the minimised state with WM_SIZE directly (user32 gets there through
 // WM_WINDOWPOSCHANGED and DefWindowProc); of the messages about size and place only WM_SIZE is
 // sent; there is no maximised state. Where user32 would recurse without end, it throws
@@ -69,10 +69,11 @@ class EmulatedWindows final : public Windows {
   BOOL GetClassInfoA(HINSTANCE instance, const char* className, WNDCLASSA* windowClass) override;
   BOOL UnregisterClassA(const char* className, HINSTANCE instance) override;
 
-  // Fails for an unknown class, an invalid parent, or WS_CHILD without a parent. A procedure that
-  // answers WM_NCCREATE with 0 or WM_CREATE with -1 gets no window and WM_NCDESTROY alone, as
-  // with user32. After WM_CREATE a popup or child gets WM_SIZE, then WS_MINIMIZE minimises and
-  // WS_VISIBLE shows the window, each with its message.
+  // Fails for an unknown class, an invalid parent, or WS_CHILD without a parent. WM_NCCREATE and
+  // WM_CREATE point at a CREATESTRUCTA of the arguments. A procedure that answers WM_NCCREATE
+  // with 0 or WM_CREATE with -1 gets no window and WM_NCDESTROY alone, as with user32. After
+  // WM_CREATE a popup or child gets WM_SIZE, then WS_MINIMIZE minimises and WS_VISIBLE shows the
+  // window, each with its message.
   HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                        int x, int y, int width, int height, HWND parent, HMENU menu,
                        HINSTANCE instance, void* param) override;

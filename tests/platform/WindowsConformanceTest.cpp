@@ -278,6 +278,28 @@ TEST_F(WindowsConformance, CreationKeepsItsArguments) {
   EXPECT_EQ(nullptr, Win().CreateWindowExA(0, Unique("Unknown").c_str(), "", 0, 0, 0, 0, 0,
                                            nullptr, nullptr, Instance(), nullptr));
   EXPECT_EQ(nullptr, Create("", kWsChild));  // a child needs a parent
+
+  // WM_NCCREATE and WM_CREATE point at the arguments and carry the creation's parameter, so a
+  // window is bound to its object from its first message on.
+  std::vector<CREATESTRUCTA> seen;
+  script_.answer = [&](HWND, UINT message, WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
+    if (message == kWmNcCreate || message == kWmCreate) {
+      seen.push_back(*reinterpret_cast<const CREATESTRUCTA*>(lParam));
+    }
+    return std::nullopt;
+  };
+  int object = 0;
+  created_.push_back(Win().CreateWindowExA(0, className_.c_str(), title.c_str(), kWsPopup, 10, 20,
+                                           30, 40, owner, nullptr, Instance(), &object));
+  ASSERT_EQ(2u, seen.size());
+  for (const CREATESTRUCTA& arguments : seen) {
+    EXPECT_EQ(&object, arguments.lpCreateParams);
+    EXPECT_EQ(Instance(), arguments.hInstance);
+    EXPECT_EQ(owner, arguments.hwndParent);
+    EXPECT_EQ((std::vector<int>{10, 20, 30, 40}),
+              (std::vector<int>{arguments.x, arguments.y, arguments.cx, arguments.cy}));
+    EXPECT_STREQ(title.c_str(), arguments.lpszName);
+  }
 }
 
 // A refused creation gets WM_NCDESTROY, where a binding lets go of its object, but no WM_DESTROY.

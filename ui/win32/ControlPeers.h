@@ -1,119 +1,37 @@
 #pragma once
-// Real standard controls that mirror the control models. Every control's windows are direct
-// children of the form's window, placed at the control's position accumulated through its
-// parents: Win32 group boxes and tab controls are drawn frames, not containers, and a button
-// inside one would send its notifications to it instead of to the form.
-#include <windows.h>
-
+// The real peer of each kind of control, made beside the peer's class.
 #include <memory>
-#include <optional>
 
-#include "ui/BoundWindow.h"
-#include "ui/Control.h"
-#include "ui/win32/Handles.h"
+#include "ui/win32/WindowPeer.h"
+
+namespace tarnwick::ui {
+class Button;
+class CheckBox;
+class Gauge;
+class Image;
+class Label;
+class ListBox;
+class Memo;
+class RadioGroup;
+class SpeedButton;
+}  // namespace tarnwick::ui
 
 namespace tarnwick::ui::win32 {
 
-class FormPeer;
+std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Button& button);
+std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, CheckBox& box);
+std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, RadioGroup& group);
+std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, GroupBox& box);
+std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, SpeedButton& button);
+std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Label& label);
+std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, ListBox& list);
+std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Image& image);
+std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, TabControl& panel);
+std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, StatusBar& bar);
+std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Gauge& gauge);
+std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Memo& memo);
 
-// A peer with one main window (and possibly more, such as a radio group's buttons).
-class WindowPeer : public ControlPeer {
- public:
-  WindowPeer(std::shared_ptr<FormPeer> form, Control& control);
-  ~WindowPeer() override;
-  WindowPeer(const WindowPeer&) = delete;
-  WindowPeer& operator=(const WindowPeer&) = delete;
-
-  void Changed(Change what) override;
-
-  Control& Model() const { return control_; }
-  // The window that the control's children are placed above.
-  HWND Window() const { return window_.Get(); }
-
-  // A WM_COMMAND notification `code` from `from`, one of this peer's windows.
-  virtual void Command(HWND from, int code) {
-    (void)from;
-    (void)code;
-  }
-  virtual std::optional<LRESULT> Notify(const NMHDR& header) {
-    (void)header;
-    return std::nullopt;
-  }
-  // WM_DRAWITEM for one of its owner-drawn windows; false leaves it to the default.
-  virtual bool DrawItem(const DRAWITEMSTRUCT& item) {
-    (void)item;
-    return false;
-  }
-  // WM_CONTEXTMENU from one of its windows at a screen point, (-1, -1) when it came from the
-  // keyboard. Pops the control's context menu; false when it has none.
-  bool ContextMenu(HWND from, int x, int y);
-  // A mouse message the loop took for `window`, one of this peer's windows; true when the peer
-  // used it (it is dispatched all the same).
-  virtual bool Mouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    (void)window;
-    (void)message;
-    (void)wParam;
-    (void)lParam;
-    return false;
-  }
-  // The pointer is over one of the peer's windows: sets the cursor and returns true, or false
-  // for the default.
-  virtual bool SetCursorOver() { return false; }
-  // The arrow keys moved the focus onto `window`, one of this peer's windows.
-  virtual void ArrowedInto(HWND window) { (void)window; }
-  virtual void FormResized() {}
-  // The system's colours or theme changed.
-  virtual void AppearanceChanged() {}
-  // The brush for WM_CTLCOLORSTATIC or WM_CTLCOLORBTN from `window`, one of this peer's, drawn
-  // on `dc`: the pane of the container it lies on, or null for the default.
-  HBRUSH Background(HWND window, HDC dc);
-  // For a container that paints a pane of its own: a brush with the pane's picture.
-  virtual HBRUSH PaneBrush() { return nullptr; }
-
- protected:
-  // Creates a child window of the form and registers it with the form's router.
-  WindowHandle CreateChild(const char* className, const char* text, DWORD style, DWORD exStyle,
-                           const Bounds& at);
-  // The same for a window of our own class that `binding` routes to the peer. The peer owns the
-  // window; `binding` must be a member of the peer, so that it unbinds before the window goes.
-  WindowHandle CreateBoundChild(BoundWindow& binding, const char* className, DWORD style,
-                                DWORD exStyle, const Bounds& at, HCURSOR cursor);
-  // Unregisters and destroys one of the peer's windows.
-  void Discard(WindowHandle& window);
-  // Makes `window` the peer's main window: placed above its parent's, with its font and state.
-  void Adopt(WindowHandle window);
-  // Puts `window` directly above `anchor` in the z-order (containers stay behind their
-  // contents, and tab order follows the layout).
-  static void PlaceAbove(HWND window, HWND anchor);
-  // Puts `window` directly below `anchor` in the z-order, so that it follows it in tab order.
-  static void PlaceBelow(HWND window, HWND anchor);
-
-  // The control's bounds in the form's client area, in pixels of this screen.
-  Bounds FormBounds() const;
-  bool ShownOnForm() const;
-  bool EnabledOnForm() const;
-  FormPeer& Form() const { return *form_; }
-  HFONT CurrentFont() const;
-
-  // Brings every window of the peer up to date; the children's peers follow.
-  virtual void ApplyVisible();
-  virtual void ApplyEnabled();
-  virtual void ApplyFont();
-  virtual void ApplyCaption();
-
- private:
-  DWORD ChildStyle(DWORD style) const;
-
-  std::shared_ptr<FormPeer> form_;
-  Control& control_;
-  WindowHandle window_;
-  FontHandle ownFont_;
-};
-
-// The keys held now (kShiftKey, kAltKey, kCtrlKey), as key and mouse events report them.
-unsigned ShiftState();
-
-// The control's real peer, or null for a kind of control that has none.
+// The control's real peer, by the control's own type; null for a kind that has none.
 std::unique_ptr<ControlPeer> MakeControlPeer(std::shared_ptr<FormPeer> form, Control& control);
 
 }  // namespace tarnwick::ui::win32

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ui/Application.h"
-#include "ui/win32/ControlPeers.h"
+#include "ui/win32/WindowPeer.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/MenuPeer.h"
 

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/Memo.h"
+#include "ui/win32/ControlPeers.h"
 #include "ui/win32/DrawnPeers.h"
 #include "ui/win32/FormPeer.h"
 
@@ -80,34 +82,21 @@ class MemoPeer final : public DrawnPeer {
   }
   int MaxLeft() const { return std::max(0, ContentWidth() - width_); }
 
+  void FontChanged(bool) override {
+    Measure();
+    Relayout();
+  }
+  std::size_t TextLength() const override { return memo_.TextLength(); }
+
   std::optional<LRESULT> Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
-      case WM_SETFONT:
-        font_ = reinterpret_cast<HFONT>(wParam);
-        Measure();
-        Relayout();
-        return 0;
-      case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(font_);
       case WM_SIZE:
         Relayout();
         return 0;
-      case WM_ERASEBKGND:
-        return 1;  // the paint covers every pixel
-      case WM_PAINT: {
+      case WM_PAINT:
+      case WM_PRINTCLIENT:
         Sync();
-        PAINTSTRUCT paint{};
-        HDC dc = BeginPaint(Self(), &paint);
-        if (dc != nullptr) Paint(dc, paint.rcPaint);
-        EndPaint(Self(), &paint);
-        return 0;
-      }
-      case WM_PRINTCLIENT: {
-        Sync();
-        RECT all{0, 0, width_, height_};
-        Paint(reinterpret_cast<HDC>(wParam), all);
-        return 0;
-      }
+        return std::nullopt;  // painted as every drawn control is
       case WM_VSCROLL:
         VerticalScroll(LOWORD(wParam));
         return 0;
@@ -152,12 +141,6 @@ class MemoPeer final : public DrawnPeer {
       case WM_GETDLGCODE:
         // The arrows move in the text; Tab and Enter stay the dialog's.
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
-      case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(memo_.TextLength());
-      case WM_GETTEXT:
-        return static_cast<LRESULT>(CopyText(reinterpret_cast<char*>(lParam), wParam));
-      case WM_SETTEXT:
-        return FALSE;  // the model's lines are the only text
       case EM_GETLINECOUNT:
         return static_cast<LRESULT>(std::max<std::size_t>(1, Count()));
       case EM_GETLINE:
@@ -217,7 +200,7 @@ class MemoPeer final : public DrawnPeer {
   }
 
   void Measure() {
-    WindowDc dc(Self(), font_);
+    WindowDc dc(Self(), ShownFont());
     TEXTMETRICA metrics{};
     if (dc.Get() != nullptr && GetTextMetricsA(dc.Get(), &metrics) != 0) {
       lineHeight_ = std::max(1, static_cast<int>(metrics.tmHeight));
@@ -307,8 +290,8 @@ class MemoPeer final : public DrawnPeer {
                                        : GetSysColor(COLOR_WINDOWTEXT);
   }
 
-  void Paint(HDC dc, const RECT& area) {
-    HGDIOBJ previous = font_ != nullptr ? SelectObject(dc, font_) : nullptr;
+  void Paint(HDC dc, const RECT& area) override {
+    HGDIOBJ previous = ShownFont() != nullptr ? SelectObject(dc, ShownFont()) : nullptr;
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     const COLORREF text = TextColour();
     const int firstRow = std::max(0L, area.top) / lineHeight_;
@@ -457,7 +440,7 @@ class MemoPeer final : public DrawnPeer {
 
   int CaretX() const {
     if (caret_.line >= Count()) return 0;
-    WindowDc dc(Self(), font_);
+    WindowDc dc(Self(), ShownFont());
     return dc.Get() != nullptr ? Extent(dc.Get(), memo_.Line(caret_.line), caret_.column) : 0;
   }
 
@@ -504,7 +487,7 @@ class MemoPeer final : public DrawnPeer {
     const int target = x + left_;
     std::size_t column = 0;
     if (target > 0 && !text.empty()) {
-      WindowDc dc(Self(), font_);
+      WindowDc dc(Self(), ShownFont());
       std::vector<int> ends(text.size());
       SIZE size{};
       if (dc.Get() != nullptr) {
@@ -625,7 +608,7 @@ class MemoPeer final : public DrawnPeer {
   // --- Text for readers, as an edit control gives it ------------------------------------------
 
   // Up to size - 1 characters of the lines joined by CR LF, then a NUL; returns how many.
-  std::size_t CopyText(char* out, WPARAM size) const {
+  std::size_t CopyText(char* out, std::size_t size) const override {
     if (out == nullptr || size == 0) return 0;
     const std::size_t room = static_cast<std::size_t>(size) - 1;
     std::size_t used = 0;
@@ -659,7 +642,6 @@ class MemoPeer final : public DrawnPeer {
   }
 
   Memo& memo_;
-  HFONT font_ = nullptr;
   int lineHeight_ = 16;
   int charWidth_ = 8;
   std::optional<Bar> vertical_;    // what each scroll bar was last set to
@@ -680,7 +662,7 @@ class MemoPeer final : public DrawnPeer {
 
 }  // namespace
 
-std::unique_ptr<WindowPeer> MakeMemoPeer(std::shared_ptr<FormPeer> form, Memo& memo) {
+std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Memo& memo) {
   return std::make_unique<MemoPeer>(std::move(form), memo);
 }
 
