@@ -250,6 +250,15 @@ constexpr UINT kPmRemove = 1;
 constexpr int kVkShift = 0x10;
 constexpr int kVkControl = 0x11;
 constexpr int kVkMenu = 0x12;
+constexpr int kVkPrior = 0x21;
+constexpr int kVkNext = 0x22;
+constexpr int kVkEnd = 0x23;
+constexpr int kVkHome = 0x24;
+constexpr int kVkLeft = 0x25;
+constexpr int kVkUp = 0x26;
+constexpr int kVkRight = 0x27;
+constexpr int kVkDown = 0x28;
+constexpr int kVkInsert = 0x2D;
 
 // MessageBox styles and answers.
 constexpr UINT kMbOk = 0x0000;
