@@ -105,7 +105,8 @@ TEST_F(TextViewTest, KeysMoveTheCaretSelectScrollAndCopyAsInAnEdit) {
       {"Shift+Down", {{kVkDown, false, true}}, {1, 0}, {0, 0}, 0, "alpha\r\n"},
       {"Shift+Left over a line break", {{kVkDown}, {kVkLeft, false, true}}, {0, 5}, {1, 0}, 0,
        "\r\n"},
-      {"Ctrl+A", {{'A', true}}, {6, 1}, {0, 0}, 4, "alpha\r\nbeta\r\ngamma\r\n\r\ndelta\r\nepsilon\r\nz"},
+      {"Ctrl+A", {{'A', true}}, {6, 1}, {0, 0}, 4,
+       "alpha\r\nbeta\r\ngamma\r\n\r\ndelta\r\nepsilon\r\nz"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -296,24 +296,13 @@ class SpeedButtonPeer final : public WindowPeer {
 
 }  // namespace
 
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Button& button) {
-  return std::make_unique<ButtonPeer>(std::move(form), button);
-}
-
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, CheckBox& box) {
-  return std::make_unique<CheckBoxPeer>(std::move(form), box);
-}
-
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, RadioGroup& group) {
-  return std::make_unique<RadioGroupPeer>(std::move(form), group);
-}
-
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, GroupBox& box) {
-  return std::make_unique<GroupBoxPeer>(std::move(form), box);
-}
-
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, SpeedButton& button) {
-  return std::make_unique<SpeedButtonPeer>(std::move(form), button);
+std::span<const PeerKind> ButtonPeers() {
+  static const PeerKind kinds[] = {
+      KindOf<ButtonPeer, Button>(),         KindOf<CheckBoxPeer, CheckBox>(),
+      KindOf<RadioGroupPeer, RadioGroup>(), KindOf<GroupBoxPeer, GroupBox>(),
+      KindOf<SpeedButtonPeer, SpeedButton>(),
+  };
+  return kinds;
 }
 
 }  // namespace tarnwick::ui::win32

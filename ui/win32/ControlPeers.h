@@ -1,37 +1,35 @@
 #pragma once
-// The real peer of each kind of control, made beside the peer's class.
+// How each kind of control gets its real peer: a table whose rows stand beside the peers'
+// classes, one part for each file of peers.
 #include <memory>
+#include <span>
+#include <typeinfo>
+#include <utility>
 
 #include "ui/win32/WindowPeer.h"
 
-namespace tarnwick::ui {
-class Button;
-class CheckBox;
-class Gauge;
-class Image;
-class Label;
-class ListBox;
-class Memo;
-class RadioGroup;
-class SpeedButton;
-}  // namespace tarnwick::ui
-
 namespace tarnwick::ui::win32 {
 
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Button& button);
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, CheckBox& box);
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, RadioGroup& group);
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, GroupBox& box);
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, SpeedButton& button);
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Label& label);
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, ListBox& list);
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Image& image);
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, TabControl& panel);
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, StatusBar& bar);
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Gauge& gauge);
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Memo& memo);
+// A kind of control, by the model's own type, and how its peer is made.
+struct PeerKind {
+  const std::type_info& model;
+  std::unique_ptr<WindowPeer> (*make)(std::shared_ptr<FormPeer> form, Control& control);
+};
 
-// The control's real peer, by the control's own type; null for a kind that has none.
+template <typename Peer, typename Model>
+PeerKind KindOf() {
+  return {typeid(Model), [](std::shared_ptr<FormPeer> form, Control& control) {
+            return std::unique_ptr<WindowPeer>(
+                std::make_unique<Peer>(std::move(form), static_cast<Model&>(control)));
+          }};
+}
+
+std::span<const PeerKind> ButtonPeers();
+std::span<const PeerKind> DisplayPeers();
+std::span<const PeerKind> GaugePeers();
+std::span<const PeerKind> MemoPeers();
+
+// The control's real peer; null for a kind that has none.
 std::unique_ptr<ControlPeer> MakeControlPeer(std::shared_ptr<FormPeer> form, Control& control);
 
 }  // namespace tarnwick::ui::win32

@@ -87,10 +87,9 @@ class ListBoxPeer : public WindowPeer {
  public:
   ListBoxPeer(std::shared_ptr<FormPeer> form, ListBox& list)
       : WindowPeer(std::move(form), list), list_(list) {
-    Adopt(CreateChild({.className = "LISTBOX",
-                       .style = WS_VSCROLL | WS_TABSTOP | WS_GROUP | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
-                       .exStyle = WS_EX_CLIENTEDGE,
-                       .at = FormBounds()}));
+    const DWORD style = WS_VSCROLL | WS_TABSTOP | WS_GROUP | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
+    Adopt(CreateChild(
+        {.className = "LISTBOX", .style = style, .exStyle = WS_EX_CLIENTEDGE, .at = FormBounds()}));
     Refill();
   }
 
@@ -230,24 +229,13 @@ class StatusBarPeer : public WindowPeer {
 
 }  // namespace
 
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Label& label) {
-  return std::make_unique<LabelPeer>(std::move(form), label);
-}
-
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, ListBox& list) {
-  return std::make_unique<ListBoxPeer>(std::move(form), list);
-}
-
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Image& image) {
-  return std::make_unique<ImagePeer>(std::move(form), image);
-}
-
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, TabControl& panel) {
-  return std::make_unique<TabControlPeer>(std::move(form), panel);
-}
-
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, StatusBar& bar) {
-  return std::make_unique<StatusBarPeer>(std::move(form), bar);
+std::span<const PeerKind> DisplayPeers() {
+  static const PeerKind kinds[] = {
+      KindOf<LabelPeer, Label>(),           KindOf<LabelPeer, LinkLabel>(),
+      KindOf<ListBoxPeer, ListBox>(),       KindOf<ImagePeer, Image>(),
+      KindOf<TabControlPeer, TabControl>(), KindOf<StatusBarPeer, StatusBar>(),
+  };
+  return kinds;
 }
 
 }  // namespace tarnwick::ui::win32

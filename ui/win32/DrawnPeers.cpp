@@ -145,8 +145,9 @@ std::optional<LRESULT> DrawnPeer::Answer(UINT message, WPARAM wParam, LPARAM lPa
   }
 }
 
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Gauge& gauge) {
-  return std::make_unique<GaugePeer>(std::move(form), gauge);
+std::span<const PeerKind> GaugePeers() {
+  static const PeerKind kinds[] = {KindOf<GaugePeer, Gauge>()};
+  return kinds;
 }
 
 }  // namespace tarnwick::ui::win32

@@ -299,8 +299,9 @@ class MemoPeer final : public DrawnPeer, private TextView::Window {
 
 }  // namespace
 
-std::unique_ptr<WindowPeer> MakePeer(std::shared_ptr<FormPeer> form, Memo& memo) {
-  return std::make_unique<MemoPeer>(std::move(form), memo);
+std::span<const PeerKind> MemoPeers() {
+  static const PeerKind kinds[] = {KindOf<MemoPeer, Memo>()};
+  return kinds;
 }
 
 }  // namespace tarnwick::ui::win32

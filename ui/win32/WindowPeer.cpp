@@ -74,10 +74,10 @@ WindowHandle WindowPeer::CreateChild(WindowShape shape, BoundWindow* binding) {
   shape.id = form_->NextControlId();
   HWND window = binding != nullptr ? ToNative<HWND>(binding->Create(shape)) : nullptr;
   if (binding == nullptr) {
-    window = CreateWindowExA(shape.exStyle, shape.className, shape.title, shape.style, shape.at.left,
-                             shape.at.top, shape.at.width, shape.at.height, form_->Window(),
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(shape.id)),
-                             GetModuleHandleA(nullptr), nullptr);
+    const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(shape.id));
+    window = CreateWindowExA(shape.exStyle, shape.className, shape.title, shape.style,
+                             shape.at.left, shape.at.top, shape.at.width, shape.at.height,
+                             form_->Window(), id, GetModuleHandleA(nullptr), nullptr);
   }
   if (window == nullptr) {
     const std::string name = control_.Name().empty() ? shape.className : control_.Name();
