@@ -70,9 +70,8 @@ class Windows {
   virtual UINT RegisterWindowMessageA(const char* name) = 0;
   virtual BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
   virtual LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
-  // Whether the message being handled was sent from another thread (or process). A message the
-  // thread sends itself reaches the procedure directly, and a posted one through a loop: neither
-  // counts.
+  // Whether the message being handled was sent from another thread or process; not one that the
+  // thread sends itself or that a loop took from its queue.
   virtual BOOL InSendMessage() = 0;
   virtual void PostQuitMessage(int exitCode) = 0;
   // 0 after WM_QUIT, -1 on error, otherwise non-zero.

@@ -19,38 +19,8 @@ int ToInt(std::size_t value) { return static_cast<int>(std::min<std::size_t>(val
 
 }  // namespace
 
-// --- Limits -------------------------------------------------------------------------------------
-
-std::size_t TextView::LineLength(std::size_t line) const {
-  return line < Count() ? memo_.Line(line).size() : 0;
-}
-
-TextSpot TextView::End() const {
-  return Count() == 0 ? TextSpot{} : TextSpot{Count() - 1, LineLength(Count() - 1)};
-}
-
-std::size_t TextView::PageRows() const {
-  return static_cast<std::size_t>(std::max(1, height_ / lineHeight_));
-}
-
-std::size_t TextView::SeenRows() const {
-  return static_cast<std::size_t>(height_ / lineHeight_ + 1);
-}
-
-std::size_t TextView::MaxTop() const { return Count() > PageRows() ? Count() - PageRows() : 0; }
-
-// Room for the widest line and the caret after it.
 int TextView::ContentWidth() const {
   return ToInt(std::min<std::size_t>(widest_, INT_MAX / charWidth_ - 1)) * charWidth_ + charWidth_;
-}
-
-int TextView::MaxLeft() const { return std::max(0, ContentWidth() - width_); }
-
-// --- The window's measures ------------------------------------------------------------------
-
-void TextView::SetMetrics(int lineHeight, int charWidth) {
-  lineHeight_ = std::max(1, lineHeight);
-  charWidth_ = std::max(1, charWidth);
 }
 
 void TextView::Resize(int width, int height) {
@@ -65,14 +35,12 @@ void TextView::Resize(int width, int height) {
 // Each bar is set only when its range, page or position moved: under Wine every setting redraws
 // the bar at once, and a run of appends would otherwise pay for four of them.
 void TextView::UpdateScrollBars() {
-  SetBar(true, {Count() > 0 ? ToInt(Count() - 1) : 0, ToInt(PageRows()), ToInt(top_)}, vertical_);
-  SetBar(false, {ContentWidth() - 1, std::max(0, width_), left_}, horizontal_);
-}
-
-void TextView::SetBar(bool vertical, const ScrollBar& wanted, std::optional<ScrollBar>& shown) {
-  if (shown == wanted) return;
-  window_.SetBar(vertical, wanted);
-  shown = wanted;
+  const auto set = [this](bool vertical, const ScrollBar& wanted, std::optional<ScrollBar>& shown) {
+    if (shown != wanted) window_.SetBar(vertical, wanted);
+    shown = wanted;
+  };
+  set(true, {Count() > 0 ? ToInt(Count() - 1) : 0, ToInt(PageRows()), ToInt(top_)}, vertical_);
+  set(false, {ContentWidth() - 1, std::max(0, width_), left_}, horizontal_);
 }
 
 // Lines from `line` to the bottom of the view, as far as they are in sight.
@@ -88,8 +56,6 @@ void TextView::InvalidateLines(std::size_t first, std::size_t last) {
   last = std::min(last, top_ + SeenRows() - 1);
   window_.Invalidate(ToInt(first - top_) * lineHeight_, ToInt(last - top_ + 1) * lineHeight_);
 }
-
-// --- Following the model --------------------------------------------------------------------
 
 void TextView::Appended() {
   if (Count() == 0) return;
@@ -122,8 +88,6 @@ void TextView::Reload() {
   firstNew_ = 0;
 }
 
-// --- Scrolling ------------------------------------------------------------------------------
-
 void TextView::ScrollTo(std::size_t top, int left) {
   top = std::min(top, MaxTop());
   left = std::clamp(left, 0, MaxLeft());
@@ -148,60 +112,28 @@ void TextView::ScrollLines(long long rows) {
   ScrollTo(static_cast<std::size_t>(top), left_);
 }
 
-void TextView::ScrollVertically(ScrollRequest request) {
+void TextView::Scroll(bool vertical, ScrollRequest request) {
   Sync();
-  const auto page = static_cast<long long>(PageRows());
+  // Down in lines, across in pixels.
+  const long long at = vertical ? static_cast<long long>(top_) : left_;
+  const long long step = vertical ? 1 : charWidth_;
+  const long long page = vertical ? static_cast<long long>(PageRows()) : width_;
+  long long to = at;
   switch (request) {
-    case ScrollRequest::LineBack:
-      ScrollLines(-1);
-      break;
-    case ScrollRequest::LineOn:
-      ScrollLines(1);
-      break;
-    case ScrollRequest::PageBack:
-      ScrollLines(-page);
-      break;
-    case ScrollRequest::PageOn:
-      ScrollLines(page);
-      break;
-    case ScrollRequest::Start:
-      ScrollTo(0, left_);
-      break;
-    case ScrollRequest::End:
-      ScrollTo(MaxTop(), left_);
-      break;
+    case ScrollRequest::LineBack: to = at - step; break;
+    case ScrollRequest::LineOn: to = at + step; break;
+    case ScrollRequest::PageBack: to = at - page; break;
+    case ScrollRequest::PageOn: to = at + page; break;
+    case ScrollRequest::Start: to = 0; break;
+    case ScrollRequest::End: to = vertical ? static_cast<long long>(MaxTop()) : MaxLeft(); break;
     case ScrollRequest::ThumbTrack:
-    case ScrollRequest::ThumbPosition:
-      ScrollTo(static_cast<std::size_t>(std::max(0, window_.TrackPosition(true))), left_);
-      break;
+    case ScrollRequest::ThumbPosition: to = window_.TrackPosition(vertical); break;
   }
-}
-
-void TextView::ScrollHorizontally(ScrollRequest request) {
-  Sync();
-  switch (request) {
-    case ScrollRequest::LineBack:
-      ScrollTo(top_, left_ - charWidth_);
-      break;
-    case ScrollRequest::LineOn:
-      ScrollTo(top_, left_ + charWidth_);
-      break;
-    case ScrollRequest::PageBack:
-      ScrollTo(top_, left_ - width_);
-      break;
-    case ScrollRequest::PageOn:
-      ScrollTo(top_, left_ + width_);
-      break;
-    case ScrollRequest::Start:
-      ScrollTo(top_, 0);
-      break;
-    case ScrollRequest::End:
-      ScrollTo(top_, MaxLeft());
-      break;
-    case ScrollRequest::ThumbTrack:
-    case ScrollRequest::ThumbPosition:
-      ScrollTo(top_, window_.TrackPosition(false));
-      break;
+  to = std::max(0LL, to);
+  if (vertical) {
+    ScrollTo(static_cast<std::size_t>(to), left_);
+  } else {
+    ScrollTo(top_, static_cast<int>(std::min<long long>(to, INT_MAX)));
   }
 }
 
@@ -214,8 +146,6 @@ void TextView::Wheel(int delta, unsigned linesPerNotch) {
   wheelRest_ %= kWheelDelta;
   ScrollLines(-notches * lines);
 }
-
-// --- Caret and selection --------------------------------------------------------------------
 
 int TextView::CaretX() {
   if (caret_.line >= Count()) return 0;
@@ -280,15 +210,6 @@ TextSpot TextView::SpotAt(int x, int y) {
   return {static_cast<std::size_t>(line), column};
 }
 
-void TextView::Press(int x, int y, bool extend) {
-  selecting_ = true;
-  MoveCaret(SpotAt(x, y), extend);
-}
-
-void TextView::Drag(int x, int y) {
-  if (selecting_) MoveCaret(SpotAt(x, y), true);
-}
-
 bool TextView::Key(int key, bool control, bool shift) {
   Sync();
   if (control && key == 'A') {
@@ -304,21 +225,13 @@ bool TextView::Key(int key, bool control, bool shift) {
   TextSpot to = caret_;
   const std::size_t page = PageRows();
   switch (key) {
-    case kVkLeft:
-      if (to.column > 0) {
-        --to.column;
-      } else if (to.line > 0) {
-        --to.line;
-        to.column = LineLength(to.line);
-      }
+    case kVkLeft:  // on over the line break
+      if (to.column > 0) --to.column;
+      else if (to.line > 0) to = {to.line - 1, LineLength(to.line - 1)};
       break;
     case kVkRight:
-      if (to.column < LineLength(to.line)) {
-        ++to.column;
-      } else if (to.line + 1 < Count()) {
-        ++to.line;
-        to.column = 0;
-      }
+      if (to.column < LineLength(to.line)) ++to.column;
+      else if (to.line + 1 < Count()) to = {to.line + 1, 0};
       break;
     case kVkUp:
       if (to.line > 0) --to.line;
@@ -347,12 +260,6 @@ bool TextView::Key(int key, bool control, bool shift) {
   MoveCaret(to, shift);
   return true;
 }
-
-void TextView::Copy() {
-  if (anchor_ != caret_) window_.Copy(Selected());
-}
-
-// --- Text -----------------------------------------------------------------------------------
 
 std::string TextView::Selected() const {
   const TextSpot from = std::min(anchor_, caret_);

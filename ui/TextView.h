@@ -3,6 +3,7 @@
 // limits, the keys and the mouse, and the text it copies or hands to readers, as an edit control
 // has them. The window it shows in paints, measures text in its font, and is told what to
 // repaint, scroll and show.
+#include <algorithm>
 #include <compare>
 #include <cstddef>
 #include <optional>
@@ -63,41 +64,46 @@ class TextView {
 
   TextView(const Memo& memo, Window& window) : memo_(memo), window_(window) {}
 
-  // --- From the window: the font's measures, its size, the focus -------------------------------
-  void SetMetrics(int lineHeight, int charWidth);
-  // Keeps the view within its limits, sets the bars and repaints it all.
+  // The window's font measures, its size (the view keeps within its limits, sets the bars and
+  // repaints it all) and its focus.
+  void SetMetrics(int lineHeight, int charWidth) {
+    lineHeight_ = std::max(1, lineHeight);
+    charWidth_ = std::max(1, charWidth);
+  }
   void Resize(int width, int height);
   void SetFocused(bool focused) { focused_ = focused; }
   bool Focused() const { return focused_; }
   void PlaceCaret();
 
-  // --- From the model ---------------------------------------------------------------------------
-  // Only marks the lines to show: scrolling to them waits for Sync, so a burst of appends costs
-  // little more than storing them.
+  // The model's lines. Appended only marks the new ones, so that a burst of appends costs little
+  // more than storing them; Sync, before every paint, scrolls to the end for them as an edit box
+  // that is appended to does, unless the user is selecting with the mouse. Reload starts afresh.
   void Appended();
-  // The lines were replaced: back to the start, nothing selected.
   void Reload();
-  // Scrolls to the end for the lines added since the last call, as an edit box that is appended
-  // to does, unless the user is selecting with the mouse. Before every paint.
   void Sync();
 
-  // --- From the user --------------------------------------------------------------------------
-  void ScrollVertically(ScrollRequest request);
-  void ScrollHorizontally(ScrollRequest request);
+  // A scroll bar's request: down by lines, across by pixels.
+  void Scroll(bool vertical, ScrollRequest request);
   // `delta` in WHEEL_DELTA units; `linesPerNotch` as the system is set, or kWheelPage.
   void Wheel(int delta, unsigned linesPerNotch);
   // A press of the left button at (x, y) of the client area, with Shift when `extend`; the
   // pointer's moves select until the button is released or the capture lost.
-  void Press(int x, int y, bool extend);
-  void Drag(int x, int y);
+  void Press(int x, int y, bool extend) {
+    selecting_ = true;
+    MoveCaret(SpotAt(x, y), extend);
+  }
+  void Drag(int x, int y) {
+    if (selecting_) MoveCaret(SpotAt(x, y), true);
+  }
   bool Selecting() const { return selecting_; }
   void EndSelecting() { selecting_ = false; }
   // A key pressed with Control or Shift held; whether the view used it.
   bool Key(int key, bool control, bool shift);
   // Copies the selection; as an edit control, nothing when nothing is selected.
-  void Copy();
+  void Copy() {
+    if (anchor_ != caret_) window_.Copy(Selected());
+  }
 
-  // --- For painting and for readers -----------------------------------------------------------
   std::size_t Top() const { return top_; }  // the first line in sight
   int Left() const { return left_; }        // pixels scrolled off to the left
   int LineHeight() const { return lineHeight_; }
@@ -114,17 +120,20 @@ class TextView {
 
  private:
   std::size_t Count() const { return memo_.LineCount(); }
-  std::size_t LineLength(std::size_t line) const;
-  TextSpot End() const;
+  std::size_t LineLength(std::size_t line) const {
+    return line < Count() ? memo_.Line(line).size() : 0;
+  }
+  TextSpot End() const { return {Count() > 0 ? Count() - 1 : 0, LineLength(Count() - 1)}; }
   // Whole rows in sight (a page), and rows touched by the client area at all.
-  std::size_t PageRows() const;
-  std::size_t SeenRows() const;
-  std::size_t MaxTop() const;
+  std::size_t PageRows() const { return static_cast<std::size_t>(std::max(1, Rows())); }
+  std::size_t SeenRows() const { return static_cast<std::size_t>(Rows() + 1); }
+  int Rows() const { return height_ / lineHeight_; }
+  std::size_t MaxTop() const { return Count() > PageRows() ? Count() - PageRows() : 0; }
+  // Room for the widest line and the caret after it.
   int ContentWidth() const;
-  int MaxLeft() const;
+  int MaxLeft() const { return std::max(0, ContentWidth() - width_); }
 
   void UpdateScrollBars();
-  void SetBar(bool vertical, const ScrollBar& wanted, std::optional<ScrollBar>& shown);
   void InvalidateFrom(std::size_t line);
   void InvalidateLines(std::size_t first, std::size_t last);
   void ScrollTo(std::size_t top, int left);

@@ -209,11 +209,7 @@ TEST_F(TextViewTest, TheBarsScrollWithinTheLimitsAndNearbyMovesScrollThePicture)
     SCOPED_TRACE(s.what);
     window_.moves.clear();
     window_.thumb = s.thumb;
-    if (s.vertical) {
-      view_.ScrollVertically(s.request);
-    } else {
-      view_.ScrollHorizontally(s.request);
-    }
+    view_.Scroll(s.vertical, s.request);
     EXPECT_EQ(s.top, view_.Top());
     EXPECT_EQ(s.left, view_.Left());
     EXPECT_EQ(std::string(s.moved), window_.moves.empty() ? "" : window_.moves.front());
@@ -222,8 +218,8 @@ TEST_F(TextViewTest, TheBarsScrollWithinTheLimitsAndNearbyMovesScrollThePicture)
   }
   // A bar is set again only when it changed.
   const int set = window_.barsSet;
-  view_.ScrollHorizontally(ScrollRequest::Start);
-  view_.ScrollVertically(ScrollRequest::Start);
+  view_.Scroll(false, ScrollRequest::Start);
+  view_.Scroll(true, ScrollRequest::Start);
   EXPECT_EQ(set + 1, window_.barsSet);
 }
 

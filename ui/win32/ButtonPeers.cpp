@@ -1,7 +1,7 @@
 // The peers whose windows are buttons: push buttons, check boxes, radio groups in their frames,
 // group boxes, and the flat speed button, which is owner-drawn because a themed push button is
 // never flat.
-#include "ui/win32/ControlPeers.h"
+#include "ui/win32/WindowPeer.h"
 
 #include <algorithm>
 #include <utility>
@@ -24,13 +24,10 @@ constexpr DWORD kSeeThrough = WS_EX_TRANSPARENT;
 
 // The height of a line of text in `font`, which decides where a radio group's items go.
 int TextHeight(HWND window, HFONT font) {
-  HDC dc = GetDC(window);
-  if (dc == nullptr) return Scaled(13);
-  HGDIOBJ previous = SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
+  if (font == nullptr) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  WindowDc dc(window, font);
   TEXTMETRICA metrics{};
-  const bool measured = GetTextMetricsA(dc, &metrics) != 0;
-  SelectObject(dc, previous);
-  ReleaseDC(window, dc);
+  const bool measured = dc.Get() != nullptr && GetTextMetricsA(dc.Get(), &metrics) != 0;
   return measured ? metrics.tmHeight : Scaled(13);
 }
 
@@ -71,20 +68,10 @@ class RadioGroupPeer : public WindowPeer {
   ~RadioGroupPeer() override { DiscardButtons(); }
 
   void Changed(Change what) override {
-    switch (what) {
-      case Change::ItemIndex:
-        ShowIndex();
-        break;
-      case Change::Items:
-        BuildButtons();
-        break;
-      case Change::Font:
-        WindowPeer::Changed(what);
-        BuildButtons();  // the items' places depend on the font's height
-        break;
-      default:
-        WindowPeer::Changed(what);
-    }
+    if (what == Change::ItemIndex) return ShowIndex();
+    if (what != Change::Items) WindowPeer::Changed(what);
+    // The items' places depend on the font's height.
+    if (what == Change::Items || what == Change::Font) BuildButtons();
   }
 
   void Command(HWND from, int code) override {
@@ -200,11 +187,8 @@ class CheckBoxPeer : public WindowPeer {
   }
 
   void Changed(Change what) override {
-    if (what == Change::Checked) {
-      ShowCheck();
-    } else {
-      WindowPeer::Changed(what);
-    }
+    if (what != Change::Checked) return WindowPeer::Changed(what);
+    ShowCheck();
   }
 
   void Command(HWND from, int code) override {
@@ -233,11 +217,8 @@ class SpeedButtonPeer final : public WindowPeer {
   }
 
   void Changed(Change what) override {
-    if (what == Change::Picture) {
-      InvalidateRect(Window(), nullptr, FALSE);
-    } else {
-      WindowPeer::Changed(what);
-    }
+    if (what != Change::Picture) return WindowPeer::Changed(what);
+    InvalidateRect(Window(), nullptr, FALSE);
   }
 
   void Command(HWND, int code) override {

@@ -1,6 +1,6 @@
 // The peers that show what their models hold: labels and pictures (static controls), the list
 // box, and the panel and status bar of the common controls.
-#include "ui/win32/ControlPeers.h"
+#include "ui/win32/WindowPeer.h"
 
 #include <commctrl.h>
 
@@ -68,13 +68,13 @@ class LabelPeer : public WindowPeer {
   void FitToText() {
     const Bounds at = FormBounds();
     if (label_.GetBounds().width > 0 && label_.GetBounds().height > 0) return;
-    HDC dc = GetDC(Window());
-    if (dc == nullptr) return;
-    HGDIOBJ previous = SelectObject(dc, CurrentFont());
     RECT text{0, 0, 0, 0};
-    DrawTextA(dc, label_.Caption().c_str(), -1, &text, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
-    SelectObject(dc, previous);
-    ReleaseDC(Window(), dc);
+    {
+      WindowDc dc(Window(), CurrentFont());
+      if (dc.Get() == nullptr) return;
+      DrawTextA(dc.Get(), label_.Caption().c_str(), -1, &text,
+                DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+    }
     SetWindowPos(Window(), nullptr, at.left, at.top, text.right, text.bottom,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -94,16 +94,9 @@ class ListBoxPeer : public WindowPeer {
   }
 
   void Changed(Change what) override {
-    switch (what) {
-      case Change::ItemAdded:
-        AddLast();
-        break;
-      case Change::Items:
-        Refill();
-        break;
-      default:
-        WindowPeer::Changed(what);
-    }
+    if (what == Change::ItemAdded) return AddLast();
+    if (what == Change::Items) return Refill();
+    WindowPeer::Changed(what);
   }
 
   void Command(HWND from, int code) override {
@@ -154,11 +147,8 @@ class ImagePeer : public WindowPeer {
   }
 
   void Changed(Change what) override {
-    if (what == Change::Picture) {
-      ShowPicture();
-    } else {
-      WindowPeer::Changed(what);
-    }
+    if (what != Change::Picture) return WindowPeer::Changed(what);
+    ShowPicture();
   }
 
  protected:
@@ -189,20 +179,18 @@ class TabControlPeer : public WindowPeer {
     RECT client{};
     GetClientRect(Window(), &client);
     if (client.right <= 0 || client.bottom <= 0) return nullptr;
-    HDC screen = GetDC(Window());
-    if (screen == nullptr) return nullptr;
-    HDC memory = CreateCompatibleDC(screen);
-    BitmapHandle picture(CreateCompatibleBitmap(screen, client.right, client.bottom));
-    if (memory != nullptr && picture.Get() != nullptr) {
-      HGDIOBJ previous = SelectObject(memory, picture.Get());
-      SendMessageA(Window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+    WindowDc screen(Window(), nullptr);
+    if (screen.Get() == nullptr) return nullptr;
+    MemoryDc memory(CreateCompatibleDC(screen.Get()));
+    BitmapHandle picture(CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
+    if (memory.Get() != nullptr && picture.Get() != nullptr) {
+      HGDIOBJ previous = SelectObject(memory.Get(), picture.Get());
+      SendMessageA(Window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.Get()),
                    PRF_ERASEBKGND | PRF_CLIENT);
-      SelectObject(memory, previous);
+      SelectObject(memory.Get(), previous);
       brush_ = BrushHandle(CreatePatternBrush(picture.Get()));
       picture_ = std::move(picture);
     }
-    if (memory != nullptr) DeleteDC(memory);
-    ReleaseDC(Window(), screen);
     return brush_.Get();
   }
 

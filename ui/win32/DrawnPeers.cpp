@@ -2,16 +2,21 @@
 // percentage over the bar. And what every peer that draws itself shares.
 #include "ui/win32/DrawnPeers.h"
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "ui/Gauge.h"
-#include "ui/win32/ControlPeers.h"
 #include "ui/win32/FormPeer.h"
 
 namespace tarnwick::ui::win32 {
 namespace {
+
+// Up to size - 1 characters of `text` then a NUL, as WM_GETTEXT gives them; returns how many.
+std::size_t CopyOut(const std::string& text, char* out, std::size_t size) {
+  if (out == nullptr || size == 0) return 0;
+  const std::size_t n = text.copy(out, size - 1);
+  out[n] = '\0';
+  return n;
+}
 
 // The gauge's colours: black on white, the bar black.
 constexpr COLORREF kGaugeFore = RGB(0, 0, 0);
@@ -26,11 +31,8 @@ class GaugePeer final : public DrawnPeer {
 
   // The model tells only of whole-percent changes, so each one is a repaint.
   void Changed(Change what) override {
-    if (what == Change::Progress) {
-      InvalidateRect(Self(), nullptr, FALSE);
-    } else {
-      WindowPeer::Changed(what);
-    }
+    if (what != Change::Progress) return WindowPeer::Changed(what);
+    InvalidateRect(Self(), nullptr, FALSE);
   }
 
  private:
@@ -78,14 +80,6 @@ class GaugePeer final : public DrawnPeer {
 
 }  // namespace
 
-std::size_t CopyOut(std::string_view text, char* out, std::size_t size) {
-  if (out == nullptr || size == 0) return 0;
-  const std::size_t n = std::min(text.size(), size - 1);
-  std::memcpy(out, text.data(), n);
-  out[n] = '\0';
-  return n;
-}
-
 DrawnPeer::DrawnPeer(std::shared_ptr<FormPeer> form, Control& control)
     : WindowPeer(std::move(form), control),
       binding_([this](UINT message, WPARAM wParam, LPARAM lParam) {
@@ -103,12 +97,6 @@ void DrawnPeer::CreateSelf(const char* className, DWORD style, const char* curso
        .background = reinterpret_cast<os::HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)),
        .cursor = reinterpret_cast<os::HCURSOR>(LoadCursorA(nullptr, cursor))},
       &binding_));
-}
-
-std::optional<LRESULT> DrawnPeer::Handle(UINT, WPARAM, LPARAM) { return std::nullopt; }
-
-void DrawnPeer::FontChanged(bool redraw) {
-  if (redraw) InvalidateRect(Self(), nullptr, FALSE);
 }
 
 std::optional<LRESULT> DrawnPeer::Answer(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
-#include <string_view>
 
 #include "ui/win32/WindowPeer.h"
 
@@ -25,11 +24,13 @@ class DrawnPeer : public WindowPeer {
   // The font the window was given.
   HFONT ShownFont() const { return font_; }
 
-  virtual std::optional<LRESULT> Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  virtual std::optional<LRESULT> Handle(UINT, WPARAM, LPARAM) { return std::nullopt; }
   // Draws `area` of the client area on `dc`: what needs painting, or all of it to print.
   virtual void Paint(HDC dc, const RECT& area) = 0;
   // After WM_SETFONT; `redraw` as it asks.
-  virtual void FontChanged(bool redraw);
+  virtual void FontChanged(bool redraw) {
+    if (redraw) InvalidateRect(Self(), nullptr, FALSE);
+  }
   // For WM_GETTEXTLENGTH and WM_GETTEXT: the text's length, and up to size - 1 of its characters
   // then a NUL, returning how many.
   virtual std::size_t TextLength() const = 0;
@@ -42,8 +43,5 @@ class DrawnPeer : public WindowPeer {
   BoundWindow binding_;
   HFONT font_ = nullptr;
 };
-
-// Up to size - 1 characters of `text` then a NUL, as WM_GETTEXT gives them; returns how many.
-std::size_t CopyOut(std::string_view text, char* out, std::size_t size);
 
 }  // namespace tarnwick::ui::win32

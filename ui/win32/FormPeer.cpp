@@ -108,12 +108,6 @@ std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam
       peer->Command(from, HIWORD(wParam));
       return 0;
     }
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header == nullptr) return std::nullopt;
-      if (WindowPeer* peer = PeerOf(header->hwndFrom)) return peer->Notify(*header);
-      return std::nullopt;
-    }
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       WindowPeer* peer = item != nullptr ? PeerOf(item->hwndItem) : nullptr;

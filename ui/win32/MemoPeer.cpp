@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ScopeExit.h"
 #include "ui/Memo.h"
 #include "ui/TextView.h"
-#include "ui/win32/ControlPeers.h"
 #include "ui/win32/DrawnPeers.h"
 #include "ui/win32/FormPeer.h"
 
@@ -22,21 +22,6 @@ namespace {
 static_assert(TextView::kWheelPage == WHEEL_PAGESCROLL);
 static_assert(static_cast<int>(ScrollRequest::ThumbTrack) == SB_THUMBTRACK &&
               static_cast<int>(ScrollRequest::End) == SB_BOTTOM);
-
-// The clipboard, open for as long as the scope lasts.
-class OpenClipboardScope {
- public:
-  explicit OpenClipboardScope(HWND owner) : open_(OpenClipboard(owner) != 0) {}
-  ~OpenClipboardScope() {
-    if (open_) CloseClipboard();
-  }
-  OpenClipboardScope(const OpenClipboardScope&) = delete;
-  OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
-  bool Open() const { return open_; }
-
- private:
-  bool open_;
-};
 
 int Extent(HDC dc, std::string_view text) {
   if (text.empty()) return 0;
@@ -54,16 +39,9 @@ class MemoPeer final : public DrawnPeer, private TextView::Window {
   }
 
   void Changed(Change what) override {
-    switch (what) {
-      case Change::ItemAdded:
-        view_.Appended();
-        break;
-      case Change::Items:
-        Reload();
-        break;
-      default:
-        WindowPeer::Changed(what);
-    }
+    if (what == Change::ItemAdded) return view_.Appended();
+    if (what == Change::Items) return Reload();
+    WindowPeer::Changed(what);
   }
 
  private:
@@ -90,10 +68,8 @@ class MemoPeer final : public DrawnPeer, private TextView::Window {
         view_.Sync();
         return std::nullopt;  // painted as every drawn control is
       case WM_VSCROLL:
-        view_.ScrollVertically(static_cast<ScrollRequest>(LOWORD(wParam)));
-        return 0;
       case WM_HSCROLL:
-        view_.ScrollHorizontally(static_cast<ScrollRequest>(LOWORD(wParam)));
+        view_.Scroll(message == WM_VSCROLL, static_cast<ScrollRequest>(LOWORD(wParam)));
         return 0;
       case WM_MOUSEWHEEL: {
         UINT perNotch = 3;
@@ -101,12 +77,11 @@ class MemoPeer final : public DrawnPeer, private TextView::Window {
         view_.Wheel(GET_WHEEL_DELTA_WPARAM(wParam), perNotch);
         return 0;
       }
-      case WM_KEYDOWN:
-        if (view_.Key(static_cast<int>(wParam), GetKeyState(VK_CONTROL) < 0,
-                      GetKeyState(VK_SHIFT) < 0)) {
-          return 0;
-        }
-        return std::nullopt;
+      case WM_KEYDOWN: {
+        const bool used = view_.Key(static_cast<int>(wParam), GetKeyState(VK_CONTROL) < 0,
+                                    GetKeyState(VK_SHIFT) < 0);
+        return used ? std::optional<LRESULT>(0) : std::nullopt;
+      }
       case WM_CHAR:
         return 0;  // read-only: typing changes nothing
       case WM_LBUTTONDOWN:
@@ -153,8 +128,6 @@ class MemoPeer final : public DrawnPeer, private TextView::Window {
     }
   }
 
-  // --- The window's measures ------------------------------------------------------------------
-
   void Measure() {
     WindowDc dc(Self(), ShownFont());
     TEXTMETRICA metrics{};
@@ -174,8 +147,6 @@ class MemoPeer final : public DrawnPeer, private TextView::Window {
     }
     view_.PlaceCaret();
   }
-
-  // --- What the view asks of its window --------------------------------------------------------
 
   int Extent(std::string_view text) override {
     WindowDc dc(Self(), ShownFont());
@@ -233,13 +204,11 @@ class MemoPeer final : public DrawnPeer, private TextView::Window {
     if (bytes == nullptr) return;
     std::memcpy(bytes, text.c_str(), text.size() + 1);
     GlobalUnlock(memory.Get());
-    OpenClipboardScope clipboard(Self());
-    if (!clipboard.Open()) return;
+    if (OpenClipboard(Self()) == 0) return;
+    const platform::ScopeExit close([] { CloseClipboard(); });
     EmptyClipboard();
     if (SetClipboardData(CF_TEXT, memory.Get()) != nullptr) (void)memory.Release();
   }
-
-  // --- Drawing and reading ---------------------------------------------------------------------
 
   COLORREF TextColour() const {
     if (IsWindowEnabled(Self()) == 0) return GetSysColor(COLOR_GRAYTEXT);

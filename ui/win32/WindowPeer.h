@@ -8,6 +8,9 @@
 
 #include <memory>
 #include <optional>
+#include <span>
+#include <typeinfo>
+#include <utility>
 
 #include "ui/BoundWindow.h"
 #include "ui/Control.h"
@@ -32,36 +35,20 @@ class WindowPeer : public ControlPeer {
   HWND Window() const { return window_.Get(); }
 
   // A WM_COMMAND notification `code` from `from`, one of this peer's windows.
-  virtual void Command(HWND from, int code) {
-    (void)from;
-    (void)code;
-  }
-  virtual std::optional<LRESULT> Notify(const NMHDR& header) {
-    (void)header;
-    return std::nullopt;
-  }
+  virtual void Command(HWND /*from*/, int /*code*/) {}
   // WM_DRAWITEM for one of its owner-drawn windows; false leaves it to the default.
-  virtual bool DrawItem(const DRAWITEMSTRUCT& item) {
-    (void)item;
-    return false;
-  }
+  virtual bool DrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
   // WM_CONTEXTMENU from one of its windows at a screen point, (-1, -1) when it came from the
   // keyboard. Pops the control's context menu; false when it has none.
   bool ContextMenu(HWND from, int x, int y);
   // A mouse message the loop took for `window`, one of this peer's windows; true when the peer
   // used it (it is dispatched all the same).
-  virtual bool Mouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    (void)window;
-    (void)message;
-    (void)wParam;
-    (void)lParam;
-    return false;
-  }
+  virtual bool Mouse(HWND /*window*/, UINT /*message*/, WPARAM, LPARAM) { return false; }
   // The pointer is over one of the peer's windows: sets the cursor and returns true, or false
   // for the default.
   virtual bool SetCursorOver() { return false; }
   // The arrow keys moved the focus onto `window`, one of this peer's windows.
-  virtual void ArrowedInto(HWND window) { (void)window; }
+  virtual void ArrowedInto(HWND /*window*/) {}
   virtual void FormResized() {}
   // The system's colours or theme changed.
   virtual void AppearanceChanged() {}
@@ -115,5 +102,25 @@ class WindowPeer : public ControlPeer {
 
 // The keys held now (kShiftKey, kAltKey, kCtrlKey), as key and mouse events report them.
 unsigned ShiftState();
+
+// A kind of control, by the model's own type, and how its peer is made. The rows of this table
+// stand beside the peers' classes, a part for each file of peers.
+struct PeerKind {
+  const std::type_info& model;
+  std::unique_ptr<WindowPeer> (*make)(std::shared_ptr<FormPeer> form, Control& control);
+};
+
+template <typename Peer, typename Model>
+PeerKind KindOf() {
+  return {typeid(Model), [](std::shared_ptr<FormPeer> form, Control& control) {
+            return std::unique_ptr<WindowPeer>(
+                std::make_unique<Peer>(std::move(form), static_cast<Model&>(control)));
+          }};
+}
+
+std::span<const PeerKind> ButtonPeers();
+std::span<const PeerKind> DisplayPeers();
+std::span<const PeerKind> GaugePeers();
+std::span<const PeerKind> MemoPeers();
 
 }  // namespace tarnwick::ui::win32
