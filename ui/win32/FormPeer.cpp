@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "ui/Application.h"
-#include "ui/win32/WindowPeer.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/MenuPeer.h"
+#include "ui/win32/WindowPeer.h"
 
 namespace tarnwick::ui::win32 {
 namespace {
