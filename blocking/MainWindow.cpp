@@ -25,6 +25,11 @@ constexpr const char* kRestoreCaption = "Restore";
 constexpr const char* kMonitorCaption = "M&onitor";
 constexpr const char* kStopMonitorCaption = "Stop m&onitor";
 
+// An Options setting as the main window reads it: on only when it is 1.
+bool IsOn(const settings::Option& option) {
+  return settings::ReadSettings(option.Name(), option.byDefault ? 1 : 0) == 1;
+}
+
 // The folder of `path`, with its trailing backslash.
 std::string FolderOf(const std::string& path) {
   const auto slash = path.find_last_of("\\/");
@@ -174,7 +179,7 @@ void TQuillmoor::FormCreate(ui::Component&) {
   // still leaves a window that a second start can find and a counted launch.
   Log("* Reading settings...");
   ui::Guard([&] {
-    if (settings::ReadSettings(settings::kBanAtStartName, 0) == 1) Button1.UserClick();
+    if (IsOn(settings::kBanAtStart)) Button1.UserClick();
   });
   Log("* Done.");
   Log("* Applying settings...");
@@ -201,7 +206,7 @@ void TQuillmoor::FormCreate(ui::Component&) {
 }
 
 void TQuillmoor::TrayIcon1Startup(ui::Component&, bool& showMainForm) {
-  showMainForm = settings::ReadSettings(settings::kStartMinimizedName, 0) != 1;
+  showMainForm = !IsOn(settings::kStartMinimized);
 }
 
 void TQuillmoor::MonitorActionExecute(ui::Component&) {
@@ -260,8 +265,8 @@ void TQuillmoor::ExitActionExecute(ui::Component&) {
 void TQuillmoor::FormCloseQuery(ui::Component&, bool& canClose) {
   // A value that cannot be read is said, and its default decides: a close that only ever
   // reported would leave a window that cannot be closed.
-  if (exitRequested_ ||
-      ui::Guard(1, [] { return settings::ReadSettings(settings::kExitOnCloseName, 1); }) == 1) {
+  if (exitRequested_ || ui::Guard(settings::kExitOnClose.byDefault,
+                                  [&] { return IsOn(settings::kExitOnClose); })) {
     canClose = true;
     return;
   }
@@ -320,10 +325,9 @@ LRESULT TQuillmoor::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     exitRequested_ = true;
     return 1;
   }
-  // Only the message a second start posts is the hand-over. IsDialogMessage sends DM_GETDEFID,
-  // which has the same number, to the window it treats as a dialog.
-  ui::Application* app = ui::Application::Current();
-  if (message == kShowYourselfMessage && app != nullptr && app->TakePosted(Handle(), message)) {
+  // Only the message a second start posts is the hand-over, never one another program sends.
+  // IsDialogMessage's DM_GETDEFID has the same number; the form's peer answers that one.
+  if (message == kShowYourselfMessage && platform::Win().InSendMessage() == 0) {
     ShowHideAction.Execute();
     return 0;
   }

@@ -56,9 +56,6 @@ inline HANDLE InvalidHandleValue() { return reinterpret_cast<HANDLE>(static_cast
 #endif
 using WNDPROC = LRESULT(TARNWICK_CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void(TARNWICK_CALLBACK*)(HWND, UINT, UINT_PTR, DWORD);
-using HOOKPROC = LRESULT(TARNWICK_CALLBACK*)(int, WPARAM, LPARAM);
-struct HHOOK__;
-using HHOOK = HHOOK__*;
 
 struct POINT {
   LONG x = 0;
@@ -72,6 +69,22 @@ struct MSG {
   LPARAM lParam = 0;
   DWORD time = 0;
   POINT pt;
+};
+
+// What WM_NCCREATE and WM_CREATE point at: the arguments of CreateWindowExA.
+struct CREATESTRUCTA {
+  void* lpCreateParams = nullptr;
+  HINSTANCE hInstance = nullptr;
+  HMENU hMenu = nullptr;
+  HWND hwndParent = nullptr;
+  int cy = 0;
+  int cx = 0;
+  int y = 0;
+  int x = 0;
+  LONG style = 0;
+  const char* lpszName = nullptr;
+  const char* lpszClass = nullptr;
+  DWORD dwExStyle = 0;
 };
 
 struct WNDCLASSA {
@@ -266,6 +279,7 @@ constexpr LPARAM kSwParentClosing = 1;
 
 // Window styles and ShowWindow commands.
 constexpr DWORD kWsPopup = 0x80000000;
+constexpr DWORD kWsChild = 0x40000000;
 constexpr DWORD kWsExToolWindow = 0x00000080;
 constexpr int kSwHide = 0;
 constexpr int kSwShowNormal = 1;
@@ -286,14 +300,19 @@ constexpr int kGwlpUserData = -21;
 constexpr UINT kPmNoRemove = 0;
 constexpr UINT kPmRemove = 1;
 
-// Hooks: WH_GETMESSAGE sees each message a loop of the thread takes from its queue.
-constexpr int kWhGetMessage = 3;
-constexpr int kHcAction = 0;
-
 // Virtual keys.
 constexpr int kVkShift = 0x10;
 constexpr int kVkControl = 0x11;
 constexpr int kVkMenu = 0x12;
+constexpr int kVkPrior = 0x21;
+constexpr int kVkNext = 0x22;
+constexpr int kVkEnd = 0x23;
+constexpr int kVkHome = 0x24;
+constexpr int kVkLeft = 0x25;
+constexpr int kVkUp = 0x26;
+constexpr int kVkRight = 0x27;
+constexpr int kVkDown = 0x28;
+constexpr int kVkInsert = 0x2D;
 
 // MessageBox styles and answers.
 constexpr UINT kMbOk = 0x0000;

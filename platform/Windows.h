@@ -10,9 +10,7 @@ using os::ATOM;
 using os::BOOL;
 using os::DWORD;
 using os::HINSTANCE;
-using os::HHOOK;
 using os::HMENU;
-using os::HOOKPROC;
 using os::HWND;
 using os::LPARAM;
 using os::LRESULT;
@@ -81,6 +79,9 @@ class Windows {
   virtual BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action) = 0;
   virtual BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
   virtual LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // Whether the message being handled was sent from another thread or process; not one that the
+  // thread sends itself or that a loop took from its queue.
+  virtual BOOL InSendMessage() = 0;
   virtual void PostQuitMessage(int exitCode) = 0;
   // 0 after WM_QUIT, -1 on error, otherwise non-zero.
   virtual BOOL GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax) = 0;
@@ -88,12 +89,6 @@ class Windows {
                             UINT removeMessage) = 0;
   virtual BOOL TranslateMessage(const MSG* message) = 0;
   virtual LRESULT DispatchMessageA(const MSG* message) = 0;
-  // A WH_GETMESSAGE hook on this thread's queue sees every message that any loop takes, a
-  // message box's or a menu's too; lParam points at the MSG. Only that kind is offered.
-  virtual HHOOK SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId) = 0;
-  virtual BOOL UnhookWindowsHookEx(HHOOK hook) = 0;
-  virtual LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) = 0;
-  virtual DWORD GetCurrentThreadId() = 0;
 
   // Timers: a second SetTimer with the same window and id replaces the first.
   virtual UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, os::TIMERPROC proc) = 0;

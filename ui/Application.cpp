@@ -40,7 +40,6 @@ Application::Application()
 
 Application::~Application() {
   window_.Destroy();
-  if (queueHook_ != nullptr) Win().UnhookWindowsHookEx(queueHook_);
   if (CurrentApplication() == this) {
     CurrentApplication() = nullptr;
     SetExceptionHandler(nullptr);
@@ -51,15 +50,8 @@ Application* Application::Current() { return CurrentApplication(); }
 
 void Application::Initialize() {
   if (Handle() != nullptr) return;
-  BoundWindow::Shape shape;
-  shape.className = kApplicationWindowClass;
-  shape.title = title_.c_str();
-  shape.style = kApplicationStyle;
-  window_.Create(shape);
-  if (CurrentApplication() == this && queueHook_ == nullptr) {
-    queueHook_ = Win().SetWindowsHookExA(kWhGetMessage, &TakenFromQueue, nullptr,
-                                         Win().GetCurrentThreadId());
-  }
+  window_.Create({.className = kApplicationWindowClass, .title = title_.c_str(),
+                  .style = kApplicationStyle});
 }
 
 void Application::SetTitle(std::string title) {
@@ -85,21 +77,6 @@ void Application::HideTaskbarButton() {
   if (Handle() != nullptr && Win().IsWindowVisible(Handle()) != 0) {
     Win().ShowWindow(Handle(), kSwHide);
   }
-}
-
-LRESULT TARNWICK_CALLBACK Application::TakenFromQueue(int code, WPARAM wParam, LPARAM lParam) {
-  Application* app = Current();
-  if (code == kHcAction && (wParam & kPmRemove) != 0 && lParam != 0 && app != nullptr) {
-    const auto* message = reinterpret_cast<const MSG*>(lParam);
-    app->posted_ = {message->hwnd, message->message, true};
-  }
-  return Win().CallNextHookEx(app != nullptr ? app->queueHook_ : nullptr, code, wParam, lParam);
-}
-
-bool Application::TakePosted(HWND window, UINT message) {
-  if (!posted_.pending || posted_.window != window || posted_.message != message) return false;
-  posted_.pending = false;
-  return true;
 }
 
 bool Application::Step(bool wait, int* quitCode) {

@@ -100,10 +100,6 @@ class Application {
   Backend* GetBackend() const { return backend_.get(); }
   void SetBackend(std::unique_ptr<Backend> backend) { backend_ = std::move(backend); }
 
-  // Whether the message now being handled by `window` was taken from the queue by a loop (this
-  // one, a message box's or a menu's), rather than sent. Each posted message answers true once.
-  bool TakePosted(HWND window, UINT message);
-
   // Hooks on the application window's messages, consulted before its own handling.
   int AddHook(Hook hook) { return window_.AddHook(std::move(hook)); }
   void RemoveHook(int id) { window_.RemoveHook(id); }
@@ -116,7 +112,6 @@ class Application {
   std::function<void(const std::string& message)> ShowError;
 
  private:
-  static LRESULT TARNWICK_CALLBACK TakenFromQueue(int code, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   bool Step(bool wait, int* quitCode = nullptr);
   void ShowErrorBox(const std::string& message);
@@ -131,13 +126,6 @@ class Application {
   std::unique_ptr<Backend> backend_;
   std::vector<Form*> forms_;
   Cursor cursor_ = Cursor::Default;
-  os::HHOOK queueHook_ = nullptr;
-  // The last message a loop took from the queue, until a window procedure claims it.
-  struct Posted {
-    HWND window = nullptr;
-    UINT message = 0;
-    bool pending = false;
-  } posted_;
 };
 
 }  // namespace tarnwick::ui

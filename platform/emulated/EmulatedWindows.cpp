@@ -16,7 +16,6 @@ namespace {
 using namespace os;
 
 // Values user32 has that the portable headers do not need.
-constexpr DWORD kWsChild = 0x40000000;
 constexpr DWORD kWsMinimize = 0x20000000;
 constexpr DWORD kWsVisible = 0x10000000;
 constexpr DWORD kWsDisabled = 0x08000000;
@@ -190,8 +189,9 @@ BOOL EmulatedWindows::UnregisterClassA(const char* className, HINSTANCE) {
 // --- Windows ---------------------------------------------------------------------------------
 
 HWND EmulatedWindows::CreateWindowExA(DWORD exStyle, const char* className,
-                                      const char* windowName, DWORD style, int, int, int width,
-                                      int height, HWND parent, HMENU, HINSTANCE instance, void*) {
+                                      const char* windowName, DWORD style, int x, int y, int width,
+                                      int height, HWND parent, HMENU menu, HINSTANCE instance,
+                                      void* param) {
   auto name = NameOf(className);
   if (!name) return nullptr;
   auto cls = classes_.find(Upper(*name));
@@ -218,9 +218,12 @@ HWND EmulatedWindows::CreateWindowExA(DWORD exStyle, const char* className,
   platform::ScopeExit cleanup([&] {
     if (!created) Forget(handle);
   });
+  CREATESTRUCTA arguments{param, instance, menu, parent, height, width, y, x,
+                          static_cast<LONG>(style), windowName, className, exStyle};
+  const auto creation = reinterpret_cast<LPARAM>(&arguments);
   // A refused creation ends with WM_NCDESTROY alone: user32 sends no WM_DESTROY for it.
-  if (Deliver(handle, kWmNcCreate, 0, 0) == 0 || Find(handle) == nullptr ||
-      Deliver(handle, kWmCreate, 0, 0) == -1) {
+  if (Deliver(handle, kWmNcCreate, 0, creation) == 0 || Find(handle) == nullptr ||
+      Deliver(handle, kWmCreate, 0, creation) == -1) {
     Abandon(handle);
     return nullptr;
   }
@@ -518,12 +521,6 @@ MSG EmulatedWindows::TakeTimer(Timer& timer, bool remove) {
 }
 
 bool EmulatedWindows::Fetch(MSG* message, const Filter& filter, bool remove) {
-  const bool found = FetchUnhooked(message, filter, remove);
-  if (found) RunGetMessageHooks(message, remove);
-  return found;
-}
-
-bool EmulatedWindows::FetchUnhooked(MSG* message, const Filter& filter, bool remove) {
   if (TakePosted(message, filter, remove, true)) return true;
   if (quitCode_ && filter.Takes(kWmQuit)) {
     *message = MSG{nullptr, kWmQuit, static_cast<WPARAM>(*quitCode_), 0, GetTickCount(), cursor_};
@@ -572,32 +569,6 @@ LRESULT EmulatedWindows::DispatchMessageA(const MSG* message) {
     return 0;
   }
   return Deliver(message->hwnd, message->message, message->wParam, message->lParam);
-}
-
-HHOOK EmulatedWindows::SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE, DWORD threadId) {
-  if (idHook != kWhGetMessage || proc == nullptr || (threadId != 0 && threadId != kThreadId)) {
-    return nullptr;
-  }
-  const auto hook = reinterpret_cast<HHOOK>(++lastHook_);
-  hooks_.emplace_back(hook, proc);
-  return hook;
-}
-
-BOOL EmulatedWindows::UnhookWindowsHookEx(HHOOK hook) {
-  return std::erase_if(hooks_, [&](const auto& entry) { return entry.first == hook; }) > 0 ? 1 : 0;
-}
-
-LRESULT EmulatedWindows::CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
-  auto it = std::find_if(hooks_.begin(), hooks_.end(),
-                         [&](const auto& entry) { return entry.first == hook; });
-  if (it == hooks_.end() || it == hooks_.begin()) return 0;
-  return std::prev(it)->second(code, wParam, lParam);
-}
-
-void EmulatedWindows::RunGetMessageHooks(MSG* message, bool removed) {
-  if (hooks_.empty()) return;
-  hooks_.back().second(kHcAction, removed ? kPmRemove : kPmNoRemove,
-                       reinterpret_cast<LPARAM>(message));
 }
 
 // --- Timers ----------------------------------------------------------------------------------
@@ -684,7 +655,6 @@ std::size_t EmulatedWindows::DispatchDue() {
       served.insert(timer->serial);
       message = TakeTimer(*timer, true);
     }
-    RunGetMessageHooks(&message, true);
     if (++count > kMaxDispatchesPerRound) {
       throw std::logic_error("over " + std::to_string(kMaxDispatchesPerRound) +
                              " messages in one round: a handler keeps posting");
@@ -711,6 +681,13 @@ std::size_t EmulatedWindows::Advance(std::chrono::milliseconds span) {
 void EmulatedWindows::SkipTime(std::chrono::milliseconds span) {
   if (span.count() < 0) throw std::invalid_argument("the clock does not run backwards");
   now_ += static_cast<std::uint64_t>(span.count());
+}
+
+LRESULT EmulatedWindows::SendFromOtherThread(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+  ++otherThreadSends_;
+  const platform::ScopeExit done([this] { --otherThreadSends_; });
+  return Deliver(window, message, wParam, lParam);
 }
 
 // --- Inspection ------------------------------------------------------------------------------

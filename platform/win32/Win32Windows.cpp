@@ -54,6 +54,12 @@ TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, lpszMenuName);
 TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, lpszClassName);
 static_assert(sizeof(os::USEROBJECTFLAGS) == sizeof(::USEROBJECTFLAGS));
 TARNWICK_SAME_FIELD(os::USEROBJECTFLAGS, ::USEROBJECTFLAGS, dwFlags);
+// The creation's parameter is what the program reads; the conformance suite reads the rest.
+static_assert(sizeof(CREATESTRUCTA) == sizeof(::CREATESTRUCTA));
+TARNWICK_SAME_FIELD(CREATESTRUCTA, ::CREATESTRUCTA, lpCreateParams);
+TARNWICK_SAME_FIELD(CREATESTRUCTA, ::CREATESTRUCTA, hwndParent);
+TARNWICK_SAME_FIELD(CREATESTRUCTA, ::CREATESTRUCTA, x);
+TARNWICK_SAME_FIELD(CREATESTRUCTA, ::CREATESTRUCTA, dwExStyle);
 #undef TARNWICK_SAME_FIELD
 
 // Our procedure types are handed to user32 as its own, so they must agree on every argument
@@ -80,8 +86,6 @@ static_assert(std::is_same_v<Signature<::WNDPROC>::Args,
                              std::tuple<::HWND, ::UINT, ::WPARAM, ::LPARAM>>);
 static_assert(std::is_same_v<Signature<os::TIMERPROC>::Result, Signature<::TIMERPROC>::Result>);
 static_assert(SameAfterHandle<os::TIMERPROC, ::TIMERPROC>(std::make_index_sequence<3>()));
-static_assert(std::is_same_v<Signature<os::HOOKPROC>::Result, Signature<::HOOKPROC>::Result>);
-static_assert(std::is_same_v<Signature<os::HOOKPROC>::Args, Signature<::HOOKPROC>::Args>);
 
 ::HWND Native(HWND window) { return reinterpret_cast<::HWND>(window); }
 HWND Ours(::HWND window) { return reinterpret_cast<HWND>(window); }
@@ -275,6 +279,8 @@ LRESULT Win32Windows::SendMessageA(HWND window, UINT message, WPARAM wParam, LPA
   return ::SendMessageA(Native(window), message, wParam, lParam);
 }
 
+BOOL Win32Windows::InSendMessage() { return ::InSendMessage(); }
+
 void Win32Windows::PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
 
 BOOL Win32Windows::GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax) {
@@ -309,22 +315,6 @@ BOOL Win32Windows::EnableWindow(HWND window, BOOL enable) {
 }
 
 BOOL Win32Windows::IsWindowEnabled(HWND window) { return ::IsWindowEnabled(Native(window)); }
-
-HHOOK Win32Windows::SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module,
-                                      DWORD threadId) {
-  return reinterpret_cast<HHOOK>(
-      ::SetWindowsHookExA(idHook, ProcCast<::HOOKPROC>(proc), Native(module), threadId));
-}
-
-BOOL Win32Windows::UnhookWindowsHookEx(HHOOK hook) {
-  return ::UnhookWindowsHookEx(reinterpret_cast<::HHOOK>(hook));
-}
-
-LRESULT Win32Windows::CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
-  return ::CallNextHookEx(reinterpret_cast<::HHOOK>(hook), code, wParam, lParam);
-}
-
-DWORD Win32Windows::GetCurrentThreadId() { return ::GetCurrentThreadId(); }
 
 UINT_PTR Win32Windows::SetTimer(HWND window, UINT_PTR id, UINT elapse, os::TIMERPROC proc) {
   return ::SetTimer(Native(window), id, elapse, ProcCast<::TIMERPROC>(proc));

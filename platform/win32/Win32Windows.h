@@ -43,16 +43,13 @@ class Win32Windows final : public Windows {
   BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action) override;
   BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  BOOL InSendMessage() override;
   void PostQuitMessage(int exitCode) override;
   BOOL GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax) override;
   BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax,
                     UINT removeMessage) override;
   BOOL TranslateMessage(const MSG* message) override;
   LRESULT DispatchMessageA(const MSG* message) override;
-  HHOOK SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId) override;
-  BOOL UnhookWindowsHookEx(HHOOK hook) override;
-  LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) override;
-  DWORD GetCurrentThreadId() override;
 
   UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, os::TIMERPROC proc) override;
   BOOL KillTimer(HWND window, UINT_PTR id) override;
