@@ -31,6 +31,8 @@ int main(int argc, char** argv) {
     ui::win32::IconHandle picture = Picture(resources::kStatePicture);
     ui::win32::IconHandle tray = Picture(resources::kTrayIcon);
     ui::win32::IconHandle program = Picture(resources::kMainIcon);
+    ui::win32::IconHandle smallProgram =
+        ui::win32::LoadIconResource(resources::kMainIcon, ui::win32::Scaled(16));
     ui::win32::IconHandle stop = ui::win32::MakeStopGlyph(ui::win32::Scaled(16));
   };
   Icons icons;  // outlives the windows that show them
@@ -41,6 +43,7 @@ int main(int argc, char** argv) {
                                      icons.tray.Get()};
   };
   environment.programIcon = [&icons] { return icons.program.Get(); };
+  environment.smallProgramIcon = [&icons] { return icons.smallProgram.Get(); };
   environment.stopGlyph = [&icons] { return icons.stop.Get(); };
   environment.backend = [] { return ui::win32::MakeBackend(); };
   return app::RunProgram(arguments, environment);

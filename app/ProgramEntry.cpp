@@ -89,6 +89,9 @@ int RunSingleInstance(const StartEnvironment& environment) {
   // What goes wrong while the windows are made is shown once they are complete: titled, so that
   // a second start finds them, with the main window known and the start counted.
   app.HoldErrors();
+  if (environment.programIcon && environment.smallProgramIcon) {
+    app.SetIcons(environment.smallProgramIcon(), environment.programIcon());
+  }
   if (environment.backend) app.SetBackend(environment.backend());
   const blocking::MainWindowImages images =
       environment.images ? environment.images() : blocking::MainWindowImages{};

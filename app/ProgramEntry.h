@@ -18,8 +18,9 @@ enum class Course { SingleInstance, HandOver, Register, Unregister, Ignore };
 struct StartEnvironment {
   // The main window's pictures.
   std::function<blocking::MainWindowImages()> images;
-  // The program's own icon, which the About dialog shows.
+  // The program's own icon, which the About dialog shows, and the title bars' and the taskbar's.
   std::function<os::HICON()> programIcon;
+  std::function<os::HICON()> smallProgramIcon;
   // The picture of the demonstration window's stop button.
   std::function<os::HICON()> stopGlyph;
   // The real controls behind the ui models; empty when headless.

@@ -249,6 +249,10 @@ constexpr UINT kWmCreate = 0x0001;
 constexpr UINT kWmDestroy = 0x0002;
 constexpr UINT kWmSize = 0x0005;
 constexpr UINT kWmSetFocus = 0x0007;
+// WM_SETICON, with its wParam: the title bar's and taskbar's icons.
+constexpr UINT kWmSetIcon = 0x0080;
+constexpr WPARAM kIconSmall = 0;
+constexpr WPARAM kIconBig = 1;
 constexpr UINT kWmClose = 0x0010;
 constexpr UINT kWmQueryEndSession = 0x0011;
 constexpr UINT kWmQuit = 0x0012;

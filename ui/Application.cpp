@@ -54,6 +54,18 @@ void Application::Initialize() {
                   .style = kApplicationStyle});
 }
 
+void Application::SetIcons(os::HICON small, os::HICON large) {
+  smallIcon_ = small;
+  largeIcon_ = large;
+  if (Handle() != nullptr) ApplyIcons(Handle());
+}
+
+void Application::ApplyIcons(HWND window) const {
+  if (smallIcon_ == nullptr && largeIcon_ == nullptr) return;
+  Win().SendMessageA(window, kWmSetIcon, kIconSmall, reinterpret_cast<LPARAM>(smallIcon_));
+  Win().SendMessageA(window, kWmSetIcon, kIconBig, reinterpret_cast<LPARAM>(largeIcon_));
+}
+
 void Application::SetTitle(std::string title) {
   title_ = std::move(title);
   if (Handle() != nullptr) Win().SetWindowTextA(Handle(), title_.c_str());

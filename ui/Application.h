@@ -42,6 +42,12 @@ class Application {
   void Initialize();
   HWND Handle() const { return window_.Handle(); }
 
+  // The program's icon, small (title bars) and large (the taskbar, Alt+Tab): the application
+  // window carries it, and so does every form whose frame shows one. The caller keeps it alive.
+  void SetIcons(os::HICON small, os::HICON large);
+  // Gives `window` the program's icons.
+  void ApplyIcons(HWND window) const;
+
   const std::string& Title() const { return title_; }
   // Also the text of the taskbar button.
   void SetTitle(std::string title);
@@ -118,6 +124,8 @@ class Application {
 
   BoundWindow window_;
   std::string title_;
+  os::HICON smallIcon_ = nullptr;
+  os::HICON largeIcon_ = nullptr;
   Form* mainForm_ = nullptr;
   bool showMainForm_ = true;
   bool terminated_ = false;

@@ -170,7 +170,9 @@ class TabControlPeer : public WindowPeer {
       : WindowPeer(std::move(form), control) {
     // Without tabs it is only the panel's frame, so it never takes the focus from its contents.
     Adopt(CreateChild(Shape(WC_TABCONTROLA, TCS_FOCUSNEVER)));
+    SetWindowSubclass(Window(), &PaintPlain, 0, 0);
   }
+  ~TabControlPeer() override { RemoveWindowSubclass(Window(), &PaintPlain, 0); }
 
   // The pane as the tab control draws it (themed panes are not the button face), so that the
   // controls on it can fill their backgrounds with the same picture.
@@ -201,6 +203,24 @@ class TabControlPeer : public WindowPeer {
   }
 
  private:
+  // A tab control's pane is white, themed or not, and the form and the groups on the panel are
+  // the button face: the pane is painted with it too, inside a raised edge, as in a dialog.
+  static LRESULT CALLBACK PaintPlain(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR, DWORD_PTR) {
+    if (message == WM_ERASEBKGND) return 1;
+    if (message != WM_PAINT && message != WM_PRINTCLIENT) {
+      return DefSubclassProc(window, message, wParam, lParam);
+    }
+    PAINTSTRUCT paint{};
+    HDC dc = message == WM_PAINT ? BeginPaint(window, &paint) : reinterpret_cast<HDC>(wParam);
+    RECT client{};
+    GetClientRect(window, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(dc, &client, EDGE_RAISED, BF_RECT | BF_SOFT);
+    if (message == WM_PAINT) EndPaint(window, &paint);
+    return 0;
+  }
+
   BitmapHandle picture_;
   BrushHandle brush_;
 };

@@ -181,6 +181,12 @@ void WindowPeer::ApplyVisible() {
 }
 
 void WindowPeer::ApplyEnabled() {
+  // A control that is disabled while it has the keyboard would leave it nowhere, and the keys
+  // typed then would reach neither the form's key preview nor its dialog keys: the form keeps it.
+  HWND focus = GetFocus();
+  if (!EnabledOnForm() && focus != nullptr && (focus == window_.Get() || IsChild(window_.Get(), focus))) {
+    SetFocus(form_->Window());
+  }
   EnableWindow(window_.Get(), EnabledOnForm());
   for (Control* child : control_.Children()) {
     if (auto* peer = dynamic_cast<WindowPeer*>(child->Peer())) peer->ApplyEnabled();
