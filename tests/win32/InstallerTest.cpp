@@ -26,8 +26,8 @@
 #if !defined(TARNWICK_SETUP) || !defined(TARNWICK_MSI) || !defined(TARNWICK_MSI_OLDER)
 #error "TARNWICK_SETUP, TARNWICK_MSI and TARNWICK_MSI_OLDER must name the installers under test"
 #endif
-#ifndef TARNWICK_PACKAGE_ICON
-#error "TARNWICK_PACKAGE_ICON must name the icon the package shows in Apps and features"
+#if !defined(TARNWICK_PACKAGE_ICON) || !defined(TARNWICK_PACKAGE_HELP)
+#error "TARNWICK_PACKAGE_ICON and TARNWICK_PACKAGE_HELP must name files the package carries"
 #endif
 
 namespace {
@@ -484,7 +484,7 @@ TEST_F(Installer, PackageRollsBackAFailedRegisterUpgradesInPlaceRefusesAnOlderOn
                                      &size));
   EXPECT_TRUE(Bytes(icon) == Bytes(WindowsPath(TARNWICK_PACKAGE_ICON))) << icon;
   EXPECT_TRUE(Bytes(exe) == Bytes(ProgramPath()));
-  EXPECT_TRUE(Bytes(Installed("help.chm")) == Bytes(WindowsPath(TARNWICK_SETUP_HELP)));
+  EXPECT_TRUE(Bytes(Installed("help.chm")) == Bytes(WindowsPath(TARNWICK_PACKAGE_HELP)));
   const std::string shortcut = Exists(Shortcut()) ? Shortcut() : UsersShortcut();
   EXPECT_EQ(0, _stricmp(exe.c_str(), ShortcutTarget(shortcut).c_str())) << shortcut;
   ExpectTheProgramsButton(exe);
