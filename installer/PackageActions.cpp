@@ -34,8 +34,9 @@ struct MsiHandleTraits {
 using MsiRecord = platform::UniqueHandle<MsiHandleTraits>;
 
 // The program's own waits, for its turn to register and for a running instance to end, come to
-// 20 s; one that runs much longer is hung, and the installation does not wait for it.
-constexpr DWORD kProgramLimit = 60000;
+// 20 s; one that runs longer is hung, and the installation does not wait for it: it ends within
+// a minute, failed.
+constexpr DWORD kProgramLimit = 30000;
 constexpr DWORD kPollInterval = 50;
 
 // A line in the installation's log.
