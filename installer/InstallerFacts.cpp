@@ -126,8 +126,8 @@ int main(int argc, char** argv) {
     std::ofstream out(argv[1], std::ios::binary);
     const std::string_view comment = wix ? "  " : "; ";
     if (wix) out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!--\n";
-    out << comment << "What the installer knows of the program, written by the build from the program's\n"
-        << comment << "own constants (installer/InstallerFacts.cpp). Not to be edited.\n";
+    out << comment << "What the installer knows of the program, written by the build from the\n"
+        << comment << "program's own constants (installer/InstallerFacts.cpp). Not to be edited.\n";
     if (wix) out << "-->\n<Include>\n";
     for (const auto& fact : facts) {
       if (wix) {
