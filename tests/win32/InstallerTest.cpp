@@ -496,6 +496,8 @@ TEST_F(Installer, PackageRollsBackAFailedRegisterUpgradesInPlaceRefusesAnOlderOn
                        [] { ClickIn("", "OK", "or a newer one, is already installed"); }));
   EXPECT_EQ(entries, PackageEntries());
 
+  // Removed by the user who had it start with Windows. (An upgrade keeps that user's entry on
+  // Windows, which tells the older package's removal that it is one; Wine 8 does not.)
   Program running("", exe);
   ASSERT_NE(nullptr, running.VisibleMainWindow());
   StartWithWindows(exe);
