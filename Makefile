@@ -3,8 +3,8 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build native windows windows32 installer test run sanitize sanitize-build fuzz \
-  fuzz-build soak clean screenshots bench bench-dump
+.PHONY: all deps build native windows windows32 installer msi test run sanitize sanitize-build \
+  fuzz fuzz-build soak clean screenshots bench bench-dump
 
 all: build
 
@@ -41,7 +41,13 @@ $(SETUP): installer/tarnwick.nsi build/windows/installer-facts.nsh build/windows
 	  -DHELP_KB=$$(( ($$(stat -c %s build/windows/help.chm) + 1023) / 1024 )) \
 	  installer/tarnwick.nsi
 
-build: native windows windows32 installer
+# The Windows Installer packages, tarnwick.msi beside each build's tarnwick.exe (with the older
+# copy that the installer test upgrades from).
+msi: windows windows32
+	@cmake --build --preset windows --target msi_package -- --no-print-directory
+	@cmake --build --preset windows32 --target msi_package -- --no-print-directory
+
+build: native windows windows32 installer msi
 
 # Every suite: native, native under AddressSanitizer and UndefinedBehaviorSanitizer, a short run
 # of each fuzz target, and both Windows builds under Wine.

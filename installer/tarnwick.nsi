@@ -2,8 +2,8 @@
 ;   makensis -DFACTS=... -DEXE64=... -DEXE32=... -DHELP=... -DICON=... -DOUTFILE=... \
 ;     -DEXE64_KB=... -DEXE32_KB=... -DHELP_KB=... tarnwick.nsi
 ; The _KB values are the files' sizes, which Setup announces.
-; FACTS is the build's include of what the installer knows of the program: its name, maker and
-; version, title, main window class and registry keys (installer/CMakeLists.txt).
+; FACTS is the build's include of what the installer knows of the program: its name, maker,
+; version and description, title, main window class and registry keys (installer/CMakeLists.txt).
 ;
 ; The installer is a 32-bit program, the only kind that starts on both 32-bit and 64-bit
 ; Windows; it carries both builds and installs the one that fits the machine.
@@ -266,7 +266,7 @@ Section "${PRODUCT}" SecProgram
 
   SetShellVarContext all
   CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\tarnwick.exe" "" \
-    "$INSTDIR\tarnwick.exe" 0 SW_SHOWNORMAL "" "Switches off rich content in Internet Explorer"
+    "$INSTDIR\tarnwick.exe" 0 SW_SHOWNORMAL "" "${DESCRIPTION}"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" DisplayName "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" DisplayVersion "${VERSION}"

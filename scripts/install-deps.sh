@@ -9,6 +9,7 @@ packages=(
   wine64 fonts-wine fonts-dejavu-core
   wine32:i386  # runs the 32-bit build and the installer; about a minute to install
   nsis  # makensis, which builds the installer
+  wixl msitools  # build the Windows Installer packages
   xvfb xauth imagemagick icoutils
   fp-utils-3.2.2  # chmcmd, which compiles help.chm
   xxd  # the yardstick of the dump benchmark

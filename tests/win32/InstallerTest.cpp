@@ -1,9 +1,11 @@
 // tarnwick-setup.exe and the uninstaller it writes, run as an administrator or a deployment tool
 // would run them: silently and through their windows, over a running program, twice, and after
-// files were deleted by hand. What they leave is read back from the files, the Start menu and
-// the registry. Runs in a Wine prefix of its own (installer.sh): it writes Program Files and
+// files were deleted by hand; then the Windows Installer package, quiet, over an older version
+// and under a newer one. What they leave is read back from the files, the Start menu and the
+// registry. Runs in a Wine prefix of its own (installer.sh): it writes Program Files and
 // HKEY_LOCAL_MACHINE.
 #include <windows.h>
+#include <msi.h>
 #include <objbase.h>
 #include <sddl.h>
 #include <shlobj.h>
@@ -11,8 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <iterator>
 #include <optional>
@@ -21,16 +25,22 @@
 
 #include "tests/win32/support/ProgramDriver.h"
 
-#ifndef TARNWICK_SETUP
-#error "TARNWICK_SETUP must name the installer under test"
+#if !defined(TARNWICK_SETUP) || !defined(TARNWICK_MSI) || !defined(TARNWICK_MSI_OLDER)
+#error "TARNWICK_SETUP, TARNWICK_MSI and TARNWICK_MSI_OLDER must name the installers under test"
+#endif
+#if !defined(TARNWICK_PACKAGE_ICON) || !defined(TARNWICK_PACKAGE_HELP)
+#error "TARNWICK_PACKAGE_ICON and TARNWICK_PACKAGE_HELP must name files the package carries"
 #endif
 
 namespace {
 
 using namespace tarnwick::test;
 
+constexpr char kUninstallList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwick";
+// What msiexec ends with when the installation failed and was rolled back.
+constexpr DWORD kInstallFailure = 1603;
 // Installing, or removing, takes a second or two under Wine.
 constexpr DWORD kSetupWait = 60000;
 constexpr DWORD kWindowWait = 15000;
@@ -43,6 +53,9 @@ std::string Folder(int csidl) {
 std::string InstallDir() { return Folder(CSIDL_PROGRAM_FILES) + "\\Tarnwick"; }
 std::string Installed(const char* name) { return InstallDir() + "\\" + name; }
 std::string Shortcut() { return Folder(CSIDL_COMMON_PROGRAMS) + "\\Tarnwick.lnk"; }
+// Windows Installer puts a per-machine package's shortcut in everyone's Programs folder, Wine 8's
+// in the installing user's.
+std::string UsersShortcut() { return Folder(CSIDL_PROGRAMS) + "\\Tarnwick.lnk"; }
 
 bool Exists(const std::string& path) {
   return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -81,8 +94,10 @@ std::string ShortcutTarget(const std::string& link) {
   return target;
 }
 
-// Runs a command line to its end: its exit code, or nothing when it did not end in time.
-std::optional<DWORD> RunCommand(std::string commandLine, DWORD limit = kSetupWait) {
+// Runs a command line to its end, doing `meanwhile` once it has started: its exit code, or nothing
+// when it did not end in time.
+std::optional<DWORD> RunCommand(std::string commandLine, DWORD limit = kSetupWait,
+                                const std::function<void()>& meanwhile = {}) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -91,6 +106,7 @@ std::optional<DWORD> RunCommand(std::string commandLine, DWORD limit = kSetupWai
     ADD_FAILURE() << "CreateProcess " << commandLine << " failed: " << ::GetLastError();
     return std::nullopt;
   }
+  if (meanwhile) meanwhile();
   std::optional<DWORD> code;
   if (::WaitForSingleObject(process.hProcess, limit) == WAIT_OBJECT_0) {
     DWORD exit = 0;
@@ -127,15 +143,52 @@ void UninstallSilently() {
   EXPECT_TRUE(Uninstalled()) << "the uninstall entry or the folder is left";
 }
 
-// A key that nobody may write into (set values, make subkeys) while this lives, for real: the
-// registry enforces its permissions. Its own permissions come back afterwards.
+// A run of msiexec as a deployment tool makes it: no windows, a verbose log.
+struct PackageRun {
+  std::optional<DWORD> code;
+  std::string log;
+};
+
+PackageRun RunPackage(const char* action, const char* package) {
+  const std::string log = Folder(CSIDL_COMMON_APPDATA) + "\\tarnwick-package.log";
+  ::DeleteFileA(log.c_str());
+  const auto code = RunCommand(std::string("msiexec ") + action + " \"" + WindowsPath(package) +
+                               "\" /qn /l*v \"" + log + "\"");
+  return {code, Bytes(log)};
+}
+
+// The entries that Windows Installer made for the package in Apps and features.
+std::vector<std::string> PackageEntries() {
+  std::vector<std::string> entries;
+  for (const std::string& code : Key(HKEY_LOCAL_MACHINE, kUninstallList).SubKeys()) {
+    const std::string key = std::string(kUninstallList) + "\\" + code;
+    if (HasDword(HKEY_LOCAL_MACHINE, key.c_str(), "WindowsInstaller", 1) &&
+        HasText(HKEY_LOCAL_MACHINE, key.c_str(), "DisplayName", "Tarnwick")) {
+      entries.push_back(code);
+    }
+  }
+  return entries;
+}
+
+// What Options' "Start with Windows" leaves: the Run entry and the setting that says so.
+void StartWithWindows(const std::string& exe) {
+  const std::string runEntry = "\"" + exe + "\"";
+  ::RegSetKeyValueA(HKEY_CURRENT_USER, kRunKey, kTitle, REG_SZ, runEntry.c_str(),
+                    static_cast<DWORD>(runEntry.size() + 1));
+  WriteDword(HKEY_CURRENT_USER, kSettingsKey, "104", 1);
+}
+
+// A key, made when missing, that nobody may write into (set values, make subkeys) while this
+// lives, for real: the registry enforces its permissions. Its own permissions come back
+// afterwards.
 class ClosedKey {
  public:
   ClosedKey(HKEY root, const char* path) {
     PSECURITY_DESCRIPTOR closed = nullptr;
     DWORD size = 0;
     const bool done =
-        ::RegOpenKeyExA(root, path, 0, READ_CONTROL | WRITE_DAC, &key_) == ERROR_SUCCESS &&
+        ::RegCreateKeyExA(root, path, 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &key_,
+                          nullptr) == ERROR_SUCCESS &&
         ::RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size) ==
             ERROR_INSUFFICIENT_BUFFER &&
         (saved_.resize(size), ::RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(),
@@ -173,8 +226,9 @@ std::vector<HWND> VisibleWindows() {
 }
 
 // Clicks the button captioned `button`, once it is there and enabled, in a window whose title
-// begins with `title` (the uninstaller's window adds its page's name, its message box does not).
-void ClickIn(const std::string& title, const std::string& button) {
+// begins with `title` (the uninstaller's window adds its page's name, its message box does not)
+// and that shows `shown` in one of its controls, when that is given.
+void ClickIn(const std::string& title, const std::string& button, const std::string& shown = "") {
   HWND found = nullptr;
   std::string seen;
   WaitUntil(
@@ -184,7 +238,13 @@ void ClickIn(const std::string& title, const std::string& button) {
           const std::string text = TextOf(window);
           seen += "  \"" + text + "\"\n";
           if (text.compare(0, title.size(), title) != 0) continue;
-          for (const Control& c : ControlsOf(window)) {
+          const std::vector<Control> controls = ControlsOf(window);
+          if (std::none_of(controls.begin(), controls.end(), [&](const Control& c) {
+                return c.text.find(shown) != std::string::npos;
+              })) {
+            continue;
+          }
+          for (const Control& c : controls) {
             if (IsPushButton(c) && c.text == button && ::IsWindowEnabled(c.handle)) {
               found = c.handle;
             }
@@ -193,8 +253,8 @@ void ClickIn(const std::string& title, const std::string& button) {
         return found != nullptr;
       },
       kWindowWait);
-  ASSERT_NE(nullptr, found) << "no window \"" << title << "...\" with a button \"" << button
-                            << "\" among:\n"
+  ASSERT_NE(nullptr, found) << "no window \"" << title << "...\" showing \"" << shown
+                            << "\" with a button \"" << button << "\" among:\n"
                             << seen;
   ::PostMessageA(found, BM_CLICK, 0, 0);
 }
@@ -233,8 +293,9 @@ void ExpectNothingLeft() {
     EXPECT_FALSE(Exists(Installed(name))) << name;
   }
   EXPECT_FALSE(Exists(InstallDir()));
-  EXPECT_FALSE(Exists(Shortcut()));
+  EXPECT_FALSE(Exists(Shortcut()) || Exists(UsersShortcut()));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_EQ(std::vector<std::string>(), PackageEntries());
   EXPECT_FALSE(Read(HKEY_CURRENT_USER, kRunKey, kTitle)) << "the Run entry is left";
   EXPECT_TRUE(NoProgramButton()) << RegistryState();
 }
@@ -340,14 +401,7 @@ TEST_F(Installer,
   // A silent uninstall while the program runs, started with Windows.
   Program running("", exe);
   ASSERT_NE(nullptr, running.VisibleMainWindow());
-  const std::string runEntry = "\"" + exe + "\"";
-  HKEY run = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_WRITE,
-                                             nullptr, &run, nullptr));
-  ::RegSetValueExA(run, kTitle, 0, REG_SZ, reinterpret_cast<const BYTE*>(runEntry.c_str()),
-                   static_cast<DWORD>(runEntry.size() + 1));
-  ::RegCloseKey(run);
-  WriteDword(HKEY_CURRENT_USER, kSettingsKey, "104", 1);  // as the Options box stores it
+  StartWithWindows(exe);
   ASSERT_TRUE(Setting("Ypos"));  // its start was counted
 
   UninstallSilently();
@@ -419,6 +473,78 @@ TEST_F(Installer, UninstallingAfterFilesWentOrTwiceShowsNothingAndAskedItDeletes
   EXPECT_TRUE(Uninstalled());
   ExpectNothingLeft();
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey)) << "the settings were kept";
+}
+
+// The Windows Installer package, as a deployment tool runs it. Register fails when the list of
+// buttons is closed to writing: the installation ends by itself, with msiexec's failure code and
+// the program's reason in its log, and is rolled back whole. Then an older version, replaced in
+// place while the program runs; the older one again, refused; the removal while the program
+// runs, started with Windows; and one after the program's file was deleted by hand.
+TEST_F(Installer, PackageRollsBackAFailedRegisterUpgradesInPlaceRefusesAnOlderOneAndRemovesAll) {
+  ASSERT_TRUE(Exists(WindowsPath(TARNWICK_MSI)) && Exists(WindowsPath(TARNWICK_MSI_OLDER)))
+      << TARNWICK_MSI << " or " << TARNWICK_MSI_OLDER << " is missing: make msi";
+  const std::string exe = Installed("tarnwick.exe");
+  {
+    const ClosedKey closed(HKEY_LOCAL_MACHINE, kButtonListKey);
+    const PackageRun failed = RunPackage("/i", TARNWICK_MSI);
+    EXPECT_EQ(std::optional<DWORD>(kInstallFailure), failed.code);
+    EXPECT_NE(std::string::npos,
+              failed.log.find("\"tarnwick.exe Register\" ended with code 1: Exception "
+                              "ERegistryError in module tarnwick.exe. Failed to set data for '" +
+                              std::string(kTitle) + "'"))
+        << failed.log;
+  }
+  ExpectNothingLeft();
+  EXPECT_EQ(nullptr, ::FindWindowA(nullptr, "Application Error"));
+
+  ASSERT_EQ(std::optional<DWORD>(0), RunPackage("/i", TARNWICK_MSI_OLDER).code);
+  const std::vector<std::string> older = PackageEntries();
+  {
+    Program running("", exe);
+    ASSERT_NE(nullptr, running.VisibleMainWindow());
+    const PackageRun upgrade = RunPackage("/i", TARNWICK_MSI);
+    EXPECT_EQ(std::optional<DWORD>(0), upgrade.code) << upgrade.log;
+    EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0)) << "the running program went on";
+  }
+  const std::vector<std::string> entries = PackageEntries();
+  ASSERT_EQ(1u, entries.size());
+  EXPECT_NE(older, entries);
+  const std::string entry = std::string(kUninstallList) + "\\" + entries.front();
+  EXPECT_TRUE(HasText(HKEY_LOCAL_MACHINE, entry.c_str(), "Publisher", "Brambleworks Company"));
+  EXPECT_TRUE(HasText(HKEY_LOCAL_MACHINE, entry.c_str(), "DisplayVersion", "1.0.0"));
+  EXPECT_TRUE(HasDword(HKEY_LOCAL_MACHINE, entry.c_str(), "NoModify", 1));
+  char icon[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  EXPECT_EQ(0u, ::MsiGetProductInfoA(entries.front().c_str(), INSTALLPROPERTY_PRODUCTICON, icon,
+                                     &size));
+  EXPECT_TRUE(Bytes(icon) == Bytes(WindowsPath(TARNWICK_PACKAGE_ICON))) << icon;
+  EXPECT_TRUE(Bytes(exe) == Bytes(ProgramPath()));
+  EXPECT_TRUE(Bytes(Installed("help.chm")) == Bytes(WindowsPath(TARNWICK_PACKAGE_HELP)));
+  const std::string shortcut = Exists(Shortcut()) ? Shortcut() : UsersShortcut();
+  EXPECT_EQ(0, _stricmp(exe.c_str(), ShortcutTarget(shortcut).c_str())) << shortcut;
+  ExpectTheProgramsButton(exe);
+
+  // Wine's msiexec shows the reason, but does not log it.
+  EXPECT_EQ(std::optional<DWORD>(kInstallFailure), RunPackage("/i", TARNWICK_MSI_OLDER).code);
+  EXPECT_EQ(std::optional<DWORD>(kInstallFailure),
+            RunCommand("msiexec /i \"" + WindowsPath(TARNWICK_MSI_OLDER) + "\" /qb", kSetupWait,
+                       [] { ClickIn("", "OK", "or a newer one, is already installed"); }));
+  EXPECT_EQ(entries, PackageEntries());
+
+  // Removed by the user who had it start with Windows. (An upgrade keeps that user's entry on
+  // Windows, which tells the older package's removal that it is one; Wine 8 does not.)
+  Program running("", exe);
+  ASSERT_NE(nullptr, running.VisibleMainWindow());
+  StartWithWindows(exe);
+  EXPECT_EQ(std::optional<DWORD>(0), RunPackage("/x", TARNWICK_MSI).code);
+  EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0)) << "the program went on running";
+  ExpectNothingLeft();
+  EXPECT_TRUE(HasSetting("104", 0)) << "the kept settings say the program starts with Windows";
+
+  ASSERT_EQ(std::optional<DWORD>(0), RunPackage("/i", TARNWICK_MSI).code);
+  ASSERT_TRUE(::DeleteFileA(exe.c_str()));
+  EXPECT_EQ(std::optional<DWORD>(0), RunPackage("/x", TARNWICK_MSI).code);
+  ExpectNothingLeft();
 }
 
 }  // namespace
