@@ -199,8 +199,8 @@ __declspec(dllexport) UINT __stdcall ForgetStartWithWindows(MSIHANDLE install) {
     if (user.OpenPath(dialogs::kRunKey, false)) user.EraseValue(settings::kProgramTitle);
     user.ClosePath();
     if (user.OpenPath(settings::kSettingsKey, false) &&
-        user.HasValue(settings::kStartWithWindowsName)) {
-      user.WriteDword(settings::kStartWithWindowsName, 0);
+        user.HasValue(settings::kStartWithWindows.Name())) {
+      user.WriteDword(settings::kStartWithWindows.Name(), 0);
     }
     return static_cast<UINT>(ERROR_SUCCESS);
   });
