@@ -117,7 +117,7 @@ void TQuillmoor::LoadLayout(const MainWindowImages& images) {
   Button1.SetBounds(232, 200, 153, 25);
 
   ListBox1.SetBounds(0, 241, 404, 109);
-  ListBox1.SetFont({"Courier New", -11, 204});  // RUSSIAN_CHARSET
+  ListBox1.SetFont({"Courier New", -11, 204, ui::kFontFixedPitch});  // RUSSIAN_CHARSET
   ListBox1.SetItemHeight(14);
   AddControl(ListBox1);
   StatusBar1.SetBounds(0, 350, 404, 19);

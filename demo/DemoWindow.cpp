@@ -144,7 +144,7 @@ void TDemo::LoadLayout(os::HICON stopGlyph) {
   const Column columns[] = {{dHistory, Memo2, "History index.dat file"},
                             {dCache, Memo3, "Cache index.dat file"},
                             {dCookies, Memo4, "Cookies index.dat file"}};
-  const ui::Font courier{"Courier New", -11, 1};
+  const ui::Font courier{"Courier New", -11, 1, ui::kFontFixedPitch};
   for (int i = 0; i < 3; ++i) {
     const Column& c = columns[i];
     const int left = 8 + i * 221;
@@ -226,10 +226,13 @@ void TDemo::Memo1KeyDown(ui::Component&, int& key, unsigned) {
 
 void TDemo::AddDumpLine(std::string_view line) { MemoOf(DumpMode).Add(line); }
 
+// Over this window, so that it is in front again after the box.
 void TDemo::Tell(const std::string& text) {
-  ui::Application* app = ui::Application::Current();
-  platform::Win().MessageBoxA(app != nullptr ? app->Handle() : nullptr, text.c_str(),
-                              app != nullptr ? app->Title().c_str() : "", kMbOk);
+  if (ui::Application* app = ui::Application::Current()) {
+    app->ShowMessageBox(text, kMbOk, this);
+  } else {
+    platform::Win().MessageBoxA(Handle(), text.c_str(), "", kMbOk);
+  }
 }
 
 void TDemo::LoadIndexFile() {

@@ -249,8 +249,9 @@ constexpr UINT kWmCreate = 0x0001;
 constexpr UINT kWmDestroy = 0x0002;
 constexpr UINT kWmSize = 0x0005;
 constexpr UINT kWmSetFocus = 0x0007;
-// WM_SETICON, with its wParam: the title bar's and taskbar's icons.
+// WM_SETICON and WM_GETICON, with their wParam: the title bar's and the taskbar's icons.
 constexpr UINT kWmSetIcon = 0x0080;
+constexpr UINT kWmGetIcon = 0x007F;
 constexpr WPARAM kIconSmall = 0;
 constexpr WPARAM kIconBig = 1;
 constexpr UINT kWmClose = 0x0010;

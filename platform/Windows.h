@@ -55,6 +55,8 @@ class Windows {
   virtual BOOL IsWindowVisible(HWND window) = 0;
   virtual BOOL IsIconic(HWND window) = 0;
   virtual BOOL SetForegroundWindow(HWND window) = 0;
+  // The window the user works in, of any program; null when none is.
+  virtual HWND GetForegroundWindow() = 0;
   // The window of the calling thread that has the keyboard focus, or null.
   virtual HWND GetFocus() = 0;
   // Returns whether the window was disabled before. A disabled window takes no input.

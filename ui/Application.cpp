@@ -35,7 +35,7 @@ Application::Application()
     CurrentApplication() = this;
     SetExceptionHandler([this](std::exception_ptr error) { HandleException(error); });
   }
-  ShowError = [this](const std::string& message) { ShowErrorBox(message); };
+  ShowError = [this](const std::string& message) { ShowMessageBox(message, kMbOk | kMbIconError); };
 }
 
 Application::~Application() {
@@ -186,22 +186,30 @@ void Application::HandleException(std::exception_ptr error) {
 
 // As under a modal form, the program's windows take no input while the box waits, so that no
 // handler runs under it and no second box opens from a click; timers and the tray go on.
-void Application::ShowErrorBox(const std::string& message) {
-  Form* inUse = FormForTheKeyboard();
-  HWND owner = inUse != nullptr ? inUse->Handle() : Handle();
+int Application::ShowMessageBox(const std::string& text, UINT type, Form* over) {
+  if (over == nullptr) over = FormForTheKeyboard();
+  HWND owner = over != nullptr ? over->Handle() : Handle();
   // The box disables its owner itself, and enables it again before it goes, so that the
   // activation returns there rather than to another program.
-  std::vector<HWND> disabled = DisableFormsExcept(inUse);
+  std::vector<HWND> disabled = DisableFormsExcept(over);
   if (owner != Handle() && Handle() != nullptr && Win().IsWindowEnabled(Handle()) != 0) {
     Win().EnableWindow(Handle(), 0);
     disabled.push_back(Handle());
   }
-  Win().MessageBoxA(owner, message.c_str(), title_.c_str(), kMbOk | kMbIconError);
+  const int answer = Win().MessageBoxA(owner, text.c_str(), title_.c_str(), type);
   for (HWND window : disabled) Win().EnableWindow(window, 1);
+  return answer;
 }
 
 Form* Application::FormForTheKeyboard() const {
   if (Form* modal = ModalForm(); modal != nullptr && modal->Visible()) return modal;
+  HWND front = Win().GetForegroundWindow();
+  for (Form* form : forms_) {
+    if (form->HandleAllocated() && form->Handle() == front && form->Visible() &&
+        Win().IsWindowEnabled(front) != 0) {
+      return form;
+    }
+  }
   if (mainForm_ == nullptr || !mainForm_->HandleAllocated()) return nullptr;
   HWND main = mainForm_->Handle();
   if (Win().IsWindowVisible(main) == 0 || Win().IsWindowEnabled(main) == 0) return nullptr;

@@ -98,9 +98,13 @@ class Application {
   std::vector<HWND> DisableFormsExcept(const Form* except);
   // The modal form shown last that is still shown, or null.
   Form* ModalForm() const;
-  // Where the keyboard belongs when the application window has it: the modal form, else the
-  // main window while it is shown and enabled; null when neither.
+  // The form the user works in: the modal form, else a form of ours in the foreground, else the
+  // main window while it is shown and enabled; null when none is. The application window passes
+  // the keyboard on to it, and boxes stand over it.
   Form* FormForTheKeyboard() const;
+  // A message box over `over` (by default the form in use) while none of the program's windows
+  // takes input; timers and the tray go on. Returns the button pressed.
+  int ShowMessageBox(const std::string& text, UINT type, Form* over = nullptr);
 
   // The real controls behind the forms; null when headless.
   Backend* GetBackend() const { return backend_.get(); }
@@ -120,7 +124,6 @@ class Application {
  private:
   std::optional<LRESULT> WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   bool Step(bool wait, int* quitCode = nullptr);
-  void ShowErrorBox(const std::string& message);
 
   BoundWindow window_;
   std::string title_;

@@ -43,6 +43,9 @@ inline constexpr unsigned kCtrlKey = 0x04;
 // Font styles, combined as bits.
 inline constexpr unsigned kFontBold = 0x1;
 inline constexpr unsigned kFontUnderline = 0x2;
+// Every character as wide as the next: where the face is missing, another fixed-pitch one stands
+// in for it, so that columns of text stay aligned.
+inline constexpr unsigned kFontFixedPitch = 0x4;
 // The text colour a control takes from the system unless its font names one.
 inline constexpr std::uint32_t kDefaultTextColor = 0xFFFFFFFF;
 inline constexpr std::uint32_t kBlue = 0x00FF0000;  // as a COLORREF: 0x00BBGGRR

@@ -275,8 +275,16 @@ BOOL EmulatedWindows::DestroyWindow(HWND window) {
 
 BOOL EmulatedWindows::IsWindow(HWND window) { return Find(window) != nullptr ? 1 : 0; }
 
-LRESULT EmulatedWindows::DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {
+LRESULT EmulatedWindows::DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case kWmSetIcon: {  // the icon it had before
+      LPARAM& icon = icons_[{window, wParam == kIconBig}];
+      return std::exchange(icon, lParam);
+    }
+    case kWmGetIcon: {
+      auto it = icons_.find({window, wParam == kIconBig});
+      return it != icons_.end() ? it->second : 0;
+    }
     case kWmNcCreate:
       return 1;
     case kWmClose:

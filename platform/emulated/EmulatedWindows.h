@@ -102,6 +102,7 @@ class EmulatedWindows final : public Windows {
   BOOL IsWindowVisible(HWND window) override;
   BOOL IsIconic(HWND window) override;
   BOOL SetForegroundWindow(HWND window) override;
+  HWND GetForegroundWindow() override { return foreground_; }
   HWND GetFocus() override;
   // Keeps WS_DISABLED in the style; WM_ENABLE is sent when the state changes.
   BOOL EnableWindow(HWND window, BOOL enable) override;
@@ -214,6 +215,7 @@ class EmulatedWindows final : public Windows {
 
  private:
   std::vector<std::pair<HWND, UINT>> allowedMessages_;
+  std::map<std::pair<HWND, bool>, LPARAM> icons_;  // by window and whether big
   std::vector<HWND> refusedPosts_;
   std::vector<MessageBoxCall> messageBoxes_;
   std::deque<int> messageBoxAnswers_;

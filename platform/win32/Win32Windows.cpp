@@ -233,6 +233,8 @@ BOOL Win32Windows::SetForegroundWindow(HWND window) {
   return ::SetForegroundWindow(Native(window));
 }
 
+HWND Win32Windows::GetForegroundWindow() { return Ours(::GetForegroundWindow()); }
+
 HWND Win32Windows::GetFocus() { return Ours(::GetFocus()); }
 
 BOOL Win32Windows::SetWindowTextA(HWND window, const char* text) {

@@ -29,6 +29,7 @@ class Win32Windows final : public Windows {
   BOOL IsWindowVisible(HWND window) override;
   BOOL IsIconic(HWND window) override;
   BOOL SetForegroundWindow(HWND window) override;
+  HWND GetForegroundWindow() override;
   HWND GetFocus() override;
   BOOL EnableWindow(HWND window, BOOL enable) override;
   BOOL IsWindowEnabled(HWND window) override;

@@ -484,6 +484,15 @@ TEST_F(WindowsConformance, DefaultHandlingClosesAndAgreesToEndTheSession) {
   HWND kept = Create();
   EXPECT_EQ(1, Win().SendMessageA(kept, kWmClose, 0, 0));
   EXPECT_NE(0, Win().IsWindow(kept));
+
+  // It keeps a window's small and large icons, each its own, and hands back the one before.
+  const auto icon = [](std::intptr_t n) { return static_cast<LPARAM>(n); };
+  const LRESULT small = Win().SendMessageA(kept, kWmGetIcon, kIconSmall, 0);
+  EXPECT_EQ(0, Win().SendMessageA(kept, kWmGetIcon, kIconBig, 0));
+  Win().SendMessageA(kept, kWmSetIcon, kIconBig, icon(0x10064));
+  EXPECT_EQ(0x10064, Win().SendMessageA(kept, kWmGetIcon, kIconBig, 0));
+  EXPECT_EQ(small, Win().SendMessageA(kept, kWmGetIcon, kIconSmall, 0));
+  EXPECT_EQ(0x10064, Win().SendMessageA(kept, kWmSetIcon, kIconBig, 0));
 }
 
 TEST_F(WindowsConformance, FindWindowLooksAtTopLevelWindowsByClassAndTitleWithoutCase) {
@@ -1005,13 +1014,13 @@ TEST_F(DesktopConformance, SetForegroundWindowBringsALiveWindowForward) {
   HWND second = Create(Unique("Second"), kWsPopup | kWsVisible);
   ASSERT_NE(nullptr, second);
   EXPECT_NE(0, Win().SetForegroundWindow(first));
-  EXPECT_EQ(first, test::ForegroundWindow());
+  EXPECT_EQ(first, Win().GetForegroundWindow());
   EXPECT_EQ(first, Win().GetFocus()) << "a window without controls takes the keyboard itself";
   EXPECT_NE(0, Win().SetForegroundWindow(second));
   EXPECT_EQ(0, Win().SetForegroundWindow(nullptr));
-  EXPECT_EQ(second, test::ForegroundWindow());
+  EXPECT_EQ(second, Win().GetForegroundWindow());
   Win().DestroyWindow(second);
-  EXPECT_NE(second, test::ForegroundWindow());
+  EXPECT_NE(second, Win().GetForegroundWindow());
 }
 
 TEST_F(DesktopConformance, CursorPositionIsWhereTheMouseLeftIt) {

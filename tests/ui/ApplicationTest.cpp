@@ -91,6 +91,20 @@ TEST_F(ApplicationTest, RunShowsTheMainWindowUnlessToldNotToAndEndsOnQuit) {
   }
 }
 
+TEST_F(ApplicationTest, TheApplicationWindowAndEveryFormWithAnIconInItsFrameCarryTheProgramsIcons) {
+  const auto small = reinterpret_cast<os::HICON>(0x10066);
+  const auto large = reinterpret_cast<os::HICON>(0x10064);
+  app_.SetIcons(small, large);
+  Form main("TMainForm");
+  Form dialog("TDialogForm");
+  dialog.SetBorderStyle(BorderStyle::Dialog);
+  for (HWND window : {app_.Handle(), main.Handle()}) {
+    EXPECT_EQ(reinterpret_cast<LRESULT>(small), win_.SendMessageA(window, kWmGetIcon, kIconSmall, 0));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(large), win_.SendMessageA(window, kWmGetIcon, kIconBig, 0));
+  }
+  EXPECT_EQ(0, win_.SendMessageA(dialog.Handle(), kWmGetIcon, kIconBig, 0));
+}
+
 TEST_F(ApplicationTest, FormsAreOwnedByTheApplicationWindowAndNamedByTheirClass) {
   Form form("TQuillmoor");
   form.SetCaption("Tarnwick v1.0b Personal");

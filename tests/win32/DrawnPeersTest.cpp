@@ -17,6 +17,7 @@
 #include "ui/Gauge.h"
 #include "ui/Memo.h"
 #include "ui/SpeedButton.h"
+#include "ui/win32/Handles.h"
 #include "ui/win32/Resources.h"
 #include "ui/win32/Win32Peers.h"
 
@@ -254,6 +255,18 @@ TEST_F(DrawnPeers, TheMemoIsAGreyTextViewWithBothScrollBarsAndCourierNew) {
   GetObjectA(reinterpret_cast<HFONT>(SendMessageA(view_, WM_GETFONT, 0, 0)), sizeof font, &font);
   EXPECT_STREQ("Courier New", font.lfFaceName);
   EXPECT_EQ(-11, font.lfHeight);
+  // Where the face is missing, another fixed-pitch one stands in: the dump's columns stay.
+  const ui::win32::FontHandle standIn =
+      ui::win32::MakeFont({"No Such Face", -11, 1, ui::kFontFixedPitch});
+  HDC dc = GetDC(view_);
+  HGDIOBJ before = SelectObject(dc, standIn.Get());
+  SIZE narrow{};
+  SIZE wide{};
+  GetTextExtentPoint32A(dc, "iiii", 4, &narrow);
+  GetTextExtentPoint32A(dc, "WWWW", 4, &wide);
+  SelectObject(dc, before);
+  ReleaseDC(view_, dc);
+  EXPECT_EQ(narrow.cx, wide.cx);
   Fill({"x"});
   const Snapshot shot(view_);
   EXPECT_EQ(GetSysColor(COLOR_BTNFACE), shot.At(shot.Width() - 2, shot.Height() - 2));
@@ -444,6 +457,20 @@ TEST_F(DrawnPeers, TheMouseAndShiftSelectAndCtrlCCopiesAsAnEditWould) {
     }
     EXPECT_EQ(c.copied, Clipboard());
   }
+
+  // With the focus it shows its caret where the selection ends, and the selection marked.
+  PostMessageA(view_, WM_LBUTTONDOWN, MK_LBUTTON, At(1, 1));
+  PostMessageA(view_, WM_MOUSEMOVE, MK_LBUTTON, At(1, 3));
+  PostMessageA(view_, WM_LBUTTONUP, 0, At(1, 3));
+  app_.ProcessMessages();
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &thread));
+  EXPECT_EQ(view_, thread.hwndCaret);
+  EXPECT_NEAR(3 * charWidth_, thread.rcCaret.left, 1);
+  EXPECT_EQ(lineHeight_, thread.rcCaret.top);
+  const Snapshot shot(view_);
+  EXPECT_GT(shot.Count(GetSysColor(COLOR_HIGHLIGHT), 0, shot.Width()), 0);
 
   // Tab moves on from the view.
   SetFocus(view_);

@@ -71,6 +71,14 @@ void PutOtherClassValue() {
   for (const REGSAM view : MachineViews()) WriteDword(HKEY_LOCAL_MACHINE, kFlashKey, "Other", 5, view);
 }
 
+// The window that carries the taskbar button.
+HWND ApplicationWindow(const Program& program) {
+  for (HWND window : TopLevelWindows(program.Id())) {
+    if (ClassOf(window) == "TApplication") return window;
+  }
+  return nullptr;
+}
+
 class EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -440,14 +448,6 @@ TEST_F(EndToEnd, SecondStartHidesTheRunningWindowAndAThirdRestoresIt) {
   EXPECT_TRUE(HasSetting("Ypos", 0));
   EXPECT_EQ(kStartLog, window.Log());
   EXPECT_EQ(std::optional<DWORD>(0), first.End());
-}
-
-// The window that carries the taskbar button.
-HWND ApplicationWindow(const Program& program) {
-  for (HWND window : TopLevelWindows(program.Id())) {
-    if (ClassOf(window) == "TApplication") return window;
-  }
-  return nullptr;
 }
 
 TEST_F(EndToEnd, ClosingEndsTheProgramByDefault) {
@@ -891,12 +891,15 @@ std::string MemoText(HWND memo) {
   text.resize(static_cast<std::size_t>(length));
   return text;
 }
-// Answers each message box of the program that is open with OK, once, noting its text in `told`.
-void AnswerBoxes(DWORD processId, std::vector<HWND>& answered, std::vector<std::string>& told) {
+// Answers each of the program's open boxes with OK, once; `answered` gets each box and `told` its text, and `owners` (when
+// given) the window each stood over.
+void AnswerBoxes(DWORD processId, std::vector<HWND>& answered, std::vector<std::string>& told,
+                 std::vector<HWND>* owners = nullptr) {
   for (HWND window : TopLevelWindows(processId)) {
     if (ClassOf(window) != "#32770" || !::IsWindowVisible(window)) continue;
     if (std::find(answered.begin(), answered.end(), window) != answered.end()) continue;
     answered.push_back(window);
+    if (owners != nullptr) owners->push_back(::GetWindow(window, GW_OWNER));
     for (const Control& c : ControlsOf(window)) {
       if (SameClass(c.className, "Static") && !c.text.empty()) told.push_back(c.text);
     }
@@ -926,7 +929,7 @@ TEST_F(EndToEnd, ViewTheDemoDumpsEachFileAStopEndsOnlyOneAndOnlyAnIdleWindowClos
   Program program;
   HWND demo = ShownWindow(program.Id(), "TDemo", kStartWait);
   ASSERT_NE(nullptr, demo);
-  std::string history(32 << 20, '\0');  // seconds of dumping: time for a stop to land
+  std::string history(32 << 20, '\0');  // time for a stop to land
   for (std::size_t i = 0; i < history.size(); ++i) history[i] = static_cast<char>(i * 7 % 251);
   const std::string cache = std::string("Client UrlCache\x01\x7F\x80\xFF", 19) + "https://a.example/";
   PointFolder("History", PutIndexFile("History", "History.IE5\\index.dat", history));
@@ -941,21 +944,25 @@ TEST_F(EndToEnd, ViewTheDemoDumpsEachFileAStopEndsOnlyOneAndOnlyAnIdleWindowClos
     if (SameClass(c.className, "Button") && c.text.empty()) stop = c.handle;
   }
   ASSERT_TRUE(exitButton != nullptr && stop != nullptr);
+  ::SetForegroundWindow(demo);
+  ASSERT_TRUE(SettlesInFront(demo));
   ::PostMessageA(ControlOf(demo, "&View the demo"), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return Send(memos[0], EM_GETLINECOUNT) > 1000; }, kStateWait))
       << "the history dump did not start";
   EXPECT_FALSE(::IsWindowEnabled(exitButton));
   ::PostMessageA(demo, WM_CLOSE, 0, 0);  // the close box does nothing during a run
-  ::PostMessageA(stop, BM_CLICK, 0, 0);
+  Type({{VK_ESCAPE, false}});           // as the user stops it, from the keyboard
   std::vector<HWND> answered;
   std::vector<std::string> told;
+  std::vector<HWND> owners;
   EXPECT_TRUE(WaitUntil([&] {
-    AnswerBoxes(program.Id(), answered, told);
+    AnswerBoxes(program.Id(), answered, told, &owners);
     return ::IsWindowEnabled(exitButton) != FALSE;
   }, kTickWait)) << "the run did not end";
   EXPECT_TRUE(::IsWindowVisible(demo)) << "closed during the run";
   EXPECT_EQ(std::vector<std::string>{"Error occured while trying to access Cookies index.dat files!"},
             told);
+  EXPECT_EQ(std::vector<HWND>{demo}, owners) << "the box does not stand over the window";
   const auto historyLines = Send(memos[0], EM_GETLINECOUNT);
   EXPECT_LT(historyLines, static_cast<DWORD_PTR>(history.size() / 26)) << "the stop did not stop";
   EXPECT_EQ(DumpText(cache), MemoText(memos[1]));

@@ -151,6 +151,15 @@ TEST_F(ScaledWindows, EveryControlLiesAtItsLayoutPlaceScaledInItsFontScaled) {
   const int dpi = RunDpi();
   for (ui::Form* form : Forms()) {
     SCOPED_TRACE(form->ClassName());
+    // It starts in the work area, its title bar in reach; one larger than that at its top left.
+    RECT frame{};
+    RECT work{};
+    GetWindowRect(Native(*form), &frame);
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    EXPECT_GE(frame.left, work.left);
+    EXPECT_GE(frame.top, work.top);
+    EXPECT_TRUE(frame.right <= work.right || frame.left == work.left);
+    EXPECT_TRUE(frame.bottom <= work.bottom || frame.top == work.top);
     RECT client{};
     GetClientRect(Native(*form), &client);
     EXPECT_EQ(ScaledTo(form->ClientSize().width, dpi), client.right);

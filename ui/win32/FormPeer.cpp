@@ -69,9 +69,11 @@ void FormPeer::FitToClientSize() {
   if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) == 0) {
     work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   }
+  // Centred in the work area; one larger than it starts at its top left, so that its title bar
+  // is always there to take hold of.
   const auto place = [&] {
-    const int x = work.left + (work.right - work.left - width) / 2;
-    const int y = work.top + (work.bottom - work.top - height) / 2;
+    const int x = work.left + std::max<LONG>(0, (work.right - work.left - width) / 2);
+    const int y = work.top + std::max<LONG>(0, (work.bottom - work.top - height) / 2);
     SetWindowPos(window_, nullptr, x, y, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   };

@@ -9,7 +9,9 @@ FontHandle MakeFont(const Font& font) {
   const BOOL underline = (font.style & kFontUnderline) != 0 ? TRUE : FALSE;
   return FontHandle(CreateFontA(Scaled(font.height), 0, 0, 0, weight, FALSE, underline, FALSE,
                                 static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                (font.style & kFontFixedPitch) != 0 ? FIXED_PITCH | FF_MODERN
+                                                                    : DEFAULT_PITCH | FF_DONTCARE,
                                 font.name.c_str()));
 }
 

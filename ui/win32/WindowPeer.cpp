@@ -181,16 +181,16 @@ void WindowPeer::ApplyVisible() {
 }
 
 void WindowPeer::ApplyEnabled() {
-  // A control that is disabled while it has the keyboard would leave it nowhere, and the keys
-  // typed then would reach neither the form's key preview nor its dialog keys: the form keeps it.
+  // A control that is disabled while it has the keyboard leaves it nowhere, and the keys typed
+  // then would reach neither the form's key preview nor its dialog keys: the form takes it back,
+  // once the control no longer takes it.
   HWND focus = GetFocus();
-  if (!EnabledOnForm() && focus != nullptr && (focus == window_.Get() || IsChild(window_.Get(), focus))) {
-    SetFocus(form_->Window());
-  }
+  const bool hadFocus = focus != nullptr && (focus == window_.Get() || IsChild(window_.Get(), focus));
   EnableWindow(window_.Get(), EnabledOnForm());
   for (Control* child : control_.Children()) {
     if (auto* peer = dynamic_cast<WindowPeer*>(child->Peer())) peer->ApplyEnabled();
   }
+  if (hadFocus && !EnabledOnForm()) SetFocus(form_->Window());
 }
 
 void WindowPeer::ApplyFont() {
