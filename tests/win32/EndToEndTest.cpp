@@ -631,12 +631,16 @@ TEST_F(EndToEnd, ASettingOfTheWrongTypeIsShownAndTheProgramStillStarts) {
   ::RegCloseKey(key);
 
   Program program;
-  // Each reader of the value says so once; the user answers every box.
+  // Each reader of the value says so once; the user answers every box. A box already answered
+  // may still be on its way out, its text gone, at the next look.
   std::vector<std::string> shown;
+  std::vector<HWND> answered;
   HWND main = nullptr;
   WaitUntil([&] {
     for (HWND window : TopLevelWindows(program.Id())) {
       if (ClassOf(window) != "#32770" || !::IsWindowVisible(window)) continue;
+      if (std::find(answered.begin(), answered.end(), window) != answered.end()) continue;
+      answered.push_back(window);
       for (const Control& c : ControlsOf(window)) {
         if (SameClass(c.className, "Static") && !c.text.empty()) shown.push_back(c.text);
       }
