@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Runs test suites of the builds and prints, from ctest's own reports, how many tests of each
-# passed and failed, and which needed a retry.
+# Builds what the named test suites need, runs them and prints, from ctest's own reports, how many
+# tests of each passed and failed, and which needed a retry.
 #   run-tests.sh [suite...]   every suite when none is named:
 #   sanitize  the native tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   fuzz      a short run of each fuzz target
 #   wine      the 64-bit Windows build's tests under Wine
 #   wine32    the 32-bit Windows build's tests under Wine
-# Each Wine suite has a prefix, a display and a server of its own, so the two run side by side
-# and beside the native suites. Reports and logs are in build/test-logs/.
+# The Wine suites mostly wait on Wine, so they start first, once both Windows builds and the
+# installer are built, and run while the native suites build and run. Each has a prefix, a
+# display and a server of its own, so the two run side by side. Reports and logs are in
+# build/test-logs/.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -22,7 +24,7 @@ declare -A label=([sanitize]="native under ASan and UBSan" [fuzz]="fuzz" [wine]=
 declare -A preset=([sanitize]=sanitize [fuzz]=fuzz [wine]=windows [wine32]=windows32)
 for suite in "${suites[@]}"; do
   [ -n "${preset[$suite]:-}" ] || { echo "run-tests: no suite $suite" >&2; exit 2; }
-  rm -f "$logdir/$suite".*  "$logdir/$suite"-retry.*
+  rm -f "$logdir/$suite".* "$logdir/$suite"-retry.*
 done
 mkdir -p "$logdir"
 
@@ -45,25 +47,33 @@ wine_suite() {  # suite prefix
   ) >"$logdir/$1.log" 2>&1
 }
 
-pids=()
+wine_suites=()
+native_suites=()
 for suite in "${suites[@]}"; do
   case "$suite" in
-    wine) wine_suite wine "$root/build/windows/wineprefix" & pids+=($!) ;;
-    wine32) wine_suite wine32 "$root/build/windows32/wineprefix" & pids+=($!) ;;
+    wine*) wine_suites+=("$suite") ;;
+    *) native_suites+=("$suite") ;;
   esac
 done
-[ ${#pids[@]} -eq 0 ] || echo "Wine suites running; their logs are in $logdir"
 
-# The native suites meanwhile, their failures shown as they come.
+# A suite whose build failed has no report, and the summary counts it as failed.
+pids=()
+if [ ${#wine_suites[@]} -gt 0 ] && make --no-print-directory windows windows32 installer; then
+  for suite in "${wine_suites[@]}"; do
+    case "$suite" in
+      wine) wine_suite wine "$root/build/windows/wineprefix" & pids+=($!) ;;
+      wine32) wine_suite wine32 "$root/build/windows32/wineprefix" & pids+=($!) ;;
+    esac
+  done
+  echo "Wine suites running; their logs are in $logdir"
+fi
+
+# Meanwhile the native suites, their failures shown as they come.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
-for suite in "${suites[@]}"; do
-  case "$suite" in
-    sanitize | fuzz)
-      ctest_suite "$suite" 2>&1 | tee "$logdir/$suite.log" |
-        grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
-      ;;
-  esac
+for suite in "${native_suites[@]}"; do
+  make --no-print-directory "$suite-build" || continue
+  ctest_suite "$suite" 2>&1 | tee "$logdir/$suite.log" | grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
 done
 for pid in "${pids[@]}"; do wait "$pid"; done
 

@@ -38,6 +38,9 @@ def summarize(directory, label, name):
     try:
         final = results(first)
         again = results(retry) if os.path.exists(retry) else {}
+    except FileNotFoundError:
+        print(f"{label}: no report, so it did not build or did not run")
+        return 0, 1, []
     except (OSError, ElementTree.ParseError) as error:
         print(f"{label}: no report ({error})")
         return 0, 1, []
