@@ -28,12 +28,16 @@ SETUP := build/windows/tarnwick-setup.exe
 installer: windows windows32
 	@$(MAKE) --no-print-directory $(SETUP)
 
-$(SETUP): installer/tarnwick.nsi build/windows/tarnwick.exe build/windows32/tarnwick.exe \
-    build/windows/help.chm build/windows/resources/main.ico
+$(SETUP): installer/tarnwick.nsi build/windows/installer-facts.nsh build/windows/tarnwick.exe \
+    build/windows32/tarnwick.exe build/windows/help.chm build/windows/resources/main.ico
 	@echo "Building the installer"
-	@makensis -V2 -WX -DEXE64=$(CURDIR)/build/windows/tarnwick.exe \
+	@makensis -V2 -WX -DFACTS=$(CURDIR)/build/windows/installer-facts.nsh \
+	  -DEXE64=$(CURDIR)/build/windows/tarnwick.exe \
 	  -DEXE32=$(CURDIR)/build/windows32/tarnwick.exe -DHELP=$(CURDIR)/build/windows/help.chm \
 	  -DICON=$(CURDIR)/build/windows/resources/main.ico -DOUTFILE=$(CURDIR)/$(SETUP) \
+	  -DEXE64_KB=$$(( ($$(stat -c %s build/windows/tarnwick.exe) + 1023) / 1024 )) \
+	  -DEXE32_KB=$$(( ($$(stat -c %s build/windows32/tarnwick.exe) + 1023) / 1024 )) \
+	  -DHELP_KB=$$(( ($$(stat -c %s build/windows/help.chm) + 1023) / 1024 )) \
 	  installer/tarnwick.nsi
 
 build: native windows windows32 installer

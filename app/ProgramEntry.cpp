@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "demo/DemoWindow.h"
@@ -50,8 +51,14 @@ constexpr const char* kInstanceLock = "Local\\TarnwickInstance";
 constexpr DWORD kInstanceWaitStep = 100;
 constexpr int kInstanceWaitSteps = 100;
 
+// A running instance of higher integrity (started as administrator) refuses the message unless
+// it let it through; a start that cannot reach it says so rather than ending silently.
 void HandOver(HWND running) {
-  Win().PostMessageA(running, blocking::kShowYourselfMessage, 0, 0);
+  if (Win().PostMessageA(running, blocking::kShowYourselfMessage, 0, 0) == 0) {
+    throw std::runtime_error(
+        "Tarnwick is already running, but it did not take the request to show itself. Use its "
+        "icon in the notification area.");
+  }
   Win().SetForegroundWindow(running);
 }
 
@@ -79,6 +86,9 @@ int RunSingleInstance(const StartEnvironment& environment) {
   if (!instance) return 0;
   ui::Application app;
   app.Initialize();
+  // What goes wrong while the windows are made is shown once they are complete: titled, so that
+  // a second start finds them, with the main window known and the start counted.
+  app.HoldErrors();
   if (environment.backend) app.SetBackend(environment.backend());
   const blocking::MainWindowImages images =
       environment.images ? environment.images() : blocking::MainWindowImages{};
@@ -86,6 +96,9 @@ int RunSingleInstance(const StartEnvironment& environment) {
   auto main = std::make_unique<blocking::TQuillmoor>(images);
   app.SetMainForm(main.get());
   main->CreatePeers();
+  // A second start of lower integrity than this one (which may run as administrator to write
+  // the machine's keys) must still reach it.
+  Win().ChangeWindowMessageFilterEx(main->Handle(), blocking::kShowYourselfMessage, kMsgfltAllow);
   // The other windows are made hidden, in this order; their real windows come when they are
   // first shown.
   auto demo = std::make_unique<demo::TDemo>(environment.stopGlyph ? environment.stopGlyph() : nullptr);
@@ -96,15 +109,58 @@ int RunSingleInstance(const StartEnvironment& environment) {
   return 0;
 }
 
-std::string DescribeError(std::exception_ptr error) {
+// The error as the "Application Error" box names it; `gap` parts its heading from its message.
+std::string DescribeError(std::exception_ptr error, const char* gap) {
   try {
     std::rethrow_exception(error);
   } catch (const settings::ERegistryError& e) {
-    return std::string("Exception ERegistryError in module tarnwick.exe.\n\n") + e.what();
+    return std::string("Exception ERegistryError in module tarnwick.exe.") + gap + e.what();
   } catch (const std::exception& e) {
-    return std::string("Exception in module tarnwick.exe.\n\n") + e.what();
+    return std::string("Exception in module tarnwick.exe.") + gap + e.what();
   } catch (...) {
     return "Exception in module tarnwick.exe.";
+  }
+}
+
+// The standard error, when the starter gave one.
+HANDLE StandardError() {
+  const HANDLE handle = platform::Sys().GetStdHandle(kStdErrorHandle);
+  return handle == os::InvalidHandleValue() ? nullptr : handle;
+}
+
+// Nobody can answer a box when the starter asked for no window at all, or reads the program's
+// error output itself through a pipe or a file (silent installers do either), nor in a window
+// station that shows nothing (a service's, the system account's). A station that cannot be
+// asked counts as shown.
+bool SomeoneCanAnswer() {
+  os::STARTUPINFOA startup;
+  platform::Sys().GetStartupInfoA(&startup);
+  if ((startup.dwFlags & kStartfUseShowWindow) != 0 && startup.wShowWindow == kSwHide) {
+    return false;
+  }
+  if (const HANDLE output = StandardError()) {
+    const DWORD type = platform::Sys().GetFileType(output);
+    if (type == kFileTypeDisk || type == kFileTypePipe) return false;
+  }
+  os::USEROBJECTFLAGS station;
+  return !Win().GetUserObjectInformationA(Win().GetProcessWindowStation(), kUoiFlags, &station,
+                                          sizeof station, nullptr) ||
+         (station.dwFlags & kWsfVisible) != 0;
+}
+
+// A box that nobody can close would keep the start from ever ending; then the reason goes, as
+// one line, to the standard error if there is one.
+void ReportError(std::exception_ptr error) {
+  if (SomeoneCanAnswer()) {
+    const std::string text = DescribeError(error, "\n\n");
+    Win().MessageBoxA(nullptr, text.c_str(), "Application Error",
+                      kMbOk | kMbIconError | kMbTaskModal);
+    return;
+  }
+  const std::string line = DescribeError(error, " ") + "\r\n";
+  DWORD written = 0;
+  if (const HANDLE output = StandardError()) {
+    platform::Sys().WriteFile(output, line.data(), static_cast<DWORD>(line.size()), &written);
   }
 }
 
@@ -140,9 +196,7 @@ int RunProgram(const std::vector<std::string>& arguments, const StartEnvironment
         return 0;
     }
   } catch (...) {
-    const std::string text = DescribeError(std::current_exception());
-    Win().MessageBoxA(nullptr, text.c_str(), "Application Error",
-                      kMbOk | kMbIconError | kMbTaskModal);
+    ReportError(std::current_exception());
     return 1;
   }
   return 0;

@@ -31,7 +31,9 @@ struct StartEnvironment {
 Course ChooseCourse(const std::vector<std::string>& arguments);
 
 // Runs one start and returns the process exit code: 0, or 1 after an error in the command-line
-// work, which is shown in an "Application Error" box.
+// work, which is shown in an "Application Error" box, or, when nobody can answer a box (a
+// hidden start, error output read by the starter, a station without a display), written to
+// the standard error.
 int RunProgram(const std::vector<std::string>& arguments, const StartEnvironment& environment);
 
 }  // namespace tarnwick::app

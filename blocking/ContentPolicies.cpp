@@ -1,6 +1,8 @@
 #include "blocking/ContentPolicies.h"
 
+#include <exception>
 #include <string>
+#include <vector>
 
 #include "blocking/ContentKinds.h"
 #include "settings/RegAccessor.h"
@@ -18,31 +20,38 @@ platform::HKEY RootOf(Hive hive) {
 }
 
 // Writes one switch through `accessor`, opening each key of the kind unless `openPath` says it
-// is open already. Moving to another key closes the open one before the root changes.
+// is open already. Moving to another key closes the open one before the root changes. A machine
+// switch goes to every view of the machine: a browser of either width must see it.
 void WriteSwitch(TRegAccessor& accessor, const ContentKind& kind, const SwitchAction& action,
                  std::string& openPath) {
-  for (const char* path : kind.keys) {
-    const bool sameKey = openPath == path && accessor.Root() == RootOf(kind.hive);
-    if (!sameKey) {
-      accessor.ClosePath();
-      openPath.clear();
-      accessor.SetRoot(RootOf(kind.hive));
-      if (action.op == SwitchAction::Op::EraseKeys) {
-        // A key that is not there allows already; one that stays keeps its ban, which the user
-        // has to hear of.
-        bool missing = false;
-        if (!accessor.EraseKeyTree(path, &missing) && !missing) {
-          throw settings::ERegistryError::SetFailed(kind.valueName);
+  const std::vector<platform::REGSAM> views =
+      kind.hive == Hive::LocalMachine ? settings::MachineViews() : std::vector<platform::REGSAM>{0};
+  for (const platform::REGSAM view : views) {
+    for (const char* path : kind.keys) {
+      const bool sameKey =
+          openPath == path && accessor.Root() == RootOf(kind.hive) && accessor.View() == view;
+      if (!sameKey) {
+        accessor.ClosePath();
+        openPath.clear();
+        accessor.SetRoot(RootOf(kind.hive));
+        accessor.SetView(view);
+        if (action.op == SwitchAction::Op::EraseKeys) {
+          // A key that is not there allows already; one that stays keeps its ban, which the
+          // user has to hear of.
+          bool missing = false;
+          if (!accessor.EraseKeyTree(path, &missing) && !missing) {
+            throw settings::ERegistryError::SetFailed(kind.valueName);
+          }
+          continue;
         }
-        continue;
+        // Whether the key opened is not checked: a write with no key open reports the failure.
+        if (accessor.OpenPath(path, true)) openPath = path;
       }
-      // Whether the key opened is not checked: a write with no key open reports the failure.
-      if (accessor.OpenPath(path, true)) openPath = path;
-    }
-    if (action.op == SwitchAction::Op::WriteText) {
-      accessor.WriteText(kind.valueName, action.text);
-    } else {
-      accessor.WriteDword(kind.valueName, action.number);
+      if (action.op == SwitchAction::Op::WriteText) {
+        accessor.WriteText(kind.valueName, action.text);
+      } else {
+        accessor.WriteDword(kind.valueName, action.number);
+      }
     }
   }
 }
@@ -77,11 +86,20 @@ void SelectPreset(int preset, const std::array<ui::RadioGroup*, 5>& groups) {
 void ReapplyBans() {
   TRegAccessor accessor;
   std::string openPath;
+  // A stored choice that cannot be read costs only its own kind's ban: the pass goes on with the
+  // others, and the first such error is raised at its end.
+  std::exception_ptr unreadable;
   for (const ContentKind& k : ContentKinds()) {
-    if (settings::ReadSettings(settings::SettingName(k.kind), k.defaultChoice) == kBan) {
-      WriteSwitch(accessor, k, k.ban, openPath);
+    std::int32_t choice = 0;
+    try {
+      choice = settings::ReadSettings(settings::SettingName(k.kind), k.defaultChoice);
+    } catch (const settings::ERegistryError&) {
+      if (!unreadable) unreadable = std::current_exception();
+      continue;
     }
+    if (choice == kBan) WriteSwitch(accessor, k, k.ban, openPath);
   }
+  if (unreadable) std::rethrow_exception(unreadable);
 }
 
 }  // namespace tarnwick::blocking

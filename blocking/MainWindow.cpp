@@ -25,6 +25,11 @@ constexpr const char* kRestoreCaption = "Restore";
 constexpr const char* kMonitorCaption = "M&onitor";
 constexpr const char* kStopMonitorCaption = "Stop m&onitor";
 
+// An Options setting as the main window reads it: on only when it is 1.
+bool IsOn(const settings::Option& option) {
+  return settings::ReadSettings(option.Name(), option.byDefault ? 1 : 0) == 1;
+}
+
 // The folder of `path`, with its trailing backslash.
 std::string FolderOf(const std::string& path) {
   const auto slash = path.find_last_of("\\/");
@@ -174,7 +179,7 @@ void TQuillmoor::FormCreate(ui::Component&) {
   // still leaves a window that a second start can find and a counted launch.
   Log("* Reading settings...");
   ui::Guard([&] {
-    if (settings::ReadSettings(settings::kBanAtStartName, 0) == 1) Button1.UserClick();
+    if (IsOn(settings::kBanAtStart)) Button1.UserClick();
   });
   Log("* Done.");
   Log("* Applying settings...");
@@ -190,11 +195,18 @@ void TQuillmoor::FormCreate(ui::Component&) {
   TrayIcon1.SetHint(kProgramTitle);
   if (ui::Application* app = ui::Application::Current()) app->SetTitle(kProgramTitle);
   SetCaption(kProgramTitle);
-  ui::Guard([] { settings::RecordLaunch(); });
+  ui::Guard([&] {
+    try {
+      settings::RecordLaunch();
+    } catch (...) {
+      launchNotCounted_ = true;
+      throw;
+    }
+  });
 }
 
 void TQuillmoor::TrayIcon1Startup(ui::Component&, bool& showMainForm) {
-  showMainForm = settings::ReadSettings(settings::kStartMinimizedName, 0) != 1;
+  showMainForm = !IsOn(settings::kStartMinimized);
 }
 
 void TQuillmoor::MonitorActionExecute(ui::Component&) {
@@ -217,16 +229,17 @@ void TQuillmoor::MonitorActionExecute(ui::Component&) {
 // open, no further box appears, so a denied ban every 5 s cannot pile up error boxes. The first
 // failure after a pass that succeeded is reported again.
 void TQuillmoor::ReapplyBansReported() {
-  try {
-    ReapplyBans();
-    banFailureReported_ = false;
-  } catch (...) {
-    if (banFailureReported_ || reportingBanFailure_) return;
-    banFailureReported_ = true;
-    reportingBanFailure_ = true;
-    ui::ReportException(std::current_exception());
-    reportingBanFailure_ = false;
-  }
+  banFailures_.Run([] { ReapplyBans(); });
+}
+
+// A hint value that cannot be read or stored would otherwise be reported at every hide.
+void TQuillmoor::ShowBalloonOnce() {
+  balloonFailures_.Run([&] {
+    if (settings::ReadSettings(settings::kBalloonShownName, 0) == 0) {
+      TrayIcon1.DisplayBalloon(kProgramTitle, kBalloonText, 1, 10);
+      settings::SaveSettings(settings::kBalloonShownName, 1);
+    }
+  });
 }
 
 void TQuillmoor::ShowHideActionExecute(ui::Component&) {
@@ -236,10 +249,7 @@ void TQuillmoor::ShowHideActionExecute(ui::Component&) {
     if (ui::Form* modal = app != nullptr ? app->ModalForm() : nullptr) modal->Close();
     if (app != nullptr) app->Minimize();
     TrayIcon1.HideToTray();
-    if (settings::ReadSettings(settings::kBalloonShownName, 0) == 0) {
-      TrayIcon1.DisplayBalloon(kProgramTitle, kBalloonText, 1, 10);
-      settings::SaveSettings(settings::kBalloonShownName, 1);
-    }
+    ShowBalloonOnce();
     ShowHideAction.SetCaption(kRestoreCaption);
   } else {
     TrayIcon1.RestoreFromTray();
@@ -253,7 +263,10 @@ void TQuillmoor::ExitActionExecute(ui::Component&) {
 }
 
 void TQuillmoor::FormCloseQuery(ui::Component&, bool& canClose) {
-  if (exitRequested_ || settings::ReadSettings(settings::kExitOnCloseName, 1) == 1) {
+  // A value that cannot be read is said, and its default decides: a close that only ever
+  // reported would leave a window that cannot be closed.
+  if (exitRequested_ || ui::Guard(settings::kExitOnClose.byDefault,
+                                  [&] { return IsOn(settings::kExitOnClose); })) {
     canClose = true;
     return;
   }
@@ -283,7 +296,16 @@ void TQuillmoor::About1Click(ui::Component&) {
 }
 
 void TQuillmoor::Timer2Timer(tray::TIntervalTimer&) {
-  const std::int32_t count = settings::LaunchCount();
+  std::int32_t count = 0;
+  try {
+    count = settings::LaunchCount();
+  } catch (...) {
+    // A counter that cannot be read now will not be readable at the next tick: the trigger
+    // stops, and a counter the start could not count was reported already.
+    Timer2.SetEnabled(false);
+    if (launchNotCounted_) return;
+    throw;
+  }
   if (count > 0 && count % 15 == 0 && demo::Demo != nullptr) {
     demo::Demo->SetVisible(true);
     Timer2.SetEnabled(false);
@@ -303,10 +325,9 @@ LRESULT TQuillmoor::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     exitRequested_ = true;
     return 1;
   }
-  // Only the message a second start posts is the hand-over. IsDialogMessage sends DM_GETDEFID,
-  // which has the same number, to the window it treats as a dialog.
-  ui::Application* app = ui::Application::Current();
-  if (message == kShowYourselfMessage && app != nullptr && app->TakePosted(Handle(), message)) {
+  // Only the message a second start posts is the hand-over, never one another program sends.
+  // IsDialogMessage's DM_GETDEFID has the same number; the form's peer answers that one.
+  if (message == kShowYourselfMessage && platform::Win().InSendMessage() == 0) {
     ShowHideAction.Execute();
     return 0;
   }

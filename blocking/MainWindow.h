@@ -9,6 +9,7 @@
 #include "ui/Action.h"
 #include "ui/Button.h"
 #include "ui/Control.h"
+#include "ui/ErrorBoundary.h"
 #include "ui/Form.h"
 #include "ui/Image.h"
 #include "ui/ImageList.h"
@@ -107,11 +108,16 @@ class TQuillmoor : public ui::Form {
   void Log(const char* line) { ListBox1.Add(line); }
   // One pass of the bans from a tick or a Monitor press; see the .cpp for how failures are told.
   void ReapplyBansReported();
+  // The balloon hint, once, after the window hid through the Hide command.
+  void ShowBalloonOnce();
 
   bool monitorOff_ = true;
   bool exitRequested_ = false;
-  bool banFailureReported_ = false;
-  bool reportingBanFailure_ = false;
+  // Whether this start could not be counted; the trigger that reads the counter then says
+  // nothing more of it.
+  bool launchNotCounted_ = false;
+  ui::FailureStreak banFailures_;
+  ui::FailureStreak balloonFailures_;
 };
 
 }  // namespace tarnwick::blocking

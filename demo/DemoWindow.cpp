@@ -130,12 +130,7 @@ void TDemo::LoadLayout(os::HICON stopGlyph) {
     AddControl(t.label);
   }
   Label2.SetFont({"MS Sans Serif", -11, 1, ui::kFontBold, ui::kBlue});
-  Label2.SetCursor(ui::Cursor::HandPoint);
-  Label2.OnClick = [this](ui::Component& sender) { Label2Click(sender); };
-  Label2.OnMouseMove = [this](ui::Component& sender, unsigned shift, int x, int y) {
-    Label2MouseMove(sender, shift, x, y);
-  };
-  Label2.OnMouseLeave = [this](ui::Component& sender) { Label2MouseLeave(sender); };
+  Label2.SetAddress(kProductAddress);
 
   // Three columns in the group box: a check box above its memo.
   GroupBox1.SetBounds(8, 290, 671, 170);
@@ -228,18 +223,6 @@ void TDemo::Memo1KeyDown(ui::Component&, int& key, unsigned) {
   }
   SpeedButton1.UserClick();
 }
-
-void TDemo::Label2Click(ui::Component&) {
-  ui::Application* app = ui::Application::Current();
-  platform::Sh().ShellExecuteA(app != nullptr ? app->Handle() : nullptr, "open", kProductAddress,
-                               nullptr, nullptr, kSwHide);
-}
-
-void TDemo::Label2MouseMove(ui::Component&, unsigned, int, int) {
-  Label2.SetFontStyle(ui::kFontBold | ui::kFontUnderline);
-}
-
-void TDemo::Label2MouseLeave(ui::Component&) { Label2.SetFontStyle(ui::kFontBold); }
 
 void TDemo::AddDumpLine(std::string_view line) { MemoOf(DumpMode).Add(line); }
 

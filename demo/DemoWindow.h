@@ -39,7 +39,7 @@ class TDemo : public ui::Form {
   ui::Label Label5{this};
   ui::Label Label6{this};
   ui::Label Label1{this};
-  ui::Label Label2{this};
+  ui::LinkLabel Label2{this};
   ui::Label Label7{this};
   ui::Label Label3{this};
   ui::GroupBox GroupBox1{this};
@@ -60,9 +60,6 @@ class TDemo : public ui::Form {
   void Button2Click(ui::Component& sender);
   void SpeedButton1Click(ui::Component& sender);
   void Memo1KeyDown(ui::Component& sender, int& key, unsigned shift);
-  void Label2Click(ui::Component& sender);
-  void Label2MouseMove(ui::Component& sender, unsigned shift, int x, int y);
-  void Label2MouseLeave(ui::Component& sender);
 
   // The line sink of the dump: a new last line of the memo of DumpMode.
   void AddDumpLine(std::string_view line);

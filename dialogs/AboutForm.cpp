@@ -2,9 +2,7 @@
 
 #include <string>
 
-#include "platform/Platform.h"
 #include "settings/SettingsStore.h"
-#include "ui/Application.h"
 #include "ui/ErrorBoundary.h"
 
 namespace tarnwick::dialogs {
@@ -49,12 +47,7 @@ void TAboutF::LoadLayout(os::HICON programIcon) {
   Label3.SetCaption("Visit our website at");
   Label4.SetCaption(kWebSiteText);
   Label4.SetFont({"MS Sans Serif", -11, 1, 0, ui::kBlue});
-  Label4.SetCursor(ui::Cursor::HandPoint);
-  Label4.OnClick = [this](ui::Component& sender) { Label4Click(sender); };
-  Label4.OnMouseMove = [this](ui::Component& sender, unsigned shift, int x, int y) {
-    Label4MouseMove(sender, shift, x, y);
-  };
-  Label4.OnMouseLeave = [this](ui::Component& sender) { Label4MouseLeave(sender); };
+  Label4.SetAddress(kWebSiteAddress);
 
   Button1.SetBounds(144, 152, 75, 25);
   Button1.SetCaption("&Ok");
@@ -70,17 +63,5 @@ void TAboutF::FormCreate(ui::Component&) {
 }
 
 void TAboutF::Button1Click(ui::Component&) { Close(); }
-
-void TAboutF::Label4Click(ui::Component&) {
-  ui::Application* app = ui::Application::Current();
-  platform::Sh().ShellExecuteA(app != nullptr ? app->Handle() : nullptr, "open", kWebSiteAddress,
-                               nullptr, nullptr, os::kSwHide);
-}
-
-void TAboutF::Label4MouseMove(ui::Component&, unsigned, int, int) {
-  Label4.SetFontStyle(ui::kFontUnderline);
-}
-
-void TAboutF::Label4MouseLeave(ui::Component&) { Label4.SetFontStyle(0); }
 
 }  // namespace tarnwick::dialogs

@@ -27,14 +27,11 @@ class TAboutF : public ui::Form {
   ui::Label Label1{this};
   ui::Label Label2{this};
   ui::Label Label3{this};
-  ui::Label Label4{this};
+  ui::LinkLabel Label4{this};
   ui::Button Button1{this};
 
   void FormCreate(ui::Component& sender);
   void Button1Click(ui::Component& sender);
-  void Label4Click(ui::Component& sender);
-  void Label4MouseMove(ui::Component& sender, unsigned shift, int x, int y);
-  void Label4MouseLeave(ui::Component& sender);
 
  private:
   void LoadLayout(os::HICON programIcon);

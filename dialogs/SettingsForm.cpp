@@ -11,18 +11,29 @@
 namespace tarnwick::dialogs {
 namespace {
 
-using settings::kBanAtStartName;
-using settings::kExitOnCloseName;
-using settings::kStartMinimizedName;
-using settings::kStartWithWindowsName;
+// The check boxes in the order their settings are read and stored, each with its place,
+// caption and setting.
+struct Box {
+  ui::CheckBox TSettingsF::*box;
+  int top;
+  const char* caption;
+  int tabOrder;
+  settings::Option option;
+};
+constexpr Box kBoxes[] = {
+    {&TSettingsF::CheckBox6, 32, "Start minimi&zed", 0, settings::kStartMinimized},
+    {&TSettingsF::CheckBox7, 48, "Ban selected items on startup", 1, settings::kBanAtStart},
+    {&TSettingsF::CheckBox8, 64, "Exi&t on close", 2, settings::kExitOnClose},
+    {&TSettingsF::CheckBox1, 16, "Start with &windows", 3, settings::kStartWithWindows},
+};
 
 }  // namespace
 
 TSettingsF::TSettingsF() : ui::Form(kSettingsFormClass) {
   SettingsF = this;
   LoadLayout();
-  // It runs while the program starts; a failing write is shown and the start goes on.
-  ui::Guard([&] { FormCreate(*this); });
+  // It runs while the program starts; a failure is shown and the start goes on.
+  FormCreate(*this);
 }
 
 TSettingsF::~TSettingsF() {
@@ -45,28 +56,15 @@ void TSettingsF::LoadLayout() {
   GroupBox2.SetCaption("Settings");
   GroupBox2.SetTabOrder(2);
 
-  struct Box {
-    ui::CheckBox& box;
-    int top;
-    const char* caption;
-    int tabOrder;
-    const char* tag;
-    bool checked;
-  };
-  const Box boxes[] = {
-      {CheckBox1, 16, "Start with &windows", 3, kStartWithWindowsName, false},
-      {CheckBox6, 32, "Start minimi&zed", 0, kStartMinimizedName, false},
-      {CheckBox7, 48, "Ban selected items on startup", 1, kBanAtStartName, false},
-      {CheckBox8, 64, "Exi&t on close", 2, kExitOnCloseName, true},
-  };
-  for (const Box& b : boxes) {
-    b.box.SetParent(&GroupBox2);
-    b.box.SetBounds(8, b.top, 177, 17);
-    b.box.SetCaption(b.caption);
-    b.box.SetTabOrder(b.tabOrder);
-    b.box.SetTag(std::stoi(b.tag));
-    b.box.SetChecked(b.checked);
-    b.box.OnClick = [this](ui::Component& sender) { CheckBoxClick(sender); };
+  for (const Box& b : kBoxes) {
+    ui::CheckBox& box = this->*b.box;
+    box.SetParent(&GroupBox2);
+    box.SetBounds(8, b.top, 177, 17);
+    box.SetCaption(b.caption);
+    box.SetTabOrder(b.tabOrder);
+    box.SetTag(b.option.tag);
+    box.SetChecked(b.option.byDefault);
+    box.OnClick = [this](ui::Component& sender) { CheckBoxClick(sender); };
   }
 
   BitBtn1.SetParent(&TabControl1);
@@ -95,17 +93,18 @@ void TSettingsF::SaveSettings(const std::string& name, bool value) {
 }
 
 void TSettingsF::FormCreate(ui::Component&) {
-  CheckBox6.SetChecked(ReadSettings(kStartMinimizedName, false));
-  CheckBox7.SetChecked(ReadSettings(kBanAtStartName, false));
-  CheckBox8.SetChecked(ReadSettings(kExitOnCloseName, true));
-  CheckBox1.SetChecked(ReadSettings(kStartWithWindowsName, false));
+  // Each box reads its own value: one that cannot be read is said and keeps its designed state,
+  // and the boxes after it still show what the user stored, which closing writes back.
+  for (const Box& b : kBoxes) {
+    ui::Guard([&] { (this->*b.box).SetChecked(ReadSettings(b.option.Name(), b.option.byDefault)); });
+  }
 }
 
 void TSettingsF::CheckBoxClick(ui::Component& sender) {
   auto& box = static_cast<ui::CheckBox&>(sender);
   const bool checked = box.Checked();
   SaveSettings(settings::SettingName(box.Tag()), checked);
-  if (box.Tag() == std::stoi(kStartWithWindowsName)) UpdateRunEntry(checked);
+  if (box.Tag() == settings::kStartWithWindows.tag) UpdateRunEntry(checked);
 }
 
 void TSettingsF::UpdateRunEntry(bool present) {
@@ -122,8 +121,8 @@ void TSettingsF::UpdateRunEntry(bool present) {
   }
   // The ANSI calls spell a character their code page lacks as '?', which no file name holds; such
   // an entry would start nothing at logon, so none is left and the user is told.
-  const std::string path = platform::ProgramPath();
-  if (path.empty() || path.find('?') != std::string::npos) {
+  const std::string path = platform::SpelledProgramPath();
+  if (path.empty()) {
     accessor.EraseValue(settings::kProgramTitle);
     throw std::runtime_error(
         "Cannot start with Windows from this folder: its name has characters that the Run entry "
@@ -133,19 +132,13 @@ void TSettingsF::UpdateRunEntry(bool present) {
 }
 
 void TSettingsF::BitBtn2Click(ui::Component&) {
-  CheckBox6.SetChecked(false);
-  CheckBox7.SetChecked(false);
-  CheckBox8.SetChecked(true);
-  CheckBox1.SetChecked(false);
+  for (const Box& b : kBoxes) (this->*b.box).SetChecked(b.option.byDefault);
 }
 
 void TSettingsF::BitBtn1Click(ui::Component&) { Close(); }
 
 void TSettingsF::FormClose(ui::Component&) {
-  SaveSettings(kStartMinimizedName, CheckBox6.Checked());
-  SaveSettings(kBanAtStartName, CheckBox7.Checked());
-  SaveSettings(kExitOnCloseName, CheckBox8.Checked());
-  SaveSettings(kStartWithWindowsName, CheckBox1.Checked());
+  for (const Box& b : kBoxes) SaveSettings(b.option.Name(), (this->*b.box).Checked());
 }
 
 }  // namespace tarnwick::dialogs

@@ -19,6 +19,7 @@
 #include "fuzz/FuzzCheck.h"
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/RegistryError.h"
+#include "tests/support/BrowserSwitches.h"
 #include "toolbar/ToolbarButtons.h"
 
 namespace {
@@ -32,8 +33,8 @@ using fuzz::Check;
 using fuzz::Fail;
 
 constexpr const char* kTitle = "Tarnwick v1.0b Personal";
-constexpr const char* kList = "Software\\VE5Raroz\\ToolBar Buttons";
-constexpr const char* kExtensions = "Software\\Microsoft\\Internet Explorer\\Extensions";
+constexpr const char* kList = test::kButtonListKey;
+constexpr const char* kExtensions = test::kExtensionsKey;
 // The buttons already there: the program's own, another program's, and a key that is no button.
 constexpr const char* kOwnId = "{0E1F2A3B-4C5D-6E7F-8091-A2B3C4D5E6F7}";
 constexpr const char* kOtherId = "{FFFFFFFF-0000-1111-2222-333344445555}";
@@ -103,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
     reg.PutString(machine, std::string(kExtensions) + "\\" + id + "\\Sub", "m", id);
   }
   reg.PutString(machine, std::string(kExtensions) + "\\NotAButton", "m", "keep");
-  reg.PutString(machine, "Software\\Microsoft\\Internet Explorer\\Main", "m", "keep");
+  reg.PutString(machine, test::kMainKey, "m", "keep");
   reg.PutString(machine, kList, "Other", kOtherId);
   const DWORD types[] = {kRegSz, kRegExpandSz, kRegBinary};
   EmulatedRegistry::Value entry{types[type % 3], std::vector<BYTE>(text.begin(), text.end())};

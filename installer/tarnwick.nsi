@@ -1,5 +1,9 @@
 ; Tarnwick's installer and uninstaller. Built by `make installer`, which passes the inputs:
-;   makensis -DEXE64=... -DEXE32=... -DHELP=... -DICON=... -DOUTFILE=... tarnwick.nsi
+;   makensis -DFACTS=... -DEXE64=... -DEXE32=... -DHELP=... -DICON=... -DOUTFILE=... \
+;     -DEXE64_KB=... -DEXE32_KB=... -DHELP_KB=... tarnwick.nsi
+; The _KB values are the files' sizes, which Setup announces.
+; FACTS is the build's include of what the installer knows of the program: its name, maker and
+; version, title, main window class and registry keys (installer/CMakeLists.txt).
 ;
 ; The installer is a 32-bit program, the only kind that starts on both 32-bit and 64-bit
 ; Windows; it carries both builds and installs the one that fits the machine.
@@ -11,19 +15,12 @@ ManifestSupportedOS all
 
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include TextFunc.nsh
 !include x64.nsh
+!include MUI2.nsh
+!include "${FACTS}"
 
-!define PRODUCT "Tarnwick"
-!define MAKER "Brambleworks Company"
-!define VERSION "1.0b"
-; The running program is found by its main window's class and title, as a second start finds it.
-!define TITLE "Tarnwick v1.0b Personal"
-!define MAIN_CLASS "TQuillmoor"
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarnwick"
-!define SETTINGS_KEY "Software\Brambleworks\Tarnwick"
-!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
-!define BUTTON_LIST_KEY "Software\VE5Raroz\ToolBar Buttons"
-!define EXTENSIONS_KEY "Software\Microsoft\Internet Explorer\Extensions"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 ; What Windows answers a program that needs administrator rights and was started without them.
 !define ERROR_ELEVATION_REQUIRED 740
 
@@ -32,12 +29,10 @@ Caption "${PRODUCT} Setup"
 UninstallCaption "Remove ${PRODUCT}"
 BrandingText "${PRODUCT} by ${MAKER}"
 OutFile "${OUTFILE}"
-Icon "${ICON}"
-UninstallIcon "${ICON}"
 ShowInstDetails show
 ShowUninstDetails show
 
-VIProductVersion 1.0.0.0
+VIProductVersion ${FILE_VERSION}
 VIAddVersionKey ProductName "${PRODUCT}"
 VIAddVersionKey CompanyName "${MAKER}"
 VIAddVersionKey FileDescription "${PRODUCT} Setup"
@@ -45,23 +40,68 @@ VIAddVersionKey FileVersion "${VERSION}"
 VIAddVersionKey ProductVersion "${VERSION}"
 VIAddVersionKey LegalCopyright "Copyright (c) ${MAKER}"
 
-DirText "Setup will install ${PRODUCT}, by ${MAKER}, in this folder. To install it somewhere \
-  else, click Browse and choose another folder." "Folder"
-UninstallText "This removes ${PRODUCT} from this computer: the program, its help file, its \
-  Start menu shortcut and its Internet Explorer toolbar button. If ${PRODUCT} is running, it is \
-  closed first."
 CompletedText "Done."
 
-Page directory
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will install ${PRODUCT}, by ${MAKER}, in this folder. \
+  To install it somewhere else, click Browse and choose another folder."
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+; The last page offers to start the program, unticked; a silent install shows no page and
+; starts nothing.
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_NOTCHECKED
+!define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT}"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
+!insertmacro MUI_PAGE_FINISH
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "This removes ${PRODUCT} from this computer: the program, its \
+  help file, its Start menu shortcut and its Internet Explorer toolbar button. If ${PRODUCT} is \
+  running, it is closed first."
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; Each run writes what it did, and why it failed, to a log that an administrator finds in one
+; place whoever ran it: setup.log, or uninstall.log for the uninstaller, in ProgramData's folder
+; of the product, written anew at every run. It stays there after an uninstall.
+Var Log
+
+!macro OpenLog NAME WHAT
+  SetShellVarContext all
+  CreateDirectory "$APPDATA\${PRODUCT}"
+  FileOpen $Log "$APPDATA\${PRODUCT}\${NAME}" w
+  ${GetTime} "" "L" $0 $1 $2 $3 $4 $5 $6
+  StrCpy $7 "with its windows"
+  ${If} ${Silent}
+    StrCpy $7 "silent"
+  ${EndIf}
+  FileWrite $Log "${WHAT} ${VERSION}, $2-$1-$0 $4:$5:$6, $7: $CMDLINE$\r$\n"
+!macroend
+
+; A line in the window's details and in the log.
+!macro Log TEXT
+  DetailPrint `${TEXT}`
+  FileWrite $Log `${TEXT}$\r$\n`
+!macroend
+
+; The code the run ends with: the one it set, or DEFAULT (0 on success, 2 after an abort).
+!macro CloseLog DEFAULT
+  GetErrorLevel $0
+  ${If} $0 = -1
+    StrCpy $0 ${DEFAULT}
+  ${EndIf}
+  FileWrite $Log "Ended with code $0.$\r$\n"
+  FileClose $Log
+!macroend
 
 ; Program Files and HKEY_LOCAL_MACHINE need an administrator. Without one nothing is changed.
 !macro RequireAdministrator
   UserInfo::GetAccountType
   Pop $0
   ${If} $0 != "Admin"
+    !insertmacro Log "Not run as an administrator: nothing was changed."
     MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is installed for everyone on this computer, and \
       that needs administrator rights, which Setup was not given.$\r$\n$\r$\nNothing was \
       changed. Start Setup again and allow it to make changes, or ask an administrator." /SD IDOK
@@ -77,6 +117,50 @@ UninstPage instfiles
   ${EndIf}
 !macroend
 
+; Runs "tarnwick.exe $R7" from the file $R8 to its end: $0 gets its exit code, or "error" when
+; it could not be started, and $1 why it failed ("" when it did not), which is also logged.
+; Watched, it runs as any program does and shows its own error box. A silent run starts it
+; hidden and reads its output (on 32-bit Windows through a helper that drops the hidden start;
+; the output read is sign enough): then it writes its reason there instead of showing a box
+; that nobody could close.
+!macro DefineRunProgram UN
+Function ${UN}RunProgram
+  StrCpy $1 ""
+  ${If} ${Silent}
+    nsExec::ExecToStack '"$R8" $R7'
+    Pop $0
+    Pop $1
+    ${TrimNewLines} $1 $1
+  ${Else}
+    ClearErrors
+    ExecWait '"$R8" $R7' $0
+    ${If} ${Errors}
+      StrCpy $0 "error"
+    ${EndIf}
+  ${EndIf}
+  ${If} $0 == "error"
+    StrCpy $1 "$R8 could not be started."
+  ${ElseIf} $0 = 0
+    StrCpy $1 ""
+  ${ElseIf} $1 == ""
+    StrCpy $1 '"tarnwick.exe $R7" ended with code $0.'
+  ${Else}
+    StrCpy $1 '"tarnwick.exe $R7" ended with code $0: $1'
+  ${EndIf}
+  ${If} $1 != ""
+    !insertmacro Log "$1"
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro DefineRunProgram ""
+!insertmacro DefineRunProgram "un."
+
+!macro RunProgram UN EXE VERB
+  StrCpy $R8 "${EXE}"
+  StrCpy $R7 "${VERB}"
+  Call ${UN}RunProgram
+!macroend
+
 ; "tarnwick.exe Unregister" tells a running instance to quit and waits until it has ended. One
 ; that does not end (it hangs, or shows a box) is left to the user to close, or the whole run is
 ; given up. $R9 names the exe to put the toolbar button back with when it is given up.
@@ -89,8 +173,9 @@ Function ${UN}WaitUntilNotRunning
       when asked. Close it yourself (right-click its icon in the notification area and choose \
       Exit), then click Retry." /SD IDCANCEL IDRETRY retry
     ${If} ${FileExists} $R9
-      ExecWait '"$R9" Register'
+      !insertmacro RunProgram "${UN}" $R9 Register
     ${EndIf}
+    !insertmacro Log "${PRODUCT} is still running, so nothing was changed."
     SetErrorLevel 2
     Abort "${PRODUCT} is still running, so nothing was changed."
   ${EndIf}
@@ -100,6 +185,7 @@ FunctionEnd
 !insertmacro DefineWaitUntilNotRunning "un."
 
 Function .onInit
+  !insertmacro OpenLog setup.log "${PRODUCT} Setup"
   !insertmacro RequireAdministrator
   !insertmacro UseTheMachinesRegistryView
   ; /D= on the command line wins; then the folder of an earlier installation.
@@ -113,6 +199,21 @@ Function .onInit
       StrCpy $INSTDIR "$PROGRAMFILES\${PRODUCT}"
     ${EndIf}
   ${EndIf}
+  Call AnnounceSize
+FunctionEnd
+
+; Started through the shell, as the user: Setup itself runs as an administrator, and the program
+; it started would too.
+Function StartProgram
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\tarnwick.exe"'
+FunctionEnd
+
+Function .onInstSuccess
+  !insertmacro CloseLog 0
+FunctionEnd
+
+Function .onInstFailed
+  !insertmacro CloseLog 2
 FunctionEnd
 
 ; The build that fits this machine, written to PATH.
@@ -132,22 +233,24 @@ Function PutInPlace
   Rename "$INSTDIR\$R0.new" "$INSTDIR\$R0"
   ${If} ${Errors}
     Delete "$INSTDIR\$R0.new"
+    !insertmacro Log "Setup could not replace $INSTDIR\$R0: another program is using it."
     SetErrorLevel 2
     Abort "Setup could not replace $INSTDIR\$R0: another program is using it. Close that \
       program and run Setup again."
   ${EndIf}
 FunctionEnd
 
-Section "${PRODUCT}"
+Section "${PRODUCT}" SecProgram
+  !insertmacro Log "Installing in $INSTDIR"
   ; A running instance ends before any of its files is touched. The new build does the asking,
   ; so an earlier installation whose files are gone is no obstacle; the button it removes comes
   ; back with the registration below.
   FindWindow $0 "${MAIN_CLASS}" "${TITLE}"
   ${If} $0 <> 0
-    DetailPrint "Closing the running ${PRODUCT}..."
+    !insertmacro Log "Closing the running ${PRODUCT}..."
     InitPluginsDir
     !insertmacro ExtractProgramTo "$PLUGINSDIR\tarnwick.exe"
-    ExecWait '"$PLUGINSDIR\tarnwick.exe" Unregister'
+    !insertmacro RunProgram "" "$PLUGINSDIR\tarnwick.exe" Unregister
     StrCpy $R9 "$INSTDIR\tarnwick.exe"
     Call WaitUntilNotRunning
   ${EndIf}
@@ -170,25 +273,21 @@ Section "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" Publisher "${MAKER}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" DisplayIcon "$INSTDIR\tarnwick.exe,0"
   WriteRegStr HKLM "${UNINSTALL_KEY}" InstallLocation "$INSTDIR"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" URLInfoAbout "https://brambleworks.example/"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" URLInfoAbout "${WEB_SITE}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" UninstallString '"$INSTDIR\uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" QuietUninstallString '"$INSTDIR\uninstall.exe" /S'
+  ; Run in place ("_?=", last and unquoted) the uninstaller waits for its own end, so that its
+  ; caller gets its exit code; otherwise it hands over to a copy of itself and ends at once.
+  WriteRegStr HKLM "${UNINSTALL_KEY}" QuietUninstallString \
+    '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" NoModify 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" NoRepair 1
   ${GetSize} "$INSTDIR" "/S=0K /G=0" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" EstimatedSize $0
 
-  DetailPrint "Adding ${PRODUCT}'s button to Internet Explorer's toolbar..."
-  StrCpy $1 ""
-  ClearErrors
-  ExecWait '"$INSTDIR\tarnwick.exe" Register' $0
-  ${If} ${Errors}
-    StrCpy $1 "$INSTDIR\tarnwick.exe could not be started."
-  ${ElseIf} $0 <> 0
-    StrCpy $1 '"tarnwick.exe Register" ended with code $0.'
-  ${EndIf}
+  !insertmacro Log "Adding ${PRODUCT}'s button to Internet Explorer's toolbar..."
+  !insertmacro RunProgram "" "$INSTDIR\tarnwick.exe" Register
   ${If} $1 != ""
-    DetailPrint "The toolbar button was not added: $1"
+    !insertmacro Log "The toolbar button was not added."
     MessageBox MB_OK|MB_ICONEXCLAMATION "${PRODUCT} is installed, but its button could not be \
       added to Internet Explorer's toolbar: $1$\r$\n$\r$\nThe program works without it. To add \
       the button, run Setup again as an administrator." /SD IDOK
@@ -196,32 +295,105 @@ Section "${PRODUCT}"
   ${EndIf}
 SectionEnd
 
+; The section carries both builds, and a copy it may run to close a running program; what it
+; leaves on the disk is one build and the help file, and that is the space Setup announces.
+Function AnnounceSize
+  ${If} ${RunningX64}
+    StrCpy $0 ${EXE64_KB}
+  ${Else}
+    StrCpy $0 ${EXE32_KB}
+  ${EndIf}
+  IntOp $0 $0 + ${HELP_KB}
+  SectionSetSize ${SecProgram} $0
+FunctionEnd
+
+; The removal of an uninstaller that ran in place, by a copy of it, once that run has ended. Only
+; after an uninstall: while the program's file is there, the uninstaller stays.
+!macro CleanUpAfterRunInPlace
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/CLEANUP" $1
+  ${IfNot} ${Errors}
+    ${IfNot} ${FileExists} "$INSTDIR\tarnwick.exe"
+      ${For} $1 1 300
+        Delete "$INSTDIR\uninstall.exe"
+        ${IfNot} ${FileExists} "$INSTDIR\uninstall.exe"
+          ${Break}
+        ${EndIf}
+        Sleep 100
+      ${Next}
+      SetOutPath "$TEMP"
+      RMDir "$INSTDIR"
+    ${EndIf}
+    Delete /REBOOTOK "$EXEPATH"
+    RMDir /REBOOTOK "$EXEDIR"
+    Quit
+  ${EndIf}
+!macroend
+
 Function un.onInit
+  !insertmacro CleanUpAfterRunInPlace
+  !insertmacro OpenLog uninstall.log "${PRODUCT} Uninstall"
   !insertmacro RequireAdministrator
   !insertmacro UseTheMachinesRegistryView
 FunctionEnd
 
+Function un.onUninstSuccess
+  !insertmacro CloseLog 0
+FunctionEnd
+
+Function un.onUninstFailed
+  !insertmacro CloseLog 2
+FunctionEnd
+
 ; What "tarnwick.exe Unregister" removes, for when the program's file is gone: the button named
-; in the program's list, and its list entry. An entry of any other length is not the program's.
-Function un.RemoveToolbarButton
+; in the program's list, from every registry view of the machine, and its list entry. The list is
+; kept in the 64-bit view on 64-bit Windows; an earlier 32-bit build kept it in the 32-bit one.
+; An entry of any other length is not the program's.
+!macro RemoveListedButton LIST_VIEW
+  SetRegView ${LIST_VIEW}
   ReadRegStr $0 HKLM "${BUTTON_LIST_KEY}" "${TITLE}"
   StrLen $1 $0
   ${If} $1 = 38
-    DeleteRegValue HKLM "${BUTTON_LIST_KEY}" "${TITLE}"
+    ${If} ${RunningX64}
+      SetRegView 64
+      DeleteRegKey HKLM "${EXTENSIONS_KEY}\$0"
+      SetRegView 32
+    ${EndIf}
     DeleteRegKey HKLM "${EXTENSIONS_KEY}\$0"
+    SetRegView ${LIST_VIEW}
+    DeleteRegValue HKLM "${BUTTON_LIST_KEY}" "${TITLE}"
+  ${EndIf}
+!macroend
+
+Function un.RemoveToolbarButton
+  ${If} ${RunningX64}
+    !insertmacro RemoveListedButton 64
+    !insertmacro RemoveListedButton 32
+    SetRegView 64
+  ${Else}
+    !insertmacro RemoveListedButton 32
   ${EndIf}
 FunctionEnd
 
 Section "Uninstall"
-  DetailPrint "Closing ${PRODUCT} and removing its toolbar button..."
-  ClearErrors
+  !insertmacro Log "Removing ${PRODUCT} from $INSTDIR"
+  !insertmacro Log "Closing ${PRODUCT} and removing its toolbar button..."
+  StrCpy $0 "error"
   ${If} ${FileExists} "$INSTDIR\tarnwick.exe"
-    ExecWait '"$INSTDIR\tarnwick.exe" Unregister'
-  ${Else}
-    SetErrors
+    !insertmacro RunProgram "un." "$INSTDIR\tarnwick.exe" Unregister
   ${EndIf}
-  ${If} ${Errors}
+  ${If} $0 == "error"
     Call un.RemoveToolbarButton
+  ${ElseIf} $0 <> 0
+    ; The button stays, so the program that it starts stays too, and the uninstall can be run
+    ; again once the reason is dealt with.
+    !insertmacro Log "Nothing was removed."
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} was not removed: its button could not be removed \
+      from Internet Explorer's toolbar.$\r$\n$\r$\n$1$\r$\n$\r$\nRun the uninstall again as an \
+      administrator." /SD IDOK
+    SetErrorLevel 2
+    Abort "${PRODUCT} was not removed."
   ${EndIf}
   StrCpy $R9 "$INSTDIR\tarnwick.exe"
   Call un.WaitUntilNotRunning
@@ -236,7 +408,8 @@ Section "Uninstall"
     MessageBox MB_YESNO|MB_ICONQUESTION "Keep your ${PRODUCT} settings?$\r$\n$\r$\nYes keeps \
       them for when you install ${PRODUCT} again. No deletes them." /SD IDYES IDYES keep
     DeleteRegKey HKCU "${SETTINGS_KEY}"
-    DeleteRegKey /ifempty HKCU "Software\Brambleworks"
+    ${GetParent} "${SETTINGS_KEY}" $1
+    DeleteRegKey /ifempty HKCU $1
     Goto settingsDone
     keep:
     ; The Run entry is gone, so the kept box must not say it is there.
@@ -252,7 +425,18 @@ Section "Uninstall"
   Delete "$INSTDIR\help.chm"
   Delete "$INSTDIR\tarnwick.exe.new"
   Delete "$INSTDIR\help.chm.new"
+  ; Not the current folder of this run or of the one it starts, so that it can go.
+  SetOutPath "$TEMP"
   Delete "$INSTDIR\uninstall.exe"
+  ; Run in place, as the quiet uninstall is, this file is in use until the run ends. A copy in
+  ; the temporary folder removes it, and the folder, once it is free.
+  ${If} ${FileExists} "$INSTDIR\uninstall.exe"
+    GetTempFileName $0
+    Delete $0
+    CreateDirectory $0
+    CopyFiles /SILENT "$EXEPATH" "$0\uninstall.exe"
+    Exec '"$0\uninstall.exe" /CLEANUP _?=$INSTDIR'
+  ${EndIf}
   ; Only an empty folder goes: anything the user put there stays.
   RMDir "$INSTDIR"
 

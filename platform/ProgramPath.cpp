@@ -23,4 +23,9 @@ std::string ProgramPath() {
   }
 }
 
+std::string SpelledProgramPath() {
+  std::string path = ProgramPath();
+  return path.find('?') == std::string::npos ? path : std::string();
+}
+
 }  // namespace tarnwick::platform

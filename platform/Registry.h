@@ -37,6 +37,8 @@ class Registry {
                              void* lastWriteTime) = 0;
   // Deletes a key that has no subkeys.
   virtual LONG RegDeleteKeyA(HKEY key, const char* subKey) = 0;
+  // The same in the registry view that `desired` names (kKeyWow6464Key or kKeyWow6432Key).
+  virtual LONG RegDeleteKeyExA(HKEY key, const char* subKey, REGSAM desired, DWORD reserved) = 0;
   virtual LONG RegDeleteValueA(HKEY key, const char* valueName) = 0;
 };
 

@@ -15,6 +15,9 @@ class System {
   virtual os::DWORD GetModuleFileNameA(os::HINSTANCE module, char* fileName, os::DWORD size) = 0;
   // A new, unique GUID; 0 (S_OK) on success.
   virtual os::HRESULT CoCreateGuid(os::GUID* guid) = 0;
+  // The processor architecture of Windows itself (kProcessorArchitectureAmd64 on 64-bit Windows,
+  // also to a 32-bit program there), as GetNativeSystemInfo gives it.
+  virtual os::WORD GetNativeProcessorArchitecture() = 0;
   // Whether a file (not a folder) exists at `path`.
   virtual bool FileExists(const char* path) = 0;
 
@@ -26,7 +29,19 @@ class System {
   virtual os::BOOL GetFileSizeEx(os::HANDLE file, std::int64_t* size) = 0;
   // Reads at most `toRead` bytes from where the file stands; `read` gets how many came.
   virtual os::BOOL ReadFile(os::HANDLE file, void* buffer, os::DWORD toRead, os::DWORD* read) = 0;
+  // Writes where the file stands; `written` gets how many bytes went. Needs GENERIC_WRITE.
+  virtual os::BOOL WriteFile(os::HANDLE file, const void* buffer, os::DWORD toWrite,
+                             os::DWORD* written) = 0;
   virtual os::BOOL CloseHandle(os::HANDLE handle) = 0;
+  // How this process's starter asked it to start: kStartfUseShowWindow with the show command in
+  // wShowWindow, kStartfUseStdHandles with the standard handles it was given.
+  virtual void GetStartupInfoA(os::STARTUPINFOA* info) = 0;
+  // The standard handle kStdErrorHandle (or another); null when the process has none, as a
+  // windowed program started without them.
+  virtual os::HANDLE GetStdHandle(os::DWORD which) = 0;
+  // kFileTypeDisk, kFileTypeChar or kFileTypePipe; kFileTypeUnknown, with the reason for
+  // GetLastError, for a handle that is not open.
+  virtual os::DWORD GetFileType(os::HANDLE file) = 0;
   // The reason the last failing call of this thread gave.
   virtual os::DWORD GetLastError() = 0;
 

@@ -41,6 +41,8 @@ struct HBRUSH__;
 using HBRUSH = HBRUSH__*;
 struct HCURSOR__;
 using HCURSOR = HCURSOR__*;
+struct HWINSTA__;
+using HWINSTA = HWINSTA__*;
 using HANDLE = void*;
 // What CreateFileA returns when it fails.
 inline HANDLE InvalidHandleValue() { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)); }
@@ -54,9 +56,6 @@ inline HANDLE InvalidHandleValue() { return reinterpret_cast<HANDLE>(static_cast
 #endif
 using WNDPROC = LRESULT(TARNWICK_CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void(TARNWICK_CALLBACK*)(HWND, UINT, UINT_PTR, DWORD);
-using HOOKPROC = LRESULT(TARNWICK_CALLBACK*)(int, WPARAM, LPARAM);
-struct HHOOK__;
-using HHOOK = HHOOK__*;
 
 struct POINT {
   LONG x = 0;
@@ -70,6 +69,22 @@ struct MSG {
   LPARAM lParam = 0;
   DWORD time = 0;
   POINT pt;
+};
+
+// What WM_NCCREATE and WM_CREATE point at: the arguments of CreateWindowExA.
+struct CREATESTRUCTA {
+  void* lpCreateParams = nullptr;
+  HINSTANCE hInstance = nullptr;
+  HMENU hMenu = nullptr;
+  HWND hwndParent = nullptr;
+  int cy = 0;
+  int cx = 0;
+  int y = 0;
+  int x = 0;
+  LONG style = 0;
+  const char* lpszName = nullptr;
+  const char* lpszClass = nullptr;
+  DWORD dwExStyle = 0;
 };
 
 struct WNDCLASSA {
@@ -92,6 +107,35 @@ struct GUID {
   BYTE Data4[8] = {};
 };
 using HRESULT = LONG;
+
+// How the starter of this process asked it to start (GetStartupInfoA).
+struct STARTUPINFOA {
+  DWORD cb = sizeof(STARTUPINFOA);
+  char* lpReserved = nullptr;
+  char* lpDesktop = nullptr;
+  char* lpTitle = nullptr;
+  DWORD dwX = 0;
+  DWORD dwY = 0;
+  DWORD dwXSize = 0;
+  DWORD dwYSize = 0;
+  DWORD dwXCountChars = 0;
+  DWORD dwYCountChars = 0;
+  DWORD dwFillAttribute = 0;
+  DWORD dwFlags = 0;
+  WORD wShowWindow = 0;
+  WORD cbReserved2 = 0;
+  BYTE* lpReserved2 = nullptr;
+  HANDLE hStdInput = nullptr;
+  HANDLE hStdOutput = nullptr;
+  HANDLE hStdError = nullptr;
+};
+
+// GetUserObjectInformationA's kUoiFlags answer.
+struct USEROBJECTFLAGS {
+  BOOL fInherit = 0;
+  BOOL fReserved = 0;
+  DWORD dwFlags = 0;
+};
 
 // NOTIFYICONDATAA in its version-2 ANSI layout (488 bytes on 32-bit Windows; the same fields,
 // naturally aligned, on 64-bit).
@@ -142,6 +186,18 @@ constexpr LONG kErrorLockViolation = 33;
 constexpr LONG kErrorPathNotFound = 3;
 constexpr LONG kErrorInvalidName = 123;
 
+// Process start-up, standard handles and window stations.
+constexpr DWORD kStartfUseShowWindow = 0x00000001;
+constexpr DWORD kStartfUseStdHandles = 0x00000100;
+constexpr DWORD kStdErrorHandle = static_cast<DWORD>(-12);
+constexpr DWORD kFileTypeUnknown = 0;
+constexpr DWORD kFileTypeDisk = 1;
+constexpr DWORD kFileTypeChar = 2;  // a console or another character device
+constexpr DWORD kFileTypePipe = 3;
+constexpr int kUoiFlags = 1;
+constexpr DWORD kWsfVisible = 0x0001;
+constexpr LONG kErrorInsufficientBuffer = 122;
+
 // Libraries.
 constexpr LONG kErrorModNotFound = 126;
 constexpr LONG kErrorProcNotFound = 127;
@@ -150,6 +206,13 @@ constexpr LONG kErrorProcNotFound = 127;
 constexpr int kIdcArrow = 32512;
 constexpr int kIdcWait = 32514;
 constexpr int kIdcHand = 32649;
+
+// GetNativeSystemInfo's processor architectures: what Windows itself runs on.
+constexpr WORD kProcessorArchitectureIntel = 0;
+constexpr WORD kProcessorArchitectureAmd64 = 9;
+
+// ChangeWindowMessageFilterEx's actions.
+constexpr DWORD kMsgfltAllow = 1;
 
 // Registry value types.
 constexpr DWORD kRegNone = 0;
@@ -170,6 +233,10 @@ constexpr REGSAM kKeyCreateLink = 0x0020;
 constexpr REGSAM kKeyRead = 0x20019;
 constexpr REGSAM kKeyWrite = 0x20006;
 constexpr REGSAM kKeyAllAccess = 0xF003F;
+// Which view of HKEY_LOCAL_MACHINE\Software an open or a deletion reaches on 64-bit Windows;
+// 32-bit Windows has one view and ignores them.
+constexpr REGSAM kKeyWow6464Key = 0x0100;
+constexpr REGSAM kKeyWow6432Key = 0x0200;
 
 // RegCreateKeyEx options and dispositions.
 constexpr DWORD kRegOptionNonVolatile = 0;
@@ -212,6 +279,7 @@ constexpr LPARAM kSwParentClosing = 1;
 
 // Window styles and ShowWindow commands.
 constexpr DWORD kWsPopup = 0x80000000;
+constexpr DWORD kWsChild = 0x40000000;
 constexpr DWORD kWsExToolWindow = 0x00000080;
 constexpr int kSwHide = 0;
 constexpr int kSwShowNormal = 1;
@@ -232,14 +300,19 @@ constexpr int kGwlpUserData = -21;
 constexpr UINT kPmNoRemove = 0;
 constexpr UINT kPmRemove = 1;
 
-// Hooks: WH_GETMESSAGE sees each message a loop of the thread takes from its queue.
-constexpr int kWhGetMessage = 3;
-constexpr int kHcAction = 0;
-
 // Virtual keys.
 constexpr int kVkShift = 0x10;
 constexpr int kVkControl = 0x11;
 constexpr int kVkMenu = 0x12;
+constexpr int kVkPrior = 0x21;
+constexpr int kVkNext = 0x22;
+constexpr int kVkEnd = 0x23;
+constexpr int kVkHome = 0x24;
+constexpr int kVkLeft = 0x25;
+constexpr int kVkUp = 0x26;
+constexpr int kVkRight = 0x27;
+constexpr int kVkDown = 0x28;
+constexpr int kVkInsert = 0x2D;
 
 // MessageBox styles and answers.
 constexpr UINT kMbOk = 0x0000;

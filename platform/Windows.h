@@ -10,9 +10,7 @@ using os::ATOM;
 using os::BOOL;
 using os::DWORD;
 using os::HINSTANCE;
-using os::HHOOK;
 using os::HMENU;
-using os::HOOKPROC;
 using os::HWND;
 using os::LPARAM;
 using os::LRESULT;
@@ -65,13 +63,25 @@ class Windows {
   virtual BOOL SetWindowTextA(HWND window, const char* text) = 0;
   // Copies at most size - 1 characters and a zero; returns the number copied.
   virtual int GetWindowTextA(HWND window, char* text, int size) = 0;
+  // The window station this process's windows live in, and, with kUoiFlags, its
+  // USEROBJECTFLAGS: kWsfVisible when it shows its desktops to a user (a service's or the system
+  // account's does not). `needed` gets the size the answer takes.
+  virtual os::HWINSTA GetProcessWindowStation() = 0;
+  virtual BOOL GetUserObjectInformationA(os::HANDLE object, int index, void* info, DWORD length,
+                                         DWORD* needed) = 0;
   // Modal; returns the button pressed (kIdOk, ...), 0 on failure.
   virtual int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) = 0;
 
   // Messages.
   virtual UINT RegisterWindowMessageA(const char* name) = 0;
+  // Lets `message` reach `window` from processes of lower integrity, as an elevated program
+  // needs for the messages others send it (kMsgfltAllow); false where Windows has no such filter.
+  virtual BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action) = 0;
   virtual BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
   virtual LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // Whether the message being handled was sent from another thread or process; not one that the
+  // thread sends itself or that a loop took from its queue.
+  virtual BOOL InSendMessage() = 0;
   virtual void PostQuitMessage(int exitCode) = 0;
   // 0 after WM_QUIT, -1 on error, otherwise non-zero.
   virtual BOOL GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax) = 0;
@@ -79,12 +89,6 @@ class Windows {
                             UINT removeMessage) = 0;
   virtual BOOL TranslateMessage(const MSG* message) = 0;
   virtual LRESULT DispatchMessageA(const MSG* message) = 0;
-  // A WH_GETMESSAGE hook on this thread's queue sees every message that any loop takes, a
-  // message box's or a menu's too; lParam points at the MSG. Only that kind is offered.
-  virtual HHOOK SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId) = 0;
-  virtual BOOL UnhookWindowsHookEx(HHOOK hook) = 0;
-  virtual LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) = 0;
-  virtual DWORD GetCurrentThreadId() = 0;
 
   // Timers: a second SetTimer with the same window and id replaces the first.
   virtual UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, os::TIMERPROC proc) = 0;

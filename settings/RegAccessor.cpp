@@ -14,9 +14,11 @@ using namespace platform::os;
 using platform::Reg;
 using platform::RegKey;
 
-RegKey OpenExisting(HKEY base, const std::string& path) {
+RegKey OpenExisting(HKEY base, const std::string& path, REGSAM view = 0) {
   HKEY key = nullptr;
-  if (Reg().RegOpenKeyExA(base, path.c_str(), 0, kKeyAllAccess, &key) != kErrorSuccess) return {};
+  if (Reg().RegOpenKeyExA(base, path.c_str(), 0, kKeyAllAccess | view, &key) != kErrorSuccess) {
+    return {};
+  }
   return RegKey(key);
 }
 
@@ -28,8 +30,8 @@ void SetValue(HKEY key, const std::string& name, DWORD type, const BYTE* data, D
 
 // Erases `path` below `base` depth first; the subkeys go from the last index down so the
 // indexes still to visit stay valid. The answer is the deletion's of the key itself.
-LONG EraseTree(HKEY base, const std::string& path) {
-  if (RegKey key = OpenExisting(base, path)) {
+LONG EraseTree(HKEY base, const std::string& path, REGSAM view) {
+  if (RegKey key = OpenExisting(base, path, view)) {
     DWORD subKeys = 0;
     DWORD longest = 0;
     if (Reg().RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subKeys, &longest, nullptr,
@@ -41,11 +43,12 @@ LONG EraseTree(HKEY base, const std::string& path) {
       DWORD length = static_cast<DWORD>(name.size());
       if (Reg().RegEnumKeyExA(key.Get(), index, name.data(), &length, nullptr, nullptr, nullptr,
                               nullptr) == kErrorSuccess) {
-        EraseTree(key.Get(), std::string(name.data(), length));
+        EraseTree(key.Get(), std::string(name.data(), length), view);
       }
     }
   }
-  return Reg().RegDeleteKeyA(base, path.c_str());
+  return view == 0 ? Reg().RegDeleteKeyA(base, path.c_str())
+                   : Reg().RegDeleteKeyExA(base, path.c_str(), view, 0);
 }
 
 // A query that failed for another reason than the value's absence is no answer: taking it as
@@ -58,12 +61,23 @@ bool Present(LONG queryResult, const std::string& name) {
 
 }  // namespace
 
+std::vector<REGSAM> MachineViews() {
+  if (platform::Sys().GetNativeProcessorArchitecture() == kProcessorArchitectureIntel) return {0};
+  return {kKeyWow6464Key, kKeyWow6432Key};
+}
+
 TRegAccessor::TRegAccessor() : root_(HkeyCurrentUser()) {}
 
 void TRegAccessor::SetRoot(HKEY root) {
   if (root == root_) return;
   ClosePath();
   root_ = root;
+}
+
+void TRegAccessor::SetView(REGSAM view) {
+  if (view == view_) return;
+  ClosePath();
+  view_ = view;
 }
 
 std::pair<HKEY, std::string> TRegAccessor::Resolve(const std::string& path) const {
@@ -77,9 +91,9 @@ bool TRegAccessor::OpenPath(const std::string& path, bool create) {
   LONG result = 0;
   if (create && !rest.empty()) {
     result = Reg().RegCreateKeyExA(base, rest.c_str(), 0, nullptr, kRegOptionNonVolatile,
-                                   kKeyAllAccess, nullptr, &key, nullptr);
+                                   kKeyAllAccess | view_, nullptr, &key, nullptr);
   } else {
-    result = Reg().RegOpenKeyExA(base, rest.c_str(), 0, kKeyAllAccess, &key);
+    result = Reg().RegOpenKeyExA(base, rest.c_str(), 0, kKeyAllAccess | view_, &key);
   }
   if (result != kErrorSuccess) return false;
   openKey_ = RegKey(key);  // closes the key open before
@@ -117,7 +131,7 @@ bool TRegAccessor::EraseKeyTree(const std::string& path, bool* missing) {
   // A path that names no key below the root ("\\", or "" with none open) would empty the whole
   // hive and then fail to delete the root itself; it erases nothing.
   if (base == root_ && rest.find_first_not_of('\\') == std::string::npos) return false;
-  const LONG result = EraseTree(base, rest);
+  const LONG result = EraseTree(base, rest, view_);
   if (missing != nullptr) *missing = result == kErrorFileNotFound;
   return result == kErrorSuccess;
 }
@@ -169,7 +183,7 @@ bool TRegAccessor::HasValueIn(HKEY key, const std::string& name) {
 std::string TRegKeyReader::ReadTextOr(const std::string& path, const std::string& name,
                                       const std::string& defaultText) {
   auto [base, rest] = Resolve(path);
-  RegKey key = OpenExisting(base, rest);
+  RegKey key = OpenExisting(base, rest, View());
   if (!key || !HasValueIn(key.Get(), name)) return defaultText;
   return ReadTextFrom(key.Get(), name);
 }

@@ -5,12 +5,21 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/Owners.h"
 
 namespace tarnwick::settings {
 
 using platform::HKEY;
+using platform::REGSAM;
+
+// The views of HKEY_LOCAL_MACHINE\Software that the browser reads: on 64-bit Windows the 64-bit
+// one, then the 32-bit one (Wow6432Node), whatever this program's width; on 32-bit Windows its
+// only one (no view flag). Whatever is written or erased there for the browser goes to each. The
+// first is where the program keeps its own machine-wide records, so that builds of both widths
+// find them.
+std::vector<REGSAM> MachineViews();
 
 class TRegAccessor {
  public:
@@ -23,6 +32,10 @@ class TRegAccessor {
   // A different root closes the open key; the same root changes nothing.
   void SetRoot(HKEY root);
   bool HasOpenKey() const { return static_cast<bool>(openKey_); }
+  REGSAM View() const { return view_; }
+  // The registry view (kKeyWow6464Key, kKeyWow6432Key or 0 for the program's own) that every
+  // later open and erase reaches; like a new root, another view closes the open key.
+  void SetView(REGSAM view);
 
   // Opens `path` (creating missing keys when `create` and the path is not empty). On success the
   // new key replaces the open one; on failure nothing changes and the result is false.
@@ -62,6 +75,7 @@ class TRegAccessor {
 
  private:
   HKEY root_;
+  REGSAM view_ = 0;
   platform::RegKey openKey_;
 };
 

@@ -10,15 +10,23 @@ inline constexpr const char* kProgramTitle = "Tarnwick v1.0b Personal";
 inline constexpr const char* kSettingsKey = "Software\\Brambleworks\\Tarnwick";
 
 // The value names in the settings key.
-inline constexpr const char* kStartMinimizedName = "101";    // 1: start in the tray
-inline constexpr const char* kBanAtStartName = "102";        // 1: start monitoring
-inline constexpr const char* kExitOnCloseName = "103";       // 1: closing ends the program
-inline constexpr const char* kStartWithWindowsName = "104";  // 1: a Run entry starts the program
-inline constexpr const char* kBalloonShownName = "i";        // not 0: the hiding hint was shown
+inline constexpr const char* kBalloonShownName = "i";  // not 0: the hiding hint was shown
 inline constexpr const char* kLaunchCounterName = "Ypos";
 // A control that stores a setting is tagged with its name's number: the content choices with
 // their kind ("1" to "5"), the Options check boxes with 101 to 104. This is the name for `tag`.
 std::string SettingName(int tag);
+
+// The Options settings, stored as 1 (on) or 0 under their numbers, and what each is while it
+// is missing.
+struct Option {
+  int tag;
+  bool byDefault;
+  std::string Name() const { return SettingName(tag); }
+};
+inline constexpr Option kStartMinimized{101, false};    // start in the tray
+inline constexpr Option kBanAtStart{102, false};        // start monitoring
+inline constexpr Option kExitOnClose{103, true};        // closing ends the program
+inline constexpr Option kStartWithWindows{104, false};  // a Run entry starts the program
 
 // The setting `name`, or `defaultValue` when it is missing or a text that is no integer. Creates
 // the settings key when missing. A value of another type raises ERegistryError.

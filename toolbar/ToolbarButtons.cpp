@@ -1,6 +1,7 @@
 #include "toolbar/ToolbarButtons.h"
 
 #include <stdexcept>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "platform/ProgramPath.h"
@@ -72,42 +73,57 @@ void AddToolbarButton(bool visibleByDefault, TToolbarButtonKind kind, const std:
   }
   const std::string id = FormatGuid(guid);
 
+  // The button goes to every view of the machine, for browsers of either width; its list entry
+  // to the first, where builds of both widths look for it.
+  const std::vector<platform::REGSAM> views = settings::MachineViews();
   TRegAccessor accessor;
   accessor.SetRoot(os::HkeyLocalMachine());
   const std::string key = kExtensionsKey + id;
   try {
-    // A key that cannot be opened is reported by the first write, which then has no key to go to.
-    accessor.OpenPath(key, true);
-    accessor.WriteText("Default Visible", visibleByDefault ? "Yes" : "No");
-    accessor.WriteText("ButtonText", buttonText);
-    accessor.WriteText("HotIcon", hotIcon);
-    accessor.WriteText("Icon", icon);
-    if (const ToolbarButtonKindInfo* info = FindKind(kind)) {
-      accessor.WriteText("CLSID", info->clsid);
-      accessor.WriteText(info->targetName, target);
+    for (const platform::REGSAM view : views) {
+      accessor.SetView(view);
+      // A key that cannot be opened is reported by the first write, which then has no key to go
+      // to.
+      accessor.OpenPath(key, true);
+      accessor.WriteText("Default Visible", visibleByDefault ? "Yes" : "No");
+      accessor.WriteText("ButtonText", buttonText);
+      accessor.WriteText("HotIcon", hotIcon);
+      accessor.WriteText("Icon", icon);
+      if (const ToolbarButtonKindInfo* info = FindKind(kind)) {
+        accessor.WriteText("CLSID", info->clsid);
+        accessor.WriteText(info->targetName, target);
+      }
+      accessor.ClosePath();
     }
-    accessor.ClosePath();
 
+    accessor.SetView(views.front());
     accessor.OpenPath(kButtonListKey, true);
     accessor.WriteText(buttonText, id);
     accessor.ClosePath();
   } catch (...) {
-    // A button that no list entry names could never be removed again: what was written of it
-    // goes with the error.
-    accessor.ClosePath();
-    accessor.EraseKeyTree(key);
+    // A button that no list entry names could never be removed again: what was written of it,
+    // in every view, goes with the error.
+    for (const platform::REGSAM view : views) {
+      accessor.SetView(view);
+      accessor.ClosePath();
+      accessor.EraseKeyTree(key);
+    }
     throw;
   }
 
   identifier = id;
 }
 
-bool RemoveToolbarButton(const std::string& buttonText) {
-  TRegAccessor accessor;
-  accessor.SetRoot(os::HkeyLocalMachine());
-  accessor.OpenPath(kButtonListKey, false);
-  const std::string id = accessor.ReadText(buttonText);
-  if (id.size() != kGuidTextLength) return true;
+namespace {
+
+// Removes the button that the list in view `listView` names under `buttonText`, from every view.
+void RemoveListedButton(const std::string& buttonText, platform::REGSAM listView) {
+  TRegAccessor list;
+  list.SetRoot(os::HkeyLocalMachine());
+  list.SetView(listView);
+  list.OpenPath(kButtonListKey, false);
+  const std::string id = list.ReadText(buttonText);
+  if (id.size() != kGuidTextLength) return;
 
   // The entry may have been edited by hand: 38 backslashes would name the whole Extensions key,
   // other texts a key below another button. Only an identifier of our own form names a key.
@@ -115,20 +131,42 @@ bool RemoveToolbarButton(const std::string& buttonText) {
   // that nothing names and no later removal finds. So either failing is raised, and the entry
   // stays for the next try.
   if (IsGuidText(id)) {
-    bool missing = false;
-    if (!accessor.EraseKeyTree(kExtensionsKey + id, &missing) && !missing) {
-      throw settings::ERegistryError::SetFailed(buttonText);
+    TRegAccessor keys;
+    keys.SetRoot(os::HkeyLocalMachine());
+    for (const platform::REGSAM view : settings::MachineViews()) {
+      keys.SetView(view);
+      bool missing = false;
+      if (!keys.EraseKeyTree(kExtensionsKey + id, &missing) && !missing) {
+        throw settings::ERegistryError::SetFailed(buttonText);
+      }
     }
   }
-  if (!accessor.EraseValue(buttonText) && accessor.HasValue(buttonText)) {
+  if (!list.EraseValue(buttonText) && list.HasValue(buttonText)) {
     throw settings::ERegistryError::SetFailed(buttonText);
+  }
+}
+
+}  // namespace
+
+bool RemoveToolbarButton(const std::string& buttonText) {
+  // The list is kept in the first view. A 32-bit build of an earlier version kept it in the
+  // 32-bit view, whose button is removed as well, so that a new one never stands beside it.
+  for (const platform::REGSAM listView : settings::MachineViews()) {
+    RemoveListedButton(buttonText, listView);
   }
   return true;
 }
 
 void RegisterProgramButton(const std::string& programTitle) {
+  // Checked before the old button goes: one that starts nothing would replace a working one.
+  const std::string path = platform::SpelledProgramPath();
+  if (path.empty()) {
+    throw std::runtime_error(
+        "Cannot add the toolbar button from this folder: its name has characters that the "
+        "button cannot hold. Move the program to a folder with a plain name and register it "
+        "again.");
+  }
   RemoveToolbarButton(programTitle);
-  const std::string path = platform::ProgramPath();
   std::string identifier;
   AddToolbarButton(true, TToolbarButtonKind::tbkExecutable, programTitle, path + ",1000",
                    path + ",1001", path, identifier);

@@ -3,11 +3,9 @@
 namespace tarnwick::tray {
 
 MessageWindow::MessageWindow(Handler handler) : window_(std::move(handler)) {
-  ui::BoundWindow::Shape shape;
-  shape.className = kMessageWindowClass;
-  shape.style = platform::os::kWsPopup;
-  shape.exStyle = platform::os::kWsExToolWindow;
-  window_.Create(shape);
+  window_.Create({.className = kMessageWindowClass,
+                  .style = platform::os::kWsPopup,
+                  .exStyle = platform::os::kWsExToolWindow});
 }
 
 }  // namespace tarnwick::tray

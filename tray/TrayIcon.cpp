@@ -52,6 +52,11 @@ TTrayIcon::TTrayIcon(ui::Component* owner) : ui::Component(owner) {
     taskbarCreatedMessage_ = Win().RegisterWindowMessageA("TaskbarCreated");
   }
   if (ui::Application* app = ui::Application::Current()) {
+    // A restarted taskbar runs without administrator rights; its broadcast must reach a program
+    // that has them, or the icon never comes back.
+    if (taskbarCreatedMessage_ != 0 && app->Handle() != nullptr) {
+      Win().ChangeWindowMessageFilterEx(app->Handle(), taskbarCreatedMessage_, kMsgfltAllow);
+    }
     hookedApplication_ = app;
     applicationHookId_ = app->AddHook(
         [this](UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
@@ -357,6 +362,9 @@ void TTrayIcon::HandleCallback(LPARAM lParam) {
   }
 }
 
+// A notification icon's menu takes the keyboard, and closes when the user clicks elsewhere, only
+// when its owner (the application window) is in the foreground before it opens and gets a
+// message posted after it, hidden in the tray or not.
 void TTrayIcon::ShowPopupMenu() {
   POINT cursor;
   if (popupMenu_ == nullptr || !popupMenu_->AutoPopup() || Win().GetCursorPos(&cursor) == 0) return;
@@ -368,10 +376,7 @@ void TTrayIcon::ShowPopupMenu() {
   if (popupMenu_ == nullptr) return;  // a message handled just now may have removed it
   popupMenu_->SetPopupComponent(this);
   popupMenu_->Popup(cursor.x, cursor.y);
-  if (ui::Form* owner = OwnerForm(); owner != nullptr && owner->HandleAllocated()) {
-    // Lets the menu close properly when the user clicks elsewhere.
-    Win().PostMessageA(owner->Handle(), kWmNull, 0, 0);
-  }
+  if (app != nullptr && app->Handle() != nullptr) Win().PostMessageA(app->Handle(), kWmNull, 0, 0);
 }
 
 void TTrayIcon::ClickDefaultItem() {

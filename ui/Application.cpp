@@ -1,6 +1,8 @@
 #include "ui/Application.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "ui/ErrorBoundary.h"
 #include "ui/Form.h"
@@ -33,14 +35,11 @@ Application::Application()
     CurrentApplication() = this;
     SetExceptionHandler([this](std::exception_ptr error) { HandleException(error); });
   }
-  ShowError = [this](const std::string& message) {
-    Win().MessageBoxA(Handle(), message.c_str(), title_.c_str(), kMbOk | kMbIconError);
-  };
+  ShowError = [this](const std::string& message) { ShowErrorBox(message); };
 }
 
 Application::~Application() {
   window_.Destroy();
-  if (queueHook_ != nullptr) Win().UnhookWindowsHookEx(queueHook_);
   if (CurrentApplication() == this) {
     CurrentApplication() = nullptr;
     SetExceptionHandler(nullptr);
@@ -51,15 +50,8 @@ Application* Application::Current() { return CurrentApplication(); }
 
 void Application::Initialize() {
   if (Handle() != nullptr) return;
-  BoundWindow::Shape shape;
-  shape.className = kApplicationWindowClass;
-  shape.title = title_.c_str();
-  shape.style = kApplicationStyle;
-  window_.Create(shape);
-  if (CurrentApplication() == this && queueHook_ == nullptr) {
-    queueHook_ = Win().SetWindowsHookExA(kWhGetMessage, &TakenFromQueue, nullptr,
-                                         Win().GetCurrentThreadId());
-  }
+  window_.Create({.className = kApplicationWindowClass, .title = title_.c_str(),
+                  .style = kApplicationStyle});
 }
 
 void Application::SetTitle(std::string title) {
@@ -87,21 +79,6 @@ void Application::HideTaskbarButton() {
   }
 }
 
-LRESULT TARNWICK_CALLBACK Application::TakenFromQueue(int code, WPARAM wParam, LPARAM lParam) {
-  Application* app = Current();
-  if (code == kHcAction && (wParam & kPmRemove) != 0 && lParam != 0 && app != nullptr) {
-    const auto* message = reinterpret_cast<const MSG*>(lParam);
-    app->posted_ = {message->hwnd, message->message, true};
-  }
-  return Win().CallNextHookEx(app != nullptr ? app->queueHook_ : nullptr, code, wParam, lParam);
-}
-
-bool Application::TakePosted(HWND window, UINT message) {
-  if (!posted_.pending || posted_.window != window || posted_.message != message) return false;
-  posted_.pending = false;
-  return true;
-}
-
 bool Application::Step(bool wait, int* quitCode) {
   MSG message;
   if (wait) {
@@ -115,6 +92,8 @@ bool Application::Step(bool wait, int* quitCode) {
   } else if (message.message == kWmQuit) {
     terminated_ = true;
     if (quitCode != nullptr) *quitCode = static_cast<int>(message.wParam);
+    // A loop that runs what is pending, inside another one, must not swallow the end of it.
+    Win().PostQuitMessage(static_cast<int>(message.wParam));
     return false;
   }
   // The program sets no timer procedures. Windows checks a WM_TIMER's procedure against the
@@ -135,10 +114,10 @@ void Application::SetCursor(Cursor cursor) {
 
 bool Application::HandleMessage(int* quitCode) { return Step(true, quitCode); }
 
-std::vector<HWND> Application::DisableFormsExcept(const Form& except) {
+std::vector<HWND> Application::DisableFormsExcept(const Form* except) {
   std::vector<HWND> disabled;
   for (Form* form : forms_) {
-    if (form == &except || !form->HandleAllocated()) continue;
+    if (form == except || !form->HandleAllocated()) continue;
     HWND window = form->Handle();
     if (Win().IsWindowEnabled(window) == 0) continue;
     Win().EnableWindow(window, 0);
@@ -163,6 +142,10 @@ void Application::ProcessMessages() {
 
 void Application::Run() {
   if (mainForm_ != nullptr && showMainForm_) mainForm_->SetVisible(true);
+  holdingErrors_ = false;
+  for (const std::string& message : std::exchange(heldErrors_, {})) {
+    if (ShowError) ShowError(message);
+  }
   while (!terminated_ && Step(true)) {
   }
 }
@@ -179,7 +162,30 @@ void Application::HandleException(std::exception_ptr error) {
     message = e.what();
   } catch (...) {
   }
+  if (holdingErrors_) {
+    // Two windows that read the same bad value at start say the same thing; once is enough.
+    if (std::find(heldErrors_.begin(), heldErrors_.end(), message) == heldErrors_.end()) {
+      heldErrors_.push_back(message);
+    }
+    return;
+  }
   if (ShowError) ShowError(message);
+}
+
+// As under a modal form, the program's windows take no input while the box waits, so that no
+// handler runs under it and no second box opens from a click; timers and the tray go on.
+void Application::ShowErrorBox(const std::string& message) {
+  Form* inUse = FormForTheKeyboard();
+  HWND owner = inUse != nullptr ? inUse->Handle() : Handle();
+  // The box disables its owner itself, and enables it again before it goes, so that the
+  // activation returns there rather than to another program.
+  std::vector<HWND> disabled = DisableFormsExcept(inUse);
+  if (owner != Handle() && Handle() != nullptr && Win().IsWindowEnabled(Handle()) != 0) {
+    Win().EnableWindow(Handle(), 0);
+    disabled.push_back(Handle());
+  }
+  Win().MessageBoxA(owner, message.c_str(), title_.c_str(), kMbOk | kMbIconError);
+  for (HWND window : disabled) Win().EnableWindow(window, 1);
 }
 
 Form* Application::FormForTheKeyboard() const {
@@ -202,6 +208,13 @@ std::optional<LRESULT> Application::WndProc(UINT message, WPARAM wParam, LPARAM)
     if (Win().GetFocus() == Handle() && Win().IsIconic(Handle()) == 0) {
       if (Form* form = FormForTheKeyboard()) Win().SetForegroundWindow(form->Handle());
     }
+    return 0;
+  }
+  // Closing the taskbar button's window ("Close window", Alt+F4, End task) is closing the
+  // program: the main window's close rule decides. Left to the default, the window would go and
+  // take the main window it owns with it, leaving a process without a window.
+  if (message == kWmClose) {
+    if (mainForm_ != nullptr) mainForm_->Close();
     return 0;
   }
   if (message == kWmSysCommand && (wParam & 0xFFF0) == kScMinimize) {

@@ -67,15 +67,21 @@ class Application {
   void SetCursor(Cursor cursor);
 
   // Runs every message pending for the thread, then returns. A WM_TIMER that names a timer
-  // procedure is dropped: the program sets none.
+  // procedure is dropped: the program sets none. A WM_QUIT ends it and is posted again for the
+  // loop outside.
   void ProcessMessages();
   // Waits for one message and runs it; false when it was WM_QUIT, whose exit code goes to
   // `quitCode`. The loop of a modal form.
   bool HandleMessage(int* quitCode = nullptr);
   // True once the loop has received WM_QUIT.
   bool Terminated() const { return terminated_; }
-  // Shows the main window (when ShowMainForm) and runs the message loop until WM_QUIT.
+  // Shows the main window (when ShowMainForm), then the errors held meanwhile, and runs the
+  // message loop until WM_QUIT.
   void Run();
+  // From now until Run, errors are held rather than shown, so that the windows being made are
+  // complete (titled, the main window known, the start counted) before a box waits on the user.
+  // Run shows them in the order raised, each text once.
+  void HoldErrors() { holdingErrors_ = true; }
   // Ends the message loop: posts WM_QUIT.
   void Terminate();
 
@@ -83,7 +89,7 @@ class Application {
   void AddForm(Form& form) { forms_.push_back(&form); }
   void RemoveForm(Form& form) { std::erase(forms_, &form); }
   // Disables every form's window that is enabled, other than `except`'s; returns them.
-  std::vector<HWND> DisableFormsExcept(const Form& except);
+  std::vector<HWND> DisableFormsExcept(const Form* except);
   // The modal form shown last that is still shown, or null.
   Form* ModalForm() const;
   // Where the keyboard belongs when the application window has it: the modal form, else the
@@ -94,10 +100,6 @@ class Application {
   Backend* GetBackend() const { return backend_.get(); }
   void SetBackend(std::unique_ptr<Backend> backend) { backend_ = std::move(backend); }
 
-  // Whether the message now being handled by `window` was taken from the queue by a loop (this
-  // one, a message box's or a menu's), rather than sent. Each posted message answers true once.
-  bool TakePosted(HWND window, UINT message);
-
   // Hooks on the application window's messages, consulted before its own handling.
   int AddHook(Hook hook) { return window_.AddHook(std::move(hook)); }
   void RemoveHook(int id) { window_.RemoveHook(id); }
@@ -105,29 +107,25 @@ class Application {
   // The default error handler: OnException when assigned, otherwise ShowError with the message.
   void HandleException(std::exception_ptr error);
   std::function<void(Application& sender, std::exception_ptr error)> OnException;
-  // Presents an error message to the user; by default a message box titled with the title.
+  // Presents an error message to the user; by default a message box titled with the title, over
+  // the window in use, while none of the program's windows takes input.
   std::function<void(const std::string& message)> ShowError;
 
  private:
-  static LRESULT TARNWICK_CALLBACK TakenFromQueue(int code, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   bool Step(bool wait, int* quitCode = nullptr);
+  void ShowErrorBox(const std::string& message);
 
   BoundWindow window_;
   std::string title_;
   Form* mainForm_ = nullptr;
   bool showMainForm_ = true;
   bool terminated_ = false;
+  bool holdingErrors_ = false;
+  std::vector<std::string> heldErrors_;
   std::unique_ptr<Backend> backend_;
   std::vector<Form*> forms_;
   Cursor cursor_ = Cursor::Default;
-  os::HHOOK queueHook_ = nullptr;
-  // The last message a loop took from the queue, until a window procedure claims it.
-  struct Posted {
-    HWND window = nullptr;
-    UINT message = 0;
-    bool pending = false;
-  } posted_;
 };
 
 }  // namespace tarnwick::ui

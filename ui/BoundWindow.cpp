@@ -22,16 +22,9 @@ void Bind(HWND window, BoundWindow* object) {
 
 }  // namespace
 
-HWND BoundWindow::Create(const Shape& shape) { return Make(shape, 0); }
-
-HWND BoundWindow::CreateChild(const Shape& shape, int id) {
+HWND BoundWindow::Create(const WindowShape& shape) {
   if (handle_) return handle_.Get();
-  owned_ = false;
-  return Make(shape, id);
-}
-
-HWND BoundWindow::Make(const Shape& shape, int id) {
-  if (handle_) return handle_.Get();
+  owned_ = (shape.style & kWsChild) == 0;
   HINSTANCE instance = Win().GetModuleHandleA(nullptr);
   WNDCLASSA existing;
   const bool registered = Win().GetClassInfoA(instance, shape.className, &existing) != 0;
@@ -47,14 +40,15 @@ HWND BoundWindow::Make(const Shape& shape, int id) {
     windowClass.lpszClassName = shape.className;
     Win().RegisterClassA(&windowClass);
   }
-  // Messages before the binding (WM_NCCREATE, WM_CREATE) find no object and get the default.
-  handle_.Reset(Win().CreateWindowExA(shape.exStyle, shape.className, shape.title, shape.style,
-                                      shape.x, shape.y, shape.width, shape.height, shape.owner,
-                                      reinterpret_cast<os::HMENU>(static_cast<std::intptr_t>(id)),
-                                      instance, nullptr));
-  if (!handle_) throw std::runtime_error(std::string("Cannot create the window ") + shape.className);
-  Bind(handle_.Get(), this);
-  return handle_.Get();
+  // WM_NCCREATE binds it (WindowProc), so it comes back bound, or not at all.
+  const HWND made = Win().CreateWindowExA(
+      shape.exStyle, shape.className, shape.title, shape.style, shape.at.left, shape.at.top,
+      shape.at.width, shape.at.height, shape.parent,
+      reinterpret_cast<os::HMENU>(static_cast<std::intptr_t>(shape.id)), instance, this);
+  if (made == nullptr) {
+    throw std::runtime_error(std::string("Cannot create the window ") + shape.className);
+  }
+  return made;
 }
 
 void BoundWindow::Destroy() {
@@ -95,6 +89,15 @@ LRESULT BoundWindow::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM l
 LRESULT TARNWICK_CALLBACK BoundWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                                   LPARAM lParam) {
   BoundWindow* self = BoundTo(window);
+  if (self == nullptr && message == kWmNcCreate) {
+    // The creation's parameter is the object to bind, from the window's first message on.
+    const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    self = static_cast<BoundWindow*>(creation->lpCreateParams);
+    if (self != nullptr) {
+      Bind(window, self);
+      self->handle_.Reset(window);
+    }
+  }
   if (self == nullptr) return Win().DefWindowProcA(window, message, wParam, lParam);
   if (message != kWmNcDestroy) {
     return Guard(LRESULT{0}, [&] { return self->Dispatch(window, message, wParam, lParam); });

@@ -34,4 +34,31 @@ void Guard(Body&& body) noexcept {
   }
 }
 
+// Something that fails again and again (a pass every few seconds, a value read at every hide)
+// is told once: the first failure of a run of failures is reported, the ones after it are not,
+// and a success ends the run. No second report opens while the first is still shown.
+class FailureStreak {
+ public:
+  // Runs `body`; an escaping error is reported when it starts a run. Whether `body` succeeded.
+  template <typename Body>
+  bool Run(Body&& body) noexcept {
+    try {
+      std::forward<Body>(body)();
+      reported_ = false;
+      return true;
+    } catch (...) {
+      if (reported_ || reporting_) return false;
+      reported_ = true;
+      reporting_ = true;
+      ReportException(std::current_exception());
+      reporting_ = false;
+      return false;
+    }
+  }
+
+ private:
+  bool reported_ = false;
+  bool reporting_ = false;
+};
+
 }  // namespace tarnwick::ui

@@ -63,21 +63,19 @@ Form::~Form() {
 HWND Form::Handle() {
   if (window_.Handle() != nullptr) return window_.Handle();
   Application* app = Application::Current();
-  BoundWindow::Shape shape;
-  shape.className = className_.c_str();
-  shape.title = caption_.c_str();
   const bool dialog = borderStyle_ == BorderStyle::Dialog;
-  shape.style = dialog ? kDialogStyle : kFormStyle;
-  shape.exStyle = dialog ? kDialogExStyle : 0;
   // A dialog stays above the main window that opens it.
   Form* main = app != nullptr ? app->MainForm() : nullptr;
-  shape.owner = dialog && main != nullptr && main != this ? main->Handle()
-                : app != nullptr                         ? app->Handle()
-                                                         : nullptr;
-  shape.width = 400;
-  shape.height = 300;
-  shape.background = reinterpret_cast<HBRUSH>(std::intptr_t{kColorBtnFace + 1});
-  return window_.Create(shape);
+  HWND owner = dialog && main != nullptr && main != this ? main->Handle()
+               : app != nullptr                         ? app->Handle()
+                                                        : nullptr;
+  return window_.Create({.className = className_.c_str(),
+                         .title = caption_.c_str(),
+                         .style = dialog ? kDialogStyle : kFormStyle,
+                         .exStyle = dialog ? kDialogExStyle : 0,
+                         .parent = owner,
+                         .at = {0, 0, 400, 300},
+                         .background = reinterpret_cast<HBRUSH>(std::intptr_t{kColorBtnFace + 1})});
 }
 
 void Form::SetCaption(std::string caption) {
@@ -121,7 +119,9 @@ void Form::Close() {
   bool canClose = true;
   CloseQuery(canClose);
   if (!canClose) return;
-  if (OnClose) OnClose(*this);
+  // What OnClose could not do is said, and the window closes all the same: one that stayed open
+  // because its closing handler failed could never be closed.
+  if (OnClose) Guard([&] { OnClose(*this); });
   if (modal_) {
     modalResult_ = kMrCancel;  // the modal loop hides the form
     return;
@@ -136,7 +136,7 @@ int Form::ShowModal() {
   if (modal_) return kMrNone;  // already shown; a nested request has nothing to wait for
   modal_ = true;
   modalResult_ = kMrNone;
-  const std::vector<HWND> disabled = app->DisableFormsExcept(*this);
+  const std::vector<HWND> disabled = app->DisableFormsExcept(this);
   int quitCode = 0;
   bool quit = false;
   try {

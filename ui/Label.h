@@ -2,6 +2,7 @@
 // A line of text. A label can be a link: it shows the hand pointer, and reports clicks and the
 // pointer's moves over it and away from it.
 #include <functional>
+#include <string>
 
 #include "ui/Control.h"
 
@@ -37,6 +38,17 @@ class Label : public Control {
 
  private:
   Cursor cursor_ = Cursor::Default;
+};
+
+// A link: the hand pointer, underlined while the pointer is over it, and a click opens its
+// address with the shell.
+class LinkLabel : public Label {
+ public:
+  explicit LinkLabel(Component* owner = nullptr);
+  void SetAddress(std::string address) { address_ = std::move(address); }
+
+ private:
+  std::string address_;
 };
 
 }  // namespace tarnwick::ui

@@ -23,6 +23,16 @@ class EmulatedPlatform {
   EmulatedShell& shell() { return shell_; }
   EmulatedSystem& system() { return system_; }
 
+  // Which Windows the program runs on, and of which width it is: the registry's views and the
+  // system's answer agree.
+  using Machine = EmulatedRegistry::Machine;
+  void SetMachine(Machine machine) {
+    registry_.SetMachine(machine);
+    system_.SetNativeProcessorArchitecture(machine == Machine::Windows32
+                                               ? os::kProcessorArchitectureIntel
+                                               : os::kProcessorArchitectureAmd64);
+  }
+
  private:
   EmulatedRegistry registry_;
   EmulatedWindows windows_;

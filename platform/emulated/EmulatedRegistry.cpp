@@ -53,6 +53,10 @@ LONG SplitPath(std::string_view path, std::vector<std::string_view>* names) {
 
 bool NameTooLong(std::string_view name) { return name.size() > kMaxKeyNameLength; }
 
+// HKLM\Software's subkey that holds its 32-bit view.
+constexpr const char* kWow64NodeName = "Wow6432Node";
+constexpr std::string_view kWow64Node = "WOW6432NODE";
+
 }  // namespace
 
 EmulatedRegistry::EmulatedRegistry()
@@ -132,6 +136,47 @@ std::size_t EmulatedRegistry::CallCount(std::string_view function) const {
       calls_.begin(), calls_.end(), [&](const Call& c) { return c.function == function; }));
 }
 
+bool EmulatedRegistry::In32BitView(REGSAM desired) const {
+  if (machine_ == Machine::Windows32 || (desired & kKeyWow6464Key) != 0) return false;
+  return (desired & kKeyWow6432Key) != 0 || machine_ == Machine::Windows64Program32;
+}
+
+LONG EmulatedRegistry::Walk(std::shared_ptr<Key>& key, const std::vector<std::string_view>& names,
+                            bool view32, bool create, bool mayCreate, bool* created) {
+  const std::shared_ptr<Key> start = key;
+  auto step = [&](std::string_view name) -> LONG {
+    if (NameTooLong(name)) return kErrorInvalidParameter;
+    auto it = key->subkeys.find(Upper(name));
+    if (it != key->subkeys.end()) {
+      key = it->second;
+      return kErrorSuccess;
+    }
+    if (!create) return kErrorFileNotFound;
+    if (*key->denyWrites || (key == start && !mayCreate)) return kErrorAccessDenied;
+    auto child = std::make_shared<Key>();
+    child->name = std::string(name);
+    child->parent = key.get();
+    child->denyWrites = key->denyWrites;
+    key->subkeys[Upper(name)] = child;
+    key = child;
+    *created = true;
+    return kErrorSuccess;
+  };
+  // The 32-bit view is entered where a path passes HKLM\Software, not named by the path itself.
+  auto intoView = [&](std::size_t next) -> LONG {
+    const bool atSoftware = key->parent == localMachine_.get() && Upper(key->name) == "SOFTWARE";
+    if (!view32 || !atSoftware || (next < names.size() && Upper(names[next]) == kWow64Node)) {
+      return kErrorSuccess;
+    }
+    return step(kWow64NodeName);
+  };
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (LONG result = intoView(i); result != kErrorSuccess) return result;
+    if (LONG result = step(names[i]); result != kErrorSuccess) return result;
+  }
+  return intoView(names.size());
+}
+
 LONG EmulatedRegistry::OpenOrCreate(std::string_view function, HKEY base, const char* subKey,
                                     REGSAM desired, bool create, HKEY* result,
                                     DWORD* disposition) {
@@ -158,24 +203,10 @@ LONG EmulatedRegistry::OpenOrCreate(std::string_view function, HKEY base, const 
   }
   std::shared_ptr<Key> key = handle->key;
   bool created = false;
-  for (std::string_view name : names) {
-    if (NameTooLong(name)) return Record(function, baseKey, subKey, kErrorInvalidParameter);
-    auto it = key->subkeys.find(Upper(name));
-    if (it != key->subkeys.end()) {
-      key = it->second;
-      continue;
-    }
-    if (!create) return Record(function, baseKey, subKey, kErrorFileNotFound);
-    if (denied || (key == handle->key && (handle->access & kKeyCreateSubKey) == 0)) {
-      return Record(function, baseKey, subKey, kErrorAccessDenied);
-    }
-    auto child = std::make_shared<Key>();
-    child->name = std::string(name);
-    child->parent = key.get();
-    child->denyWrites = key->denyWrites;
-    key->subkeys[Upper(name)] = child;
-    key = child;
-    created = true;
+  const bool mayCreate = !denied && (handle->access & kKeyCreateSubKey) != 0;
+  if (LONG walked = Walk(key, names, In32BitView(desired), create, mayCreate, &created);
+      walked != kErrorSuccess) {
+    return Record(function, baseKey, subKey, walked);
   }
   *result = NewHandle(key, desired);
   if (disposition != nullptr) *disposition = created ? kRegCreatedNewKey : kRegOpenedExistingKey;
@@ -320,32 +351,38 @@ LONG EmulatedRegistry::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* n
 }
 
 LONG EmulatedRegistry::RegDeleteKeyA(HKEY key, const char* subKey) {
-  constexpr std::string_view kFn = "RegDeleteKeyA";
+  return DeleteKey("RegDeleteKeyA", key, subKey, In32BitView(0));
+}
+
+LONG EmulatedRegistry::RegDeleteKeyExA(HKEY key, const char* subKey, REGSAM desired, DWORD) {
+  return DeleteKey("RegDeleteKeyExA", key, subKey, In32BitView(desired));
+}
+
+LONG EmulatedRegistry::DeleteKey(std::string_view function, HKEY key, const char* subKey,
+                                 bool view32) {
   auto handle = Find(key);
-  if (!handle) return Record(kFn, nullptr, subKey, kErrorInvalidHandle);
+  if (!handle) return Record(function, nullptr, subKey, kErrorInvalidHandle);
   Key* base = handle->key.get();
-  if (subKey == nullptr) return Record(kFn, base, subKey, kErrorInvalidParameter);
+  if (subKey == nullptr) return Record(function, base, subKey, kErrorInvalidParameter);
   LONG injected = 0;
-  if (TakeFailure(kFn, subKey, &injected)) return Record(kFn, base, subKey, injected);
-  if (base->deleted) return Record(kFn, base, subKey, kErrorKeyDeleted);
+  if (TakeFailure(function, subKey, &injected)) return Record(function, base, subKey, injected);
+  if (base->deleted) return Record(function, base, subKey, kErrorKeyDeleted);
   std::vector<std::string_view> names;
   LONG split = SplitPath(subKey, &names);
-  if (split != kErrorSuccess) return Record(kFn, base, subKey, split);
+  if (split != kErrorSuccess) return Record(function, base, subKey, split);
   std::shared_ptr<Key> target = handle->key;
-  for (std::string_view name : names) {
-    if (NameTooLong(name)) return Record(kFn, base, subKey, kErrorInvalidParameter);
-    auto it = target->subkeys.find(Upper(name));
-    if (it == target->subkeys.end()) return Record(kFn, base, subKey, kErrorFileNotFound);
-    target = it->second;
+  bool created = false;
+  if (LONG walked = Walk(target, names, view32, false, false, &created); walked != kErrorSuccess) {
+    return Record(function, base, subKey, walked);
   }
   // A predefined root cannot be deleted, and neither can a key that still has subkeys.
   if (target->parent == nullptr || *target->denyWrites || !target->subkeys.empty()) {
-    return Record(kFn, base, subKey, kErrorAccessDenied);
+    return Record(function, base, subKey, kErrorAccessDenied);
   }
   target->deleted = true;
   target->parent->subkeys.erase(Upper(target->name));
   target->parent = nullptr;
-  return Record(kFn, base, subKey, kErrorSuccess);
+  return Record(function, base, subKey, kErrorSuccess);
 }
 
 LONG EmulatedRegistry::RegDeleteValueA(HKEY key, const char* valueName) {

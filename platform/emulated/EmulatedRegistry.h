@@ -1,8 +1,8 @@
 #pragma once
 // An in-memory registry that answers like advapi32: HKCU and HKLM trees with typed values, key
 // names that compare without regard to case and keep the case they were created with, handles
-// that outlive deleted keys. Tests can refuse writes under a root, make calls fail, and read the
-// whole tree back.
+// that outlive deleted keys, and the two views of HKLM\Software on 64-bit Windows. Tests can
+// refuse writes under a root, make calls fail, and read the whole tree back.
 #include <cstddef>
 #include <map>
 #include <memory>
@@ -36,6 +36,12 @@ class EmulatedRegistry final : public Registry {
     LONG result = 0;
   };
 
+  // Which Windows, and which program on it. On 64-bit Windows, HKLM\Software has a 32-bit view,
+  // its subkey Wow6432Node: a 32-bit program's opens and deletions land there unless they ask
+  // for kKeyWow6464Key, and a 64-bit program's when they ask for kKeyWow6432Key. 32-bit Windows
+  // has one view and ignores both flags. HKCU is one view everywhere.
+  enum class Machine { Windows64, Windows64Program32, Windows32 };
+
   EmulatedRegistry();
   ~EmulatedRegistry() override;
   EmulatedRegistry(const EmulatedRegistry&) = delete;
@@ -58,9 +64,15 @@ class EmulatedRegistry final : public Registry {
   LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLength, DWORD* reserved,
                      char* className, DWORD* classLength, void* lastWriteTime) override;
   LONG RegDeleteKeyA(HKEY key, const char* subKey) override;
+  LONG RegDeleteKeyExA(HKEY key, const char* subKey, REGSAM desired, DWORD reserved) override;
   LONG RegDeleteValueA(HKEY key, const char* valueName) override;
 
   // --- Test controls -------------------------------------------------------------------------
+
+  // A 64-bit program on 64-bit Windows unless a test says otherwise; EmulatedPlatform::SetMachine
+  // sets the system's answer to match.
+  void SetMachine(Machine machine) { machine_ = machine; }
+  Machine GetMachine() const { return machine_; }
 
   // Under `root`, keys open for reading only: an open or create that asks for write access, and
   // every write, is refused with kErrorAccessDenied. This is how HKLM looks to a plain user.
@@ -122,11 +134,20 @@ class EmulatedRegistry final : public Registry {
   LONG Record(std::string_view function, const Key* key, const char* name, LONG result);
   bool TakeFailure(std::string_view function, const char* name, LONG* error);
   HKEY NewHandle(const std::shared_ptr<Key>& key, REGSAM access);
+  // Whether an access with `desired` reaches HKLM\Software's 32-bit view on this machine.
+  bool In32BitView(REGSAM desired) const;
+  // Walks `names` down from `key`, stepping from HKLM\Software into its 32-bit view when
+  // `view32` (unless the path names that view itself). With `create` it makes missing keys, and
+  // sets `created`; `mayCreate` is whether `key` itself may get new subkeys.
+  LONG Walk(std::shared_ptr<Key>& key, const std::vector<std::string_view>& names, bool view32,
+            bool create, bool mayCreate, bool* created);
+  LONG DeleteKey(std::string_view function, HKEY base, const char* subKey, bool view32);
   // Opens (and with `create`, creates) `subKey` below `base` as the two advapi32 calls do.
   LONG OpenOrCreate(std::string_view function, HKEY base, const char* subKey, REGSAM desired,
                     bool create, HKEY* result, DWORD* disposition);
   std::shared_ptr<Key> Lookup(HKEY root, std::string_view path) const;
 
+  Machine machine_ = Machine::Windows64;
   bool denyCurrentUser_ = false;
   bool denyLocalMachine_ = false;
   std::shared_ptr<Key> currentUser_;

@@ -12,6 +12,7 @@ namespace {
 
 constexpr os::DWORD kCreateNew = 1;
 constexpr os::DWORD kTruncateExisting = 5;
+const os::HANDLE kStandardError = reinterpret_cast<os::HANDLE>(std::uintptr_t{0x5E0});
 
 // How Windows compares paths: without case, '/' as '\'.
 std::string PathKey(std::string_view path) {
@@ -224,6 +225,45 @@ os::BOOL EmulatedSystem::ReadFile(os::HANDLE file, void* buffer, os::DWORD toRea
   open->position += count;
   if (read != nullptr) *read = count;
   return 1;
+}
+
+os::BOOL EmulatedSystem::WriteFile(os::HANDLE file, const void* buffer, os::DWORD toWrite,
+                                   os::DWORD* written) {
+  if (written != nullptr) *written = 0;
+  if (toWrite > 0 && buffer == nullptr) return Fail(os::kErrorInvalidParameter);
+  const auto* bytes = static_cast<const char*>(buffer);
+  if (file == kStandardError && standardErrorType_ != os::kFileTypeUnknown) {
+    standardError_.append(bytes, toWrite);
+  } else {
+    OpenFile* open = FindOpen(file);
+    if (open == nullptr) return Fail(os::kErrorInvalidHandle);
+    if ((open->access & os::kGenericWrite) == 0) return Fail(os::kErrorAccessDenied);
+    File& data = *open->file;
+    const auto end = static_cast<std::size_t>(open->position) + toWrite;
+    if (data.content.size() < end) data.content.resize(end);
+    std::memcpy(data.content.data() + open->position, bytes, toWrite);
+    data.size = std::max<std::int64_t>(data.size, static_cast<std::int64_t>(end));
+    open->position += toWrite;
+  }
+  if (written != nullptr) *written = toWrite;
+  return 1;
+}
+
+void EmulatedSystem::GetStartupInfoA(os::STARTUPINFOA* info) {
+  if (info != nullptr) *info = startup_;
+}
+
+os::HANDLE EmulatedSystem::GetStdHandle(os::DWORD which) {
+  const bool given = which == os::kStdErrorHandle && standardErrorType_ != os::kFileTypeUnknown;
+  return given ? kStandardError : nullptr;
+}
+
+os::DWORD EmulatedSystem::GetFileType(os::HANDLE file) {
+  if (file == kStandardError && standardErrorType_ != os::kFileTypeUnknown) {
+    return standardErrorType_;
+  }
+  if (FindOpen(file) == nullptr) return Fail(os::kErrorInvalidHandle);
+  return os::kFileTypeDisk;
 }
 
 os::BOOL EmulatedSystem::CloseHandle(os::HANDLE handle) {

@@ -36,6 +36,9 @@ class EmulatedSystem final : public System {
   os::DWORD GetModuleFileNameA(os::HINSTANCE module, char* fileName, os::DWORD size) override;
   // GUIDs count up from a seed, so each is new and a test can predict them.
   os::HRESULT CoCreateGuid(os::GUID* guid) override;
+  // 64-bit Windows unless a test says otherwise (EmulatedPlatform::SetMachine).
+  os::WORD GetNativeProcessorArchitecture() override { return nativeArchitecture_; }
+  void SetNativeProcessorArchitecture(os::WORD architecture) { nativeArchitecture_ = architecture; }
   bool FileExists(const char* path) override;
   // Failures as kernel32 reports them: ERROR_FILE_NOT_FOUND when the folder exists,
   // ERROR_PATH_NOT_FOUND when it does not (or a file stands in its place), ERROR_ACCESS_DENIED
@@ -48,7 +51,21 @@ class EmulatedSystem final : public System {
   // Needs GENERIC_READ on the handle (ERROR_ACCESS_DENIED otherwise). Past the bytes a file
   // holds, up to its size, it reads zeros.
   os::BOOL ReadFile(os::HANDLE file, void* buffer, os::DWORD toRead, os::DWORD* read) override;
+  // Needs GENERIC_WRITE on the handle (ERROR_ACCESS_DENIED otherwise); a file grows as it is
+  // written past its end. Writes to the standard error handle are kept (StandardErrorText).
+  os::BOOL WriteFile(os::HANDLE file, const void* buffer, os::DWORD toWrite,
+                     os::DWORD* written) override;
   os::BOOL CloseHandle(os::HANDLE handle) override;
+  // As a test set it; a plain start (no flags) unless it did.
+  void GetStartupInfoA(os::STARTUPINFOA* info) override;
+  void SetStartupInfo(const os::STARTUPINFOA& info) { startup_ = info; }
+  // No standard handles, as a windowed program started without them, until a test gives this
+  // process a standard error of a file type (a pipe its starter reads, a console, ...).
+  os::HANDLE GetStdHandle(os::DWORD which) override;
+  void GiveStandardError(os::DWORD fileType = os::kFileTypePipe) { standardErrorType_ = fileType; }
+  // Files are disk files; the standard error is of the type it was given.
+  os::DWORD GetFileType(os::HANDLE file) override;
+  const std::string& StandardErrorText() const { return standardError_; }
   // Only failing calls set it, as with most of kernel32.
   os::DWORD GetLastError() override { return lastError_; }
   // By file name, without case; a name without an extension gets ".dll". Loads are counted,
@@ -142,6 +159,10 @@ class EmulatedSystem final : public System {
   std::set<os::DWORD> processes_;
   std::vector<std::string> processWaits_;
   os::DWORD lastError_ = 0;
+  os::WORD nativeArchitecture_ = os::kProcessorArchitectureAmd64;
+  os::STARTUPINFOA startup_;
+  os::DWORD standardErrorType_ = os::kFileTypeUnknown;  // none given
+  std::string standardError_;
 
   std::map<std::string, std::shared_ptr<File>> files_;  // by key (see PathKey)
   std::set<std::string> folders_;                       // by key

@@ -16,7 +16,6 @@ namespace {
 using namespace os;
 
 // Values user32 has that the portable headers do not need.
-constexpr DWORD kWsChild = 0x40000000;
 constexpr DWORD kWsMinimize = 0x20000000;
 constexpr DWORD kWsVisible = 0x10000000;
 constexpr DWORD kWsDisabled = 0x08000000;
@@ -190,8 +189,9 @@ BOOL EmulatedWindows::UnregisterClassA(const char* className, HINSTANCE) {
 // --- Windows ---------------------------------------------------------------------------------
 
 HWND EmulatedWindows::CreateWindowExA(DWORD exStyle, const char* className,
-                                      const char* windowName, DWORD style, int, int, int width,
-                                      int height, HWND parent, HMENU, HINSTANCE instance, void*) {
+                                      const char* windowName, DWORD style, int x, int y, int width,
+                                      int height, HWND parent, HMENU menu, HINSTANCE instance,
+                                      void* param) {
   auto name = NameOf(className);
   if (!name) return nullptr;
   auto cls = classes_.find(Upper(*name));
@@ -218,9 +218,12 @@ HWND EmulatedWindows::CreateWindowExA(DWORD exStyle, const char* className,
   platform::ScopeExit cleanup([&] {
     if (!created) Forget(handle);
   });
+  CREATESTRUCTA arguments{param, instance, menu, parent, height, width, y, x,
+                          static_cast<LONG>(style), windowName, className, exStyle};
+  const auto creation = reinterpret_cast<LPARAM>(&arguments);
   // A refused creation ends with WM_NCDESTROY alone: user32 sends no WM_DESTROY for it.
-  if (Deliver(handle, kWmNcCreate, 0, 0) == 0 || Find(handle) == nullptr ||
-      Deliver(handle, kWmCreate, 0, 0) == -1) {
+  if (Deliver(handle, kWmNcCreate, 0, creation) == 0 || Find(handle) == nullptr ||
+      Deliver(handle, kWmCreate, 0, creation) == -1) {
     Abandon(handle);
     return nullptr;
   }
@@ -454,7 +457,14 @@ UINT EmulatedWindows::RegisterWindowMessageA(const char* name) {
 
 BOOL EmulatedWindows::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (window != nullptr && Find(window) == nullptr) return 0;
+  if (std::find(refusedPosts_.begin(), refusedPosts_.end(), window) != refusedPosts_.end()) return 0;
   posted_.push_back(MSG{window, message, wParam, lParam, GetTickCount(), cursor_});
+  return 1;
+}
+
+BOOL EmulatedWindows::ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD) {
+  if (Find(window) == nullptr) return 0;
+  allowedMessages_.emplace_back(window, message);
   return 1;
 }
 
@@ -511,12 +521,6 @@ MSG EmulatedWindows::TakeTimer(Timer& timer, bool remove) {
 }
 
 bool EmulatedWindows::Fetch(MSG* message, const Filter& filter, bool remove) {
-  const bool found = FetchUnhooked(message, filter, remove);
-  if (found) RunGetMessageHooks(message, remove);
-  return found;
-}
-
-bool EmulatedWindows::FetchUnhooked(MSG* message, const Filter& filter, bool remove) {
   if (TakePosted(message, filter, remove, true)) return true;
   if (quitCode_ && filter.Takes(kWmQuit)) {
     *message = MSG{nullptr, kWmQuit, static_cast<WPARAM>(*quitCode_), 0, GetTickCount(), cursor_};
@@ -565,32 +569,6 @@ LRESULT EmulatedWindows::DispatchMessageA(const MSG* message) {
     return 0;
   }
   return Deliver(message->hwnd, message->message, message->wParam, message->lParam);
-}
-
-HHOOK EmulatedWindows::SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE, DWORD threadId) {
-  if (idHook != kWhGetMessage || proc == nullptr || (threadId != 0 && threadId != kThreadId)) {
-    return nullptr;
-  }
-  const auto hook = reinterpret_cast<HHOOK>(++lastHook_);
-  hooks_.emplace_back(hook, proc);
-  return hook;
-}
-
-BOOL EmulatedWindows::UnhookWindowsHookEx(HHOOK hook) {
-  return std::erase_if(hooks_, [&](const auto& entry) { return entry.first == hook; }) > 0 ? 1 : 0;
-}
-
-LRESULT EmulatedWindows::CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
-  auto it = std::find_if(hooks_.begin(), hooks_.end(),
-                         [&](const auto& entry) { return entry.first == hook; });
-  if (it == hooks_.end() || it == hooks_.begin()) return 0;
-  return std::prev(it)->second(code, wParam, lParam);
-}
-
-void EmulatedWindows::RunGetMessageHooks(MSG* message, bool removed) {
-  if (hooks_.empty()) return;
-  hooks_.back().second(kHcAction, removed ? kPmRemove : kPmNoRemove,
-                       reinterpret_cast<LPARAM>(message));
 }
 
 // --- Timers ----------------------------------------------------------------------------------
@@ -677,7 +655,6 @@ std::size_t EmulatedWindows::DispatchDue() {
       served.insert(timer->serial);
       message = TakeTimer(*timer, true);
     }
-    RunGetMessageHooks(&message, true);
     if (++count > kMaxDispatchesPerRound) {
       throw std::logic_error("over " + std::to_string(kMaxDispatchesPerRound) +
                              " messages in one round: a handler keeps posting");
@@ -706,6 +683,13 @@ void EmulatedWindows::SkipTime(std::chrono::milliseconds span) {
   now_ += static_cast<std::uint64_t>(span.count());
 }
 
+LRESULT EmulatedWindows::SendFromOtherThread(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+  ++otherThreadSends_;
+  const platform::ScopeExit done([this] { --otherThreadSends_; });
+  return Deliver(window, message, wParam, lParam);
+}
+
 // --- Inspection ------------------------------------------------------------------------------
 
 BOOL EmulatedWindows::SetWindowTextA(HWND window, const char* text) {
@@ -725,9 +709,28 @@ int EmulatedWindows::GetWindowTextA(HWND window, char* text, int size) {
   return static_cast<int>(count);
 }
 
+os::HWINSTA EmulatedWindows::GetProcessWindowStation() {
+  return reinterpret_cast<os::HWINSTA>(std::uintptr_t{0x5A70});
+}
+
+BOOL EmulatedWindows::GetUserObjectInformationA(os::HANDLE object, int index, void* info,
+                                                DWORD length, DWORD* needed) {
+  if (object != static_cast<void*>(GetProcessWindowStation()) || index != os::kUoiFlags) return 0;
+  if (needed != nullptr) *needed = sizeof(os::USEROBJECTFLAGS);
+  if (info == nullptr || length < sizeof(os::USEROBJECTFLAGS)) return 0;
+  os::USEROBJECTFLAGS flags;
+  flags.dwFlags = stationVisible_ ? os::kWsfVisible : 0;
+  std::memcpy(info, &flags, sizeof flags);
+  return 1;
+}
+
 int EmulatedWindows::MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
   messageBoxes_.push_back({owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type});
+  // Its owner takes no input while it is open, and is enabled again before it closes.
+  const bool disablesOwner = owner != nullptr && IsWindowEnabled(owner) != 0;
+  if (disablesOwner) EnableWindow(owner, 0);
   if (OnMessageBox) OnMessageBox(messageBoxes_.back());
+  if (disablesOwner) EnableWindow(owner, 1);
   if (messageBoxAnswers_.empty()) return kIdOk;
   const int answer = messageBoxAnswers_.front();
   messageBoxAnswers_.pop_front();

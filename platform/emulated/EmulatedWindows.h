@@ -4,8 +4,8 @@
 // nothing runs on another thread: a test moves the clock, and what has come due is delivered in
 // order through the same DispatchMessageA a message loop uses.
 //
-// Differences from user32 worth knowing: WM_NCCREATE and WM_CREATE carry lParam 0, not a
-// CREATESTRUCT; there is one module, so a class is known by its name alone; ShowWindow reports a
+// Differences from user32 worth knowing: there is one module, so a class is known by its name
+// alone; ShowWindow reports a
 // change of the minimised state with WM_SIZE directly (user32 gets there through
 // WM_WINDOWPOSCHANGED and DefWindowProc); of the messages about size and place only WM_SIZE is
 // sent; there is no maximised state. Where user32 would recurse without end, it throws
@@ -20,6 +20,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/Windows.h"
@@ -69,10 +70,11 @@ class EmulatedWindows final : public Windows {
   BOOL GetClassInfoA(HINSTANCE instance, const char* className, WNDCLASSA* windowClass) override;
   BOOL UnregisterClassA(const char* className, HINSTANCE instance) override;
 
-  // Fails for an unknown class, an invalid parent, or WS_CHILD without a parent. A procedure that
-  // answers WM_NCCREATE with 0 or WM_CREATE with -1 gets no window and WM_NCDESTROY alone, as
-  // with user32. After WM_CREATE a popup or child gets WM_SIZE, then WS_MINIMIZE minimises and
-  // WS_VISIBLE shows the window, each with its message.
+  // Fails for an unknown class, an invalid parent, or WS_CHILD without a parent. WM_NCCREATE and
+  // WM_CREATE point at a CREATESTRUCTA of the arguments. A procedure that answers WM_NCCREATE
+  // with 0 or WM_CREATE with -1 gets no window and WM_NCDESTROY alone, as with user32. After
+  // WM_CREATE a popup or child gets WM_SIZE, then WS_MINIMIZE minimises and WS_VISIBLE shows the
+  // window, each with its message.
   HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                        int x, int y, int width, int height, HWND parent, HMENU menu,
                        HINSTANCE instance, void* param) override;
@@ -107,8 +109,17 @@ class EmulatedWindows final : public Windows {
 
   // Window classes and registered messages share one atom table, from 0xC000 up.
   UINT RegisterWindowMessageA(const char* name) override;
+  // Recorded; answers true for a window that exists.
+  BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action) override;
+  // Each message let through, with its window, in call order.
+  const std::vector<std::pair<HWND, UINT>>& AllowedMessages() const { return allowedMessages_; }
+  // Makes PostMessageA to `window` fail, as a window of a process of higher integrity refuses
+  // messages that its filter does not let through.
+  void RefusePosts(HWND window) { refusedPosts_.push_back(window); }
   BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  // True while a message of SendFromOtherThread is handled.
+  BOOL InSendMessage() override { return otherThreadSends_ > 0 ? 1 : 0; }
   void PostQuitMessage(int exitCode) override;
   // Order of retrieval: posted messages, then WM_QUIT, then a due WM_TIMER. With nothing to
   // retrieve it moves the clock to the next timer that matches; with no such timer it throws
@@ -120,12 +131,6 @@ class EmulatedWindows final : public Windows {
   // A WM_TIMER with a TIMERPROC calls it only if a live timer has that procedure, as user32
   // checks, so a forged lParam is never called.
   LRESULT DispatchMessageA(const MSG* message) override;
-  // WH_GETMESSAGE only, on the one thread; the newest hook is called first. ProcessPending and
-  // Advance take messages as a loop would, so hooks see those too.
-  HHOOK SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId) override;
-  BOOL UnhookWindowsHookEx(HHOOK hook) override;
-  LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) override;
-  DWORD GetCurrentThreadId() override { return kThreadId; }
 
   // A window's timer returns its id (1 for id 0); a null window's timer gets a fresh id unless
   // `id` names one of its timers already. Elapse is kept between 10 ms and 0x7FFFFFFF ms.
@@ -152,6 +157,8 @@ class EmulatedWindows final : public Windows {
   std::size_t Advance(std::chrono::milliseconds span);
   // Moves the clock without dispatching; timers that come due meanwhile wait, each as one WM_TIMER.
   void SkipTime(std::chrono::milliseconds span);
+  // Delivers a message as another thread's (or process's) SendMessage does, at once.
+  LRESULT SendFromOtherThread(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   // --- Test controls and inspection -----------------------------------------------------------
 
@@ -160,7 +167,14 @@ class EmulatedWindows final : public Windows {
   // Retitles a window directly; no WM_SETTEXT is sent.
   BOOL SetWindowTextA(HWND window, const char* text) override;
   int GetWindowTextA(HWND window, char* text, int size) override;
-  // Recorded; answers with the next scripted answer, kIdOk when none is left.
+  // One window station, shown to a user unless a test hides it (as a service's is). Only
+  // kUoiFlags is answered.
+  os::HWINSTA GetProcessWindowStation() override;
+  BOOL GetUserObjectInformationA(os::HANDLE object, int index, void* info, DWORD length,
+                                 DWORD* needed) override;
+  void SetWindowStationVisible(bool visible) { stationVisible_ = visible; }
+  // Recorded; answers with the next scripted answer, kIdOk when none is left. Its owner is
+  // disabled while it is open.
   int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
 
   struct MessageBoxCall {
@@ -199,6 +213,8 @@ class EmulatedWindows final : public Windows {
   const std::vector<HWND>& ForegroundCalls() const { return foregroundCalls_; }
 
  private:
+  std::vector<std::pair<HWND, UINT>> allowedMessages_;
+  std::vector<HWND> refusedPosts_;
   std::vector<MessageBoxCall> messageBoxes_;
   std::deque<int> messageBoxAnswers_;
   struct WindowClass {
@@ -248,14 +264,11 @@ class EmulatedWindows final : public Windows {
   std::vector<HWND> Dependants(HWND window, Kind kind) const;
 
   bool TakePosted(MSG* message, const Filter& filter, bool remove, bool withQuit);
-  // Shows a message just taken from the queue to the WH_GETMESSAGE hooks, which may change it.
-  void RunGetMessageHooks(MSG* message, bool removed);
   Timer* ReadyTimer(const Filter& filter, const std::set<std::uint64_t>* skip);
   std::optional<std::uint64_t> NextDue(const Filter& filter) const;
   // The WM_TIMER for `timer`; with `remove` the timer starts its next period.
   MSG TakeTimer(Timer& timer, bool remove);
   bool Fetch(MSG* message, const Filter& filter, bool remove);
-  bool FetchUnhooked(MSG* message, const Filter& filter, bool remove);
   std::size_t DispatchDue();
 
   std::map<std::string, WindowClass> classes_;  // by upper-case name
@@ -264,8 +277,7 @@ class EmulatedWindows final : public Windows {
   std::map<std::uintptr_t, Window> windows_;  // handles only grow, so this is creation order
   std::uintptr_t lastWindow_ = 0x00010000;
   std::deque<MSG> posted_;
-  std::vector<std::pair<HHOOK, HOOKPROC>> hooks_;  // oldest first
-  std::uintptr_t lastHook_ = 0x4000;
+  int otherThreadSends_ = 0;  // how many of them are being handled
   std::optional<int> quitCode_;
   std::vector<Timer> timers_;
   std::uint64_t lastTimerSerial_ = 0;
@@ -281,6 +293,7 @@ class EmulatedWindows final : public Windows {
   bool refuseTimers_ = false;
   HWND foreground_ = nullptr;
   std::vector<HWND> foregroundCalls_;
+  bool stationVisible_ = true;
 };
 
 }  // namespace tarnwick::platform::emulated

@@ -60,6 +60,16 @@ LONG Win32Registry::RegDeleteKeyA(HKEY key, const char* subKey) {
   return ::RegDeleteKeyA(Native(key), subKey);
 }
 
+// Loaded when present: 32-bit Windows XP lacks it, and has one view, where the plain call serves.
+LONG Win32Registry::RegDeleteKeyExA(HKEY key, const char* subKey, REGSAM desired, DWORD reserved) {
+  using DeleteKeyEx = ::LONG(WINAPI*)(::HKEY, ::LPCSTR, ::REGSAM, ::DWORD);
+  static const DeleteKeyEx deleteKeyEx = reinterpret_cast<DeleteKeyEx>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
+  if (deleteKeyEx != nullptr) return deleteKeyEx(Native(key), subKey, desired, reserved);
+  if ((desired & (KEY_WOW64_64KEY | KEY_WOW64_32KEY)) == 0) return ::RegDeleteKeyA(Native(key), subKey);
+  return ERROR_CALL_NOT_IMPLEMENTED;
+}
+
 LONG Win32Registry::RegDeleteValueA(HKEY key, const char* valueName) {
   return ::RegDeleteValueA(Native(key), valueName);
 }

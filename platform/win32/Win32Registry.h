@@ -23,6 +23,7 @@ class Win32Registry final : public Registry {
   LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLength, DWORD* reserved,
                      char* className, DWORD* classLength, void* lastWriteTime) override;
   LONG RegDeleteKeyA(HKEY key, const char* subKey) override;
+  LONG RegDeleteKeyExA(HKEY key, const char* subKey, REGSAM desired, DWORD reserved) override;
   LONG RegDeleteValueA(HKEY key, const char* valueName) override;
 };
 

@@ -2,9 +2,17 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <cstring>
+
 namespace tarnwick::platform::win32 {
 
 static_assert(sizeof(os::GUID) == sizeof(::GUID));
+// Ours is copied from kernel32's whole, so it must have its layout.
+static_assert(sizeof(os::STARTUPINFOA) == sizeof(::STARTUPINFOA) &&
+              offsetof(os::STARTUPINFOA, dwFlags) == offsetof(::STARTUPINFOA, dwFlags) &&
+              offsetof(os::STARTUPINFOA, wShowWindow) == offsetof(::STARTUPINFOA, wShowWindow) &&
+              offsetof(os::STARTUPINFOA, hStdError) == offsetof(::STARTUPINFOA, hStdError));
 
 os::DWORD Win32System::GetModuleFileNameA(os::HINSTANCE module, char* fileName, os::DWORD size) {
   return ::GetModuleFileNameA(reinterpret_cast<::HMODULE>(module), fileName, size);
@@ -30,6 +38,12 @@ os::HRESULT Win32System::CoCreateGuid(os::GUID* guid) {
     for (int i = 0; i < 8; ++i) guid->Data4[i] = real.Data4[i];
   }
   return result;
+}
+
+os::WORD Win32System::GetNativeProcessorArchitecture() {
+  ::SYSTEM_INFO info = {};
+  ::GetNativeSystemInfo(&info);
+  return info.wProcessorArchitecture;
 }
 
 void* Win32System::AcquireNamedLock(const char* name, os::DWORD timeoutMs) {
@@ -83,6 +97,26 @@ os::BOOL Win32System::ReadFile(os::HANDLE file, void* buffer, os::DWORD toRead, 
   if (read != nullptr) *read = count;
   return done;
 }
+
+os::BOOL Win32System::WriteFile(os::HANDLE file, const void* buffer, os::DWORD toWrite,
+                                 os::DWORD* written) {
+  ::DWORD count = 0;
+  const ::BOOL done = ::WriteFile(file, buffer, toWrite, &count, nullptr);
+  if (written != nullptr) *written = count;
+  return done;
+}
+
+void Win32System::GetStartupInfoA(os::STARTUPINFOA* info) {
+  if (info == nullptr) return;
+  ::STARTUPINFOA native{};
+  native.cb = sizeof native;
+  ::GetStartupInfoA(&native);
+  std::memcpy(static_cast<void*>(info), &native, sizeof native);
+}
+
+os::HANDLE Win32System::GetStdHandle(os::DWORD which) { return ::GetStdHandle(which); }
+
+os::DWORD Win32System::GetFileType(os::HANDLE file) { return ::GetFileType(file); }
 
 os::BOOL Win32System::CloseHandle(os::HANDLE handle) { return ::CloseHandle(handle); }
 

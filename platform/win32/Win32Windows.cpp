@@ -52,6 +52,14 @@ TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, hCursor);
 TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, hbrBackground);
 TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, lpszMenuName);
 TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, lpszClassName);
+static_assert(sizeof(os::USEROBJECTFLAGS) == sizeof(::USEROBJECTFLAGS));
+TARNWICK_SAME_FIELD(os::USEROBJECTFLAGS, ::USEROBJECTFLAGS, dwFlags);
+// The creation's parameter is what the program reads; the conformance suite reads the rest.
+static_assert(sizeof(CREATESTRUCTA) == sizeof(::CREATESTRUCTA));
+TARNWICK_SAME_FIELD(CREATESTRUCTA, ::CREATESTRUCTA, lpCreateParams);
+TARNWICK_SAME_FIELD(CREATESTRUCTA, ::CREATESTRUCTA, hwndParent);
+TARNWICK_SAME_FIELD(CREATESTRUCTA, ::CREATESTRUCTA, x);
+TARNWICK_SAME_FIELD(CREATESTRUCTA, ::CREATESTRUCTA, dwExStyle);
 #undef TARNWICK_SAME_FIELD
 
 // Our procedure types are handed to user32 as its own, so they must agree on every argument
@@ -78,8 +86,6 @@ static_assert(std::is_same_v<Signature<::WNDPROC>::Args,
                              std::tuple<::HWND, ::UINT, ::WPARAM, ::LPARAM>>);
 static_assert(std::is_same_v<Signature<os::TIMERPROC>::Result, Signature<::TIMERPROC>::Result>);
 static_assert(SameAfterHandle<os::TIMERPROC, ::TIMERPROC>(std::make_index_sequence<3>()));
-static_assert(std::is_same_v<Signature<os::HOOKPROC>::Result, Signature<::HOOKPROC>::Result>);
-static_assert(std::is_same_v<Signature<os::HOOKPROC>::Args, Signature<::HOOKPROC>::Args>);
 
 ::HWND Native(HWND window) { return reinterpret_cast<::HWND>(window); }
 HWND Ours(::HWND window) { return reinterpret_cast<HWND>(window); }
@@ -237,12 +243,32 @@ int Win32Windows::GetWindowTextA(HWND window, char* text, int size) {
   return ::GetWindowTextA(Native(window), text, size);
 }
 
+os::HWINSTA Win32Windows::GetProcessWindowStation() {
+  return reinterpret_cast<os::HWINSTA>(::GetProcessWindowStation());
+}
+
+BOOL Win32Windows::GetUserObjectInformationA(os::HANDLE object, int index, void* info,
+                                             DWORD length, DWORD* needed) {
+  ::DWORD size = 0;
+  const ::BOOL done = ::GetUserObjectInformationA(object, index, info, length, &size);
+  if (needed != nullptr) *needed = size;
+  return done;
+}
+
 int Win32Windows::MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
   return ::MessageBoxA(Native(owner), text, caption, type);
 }
 
 UINT Win32Windows::RegisterWindowMessageA(const char* name) {
   return ::RegisterWindowMessageA(name);
+}
+
+// Loaded when present: Windows 7 brought it; before, there is no filter per window.
+BOOL Win32Windows::ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action) {
+  using Filter = ::BOOL(WINAPI*)(::HWND, ::UINT, ::DWORD, void*);
+  static const Filter filter = reinterpret_cast<Filter>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx")));
+  return filter != nullptr && filter(Native(window), message, action, nullptr);
 }
 
 BOOL Win32Windows::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -252,6 +278,8 @@ BOOL Win32Windows::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM
 LRESULT Win32Windows::SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return ::SendMessageA(Native(window), message, wParam, lParam);
 }
+
+BOOL Win32Windows::InSendMessage() { return ::InSendMessage(); }
 
 void Win32Windows::PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
 
@@ -287,22 +315,6 @@ BOOL Win32Windows::EnableWindow(HWND window, BOOL enable) {
 }
 
 BOOL Win32Windows::IsWindowEnabled(HWND window) { return ::IsWindowEnabled(Native(window)); }
-
-HHOOK Win32Windows::SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module,
-                                      DWORD threadId) {
-  return reinterpret_cast<HHOOK>(
-      ::SetWindowsHookExA(idHook, ProcCast<::HOOKPROC>(proc), Native(module), threadId));
-}
-
-BOOL Win32Windows::UnhookWindowsHookEx(HHOOK hook) {
-  return ::UnhookWindowsHookEx(reinterpret_cast<::HHOOK>(hook));
-}
-
-LRESULT Win32Windows::CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
-  return ::CallNextHookEx(reinterpret_cast<::HHOOK>(hook), code, wParam, lParam);
-}
-
-DWORD Win32Windows::GetCurrentThreadId() { return ::GetCurrentThreadId(); }
 
 UINT_PTR Win32Windows::SetTimer(HWND window, UINT_PTR id, UINT elapse, os::TIMERPROC proc) {
   return ::SetTimer(Native(window), id, elapse, ProcCast<::TIMERPROC>(proc));

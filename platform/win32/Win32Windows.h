@@ -34,21 +34,22 @@ class Win32Windows final : public Windows {
   BOOL IsWindowEnabled(HWND window) override;
   BOOL SetWindowTextA(HWND window, const char* text) override;
   int GetWindowTextA(HWND window, char* text, int size) override;
+  os::HWINSTA GetProcessWindowStation() override;
+  BOOL GetUserObjectInformationA(os::HANDLE object, int index, void* info, DWORD length,
+                                 DWORD* needed) override;
   int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
 
   UINT RegisterWindowMessageA(const char* name) override;
+  BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action) override;
   BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  BOOL InSendMessage() override;
   void PostQuitMessage(int exitCode) override;
   BOOL GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax) override;
   BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax,
                     UINT removeMessage) override;
   BOOL TranslateMessage(const MSG* message) override;
   LRESULT DispatchMessageA(const MSG* message) override;
-  HHOOK SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId) override;
-  BOOL UnhookWindowsHookEx(HHOOK hook) override;
-  LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) override;
-  DWORD GetCurrentThreadId() override;
 
   UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, os::TIMERPROC proc) override;
   BOOL KillTimer(HWND window, UINT_PTR id) override;

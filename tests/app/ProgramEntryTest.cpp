@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/BrowserSwitches.h"
 
 namespace tarnwick::app {
 namespace {
@@ -15,8 +17,8 @@ using namespace platform::os;
 using platform::emulated::EmulatedPlatform;
 using Args = std::vector<std::string>;
 
-constexpr const char* kExtensions = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
-constexpr const char* kButtonList = "Software\\VE5Raroz\\ToolBar Buttons";
+constexpr const char* kExtensions = test::kExtensionsKey;
+constexpr const char* kButtonList = test::kButtonListKey;
 
 TEST(ChooseCourseTest, OnlyTheExactFirstWordCounts) {
   struct Case {
@@ -76,6 +78,14 @@ class ProgramEntryTest : public ::testing::Test {
 
 TEST_F(ProgramEntryTest, ASecondStartHandsOverAndCreatesNothing) {
   HWND running = FakeRunningInstance();
+  // One that refuses the message (it runs with higher rights) is said to, not ended silently.
+  win_.RefusePosts(running);
+  EXPECT_EQ(1, RunProgram({}, {}));
+  ASSERT_EQ(1u, win_.MessageBoxes().size());
+  EXPECT_NE(std::string::npos, win_.MessageBoxes()[0].text.find("did not take the request"));
+  win_.DestroyWindow(running);
+  win_.ClearMessageBoxes();
+  running = FakeRunningInstance();
   const std::size_t windows = win_.WindowCount();
   EXPECT_EQ(0, RunProgram({}, {}));
   const auto posted = PostedTo(running);
@@ -150,16 +160,72 @@ TEST_F(ProgramEntryTest, UnregisterWithNothingRegisteredStillEndsTheRunningInsta
 
 TEST_F(ProgramEntryTest, ARegistrationThatFailsShowsApplicationErrorAndLeavesTheInstanceRunning) {
   HWND running = FakeRunningInstance();
-  reg_.DenyWrites(HkeyLocalMachine());
-  EXPECT_EQ(1, RunProgram({"Register"}, {}));
-  ASSERT_EQ(1u, win_.MessageBoxes().size());
-  const auto& box = win_.MessageBoxes()[0];
-  EXPECT_EQ("Application Error", box.caption);
-  EXPECT_NE(std::string::npos, box.text.find("ERegistryError"));
-  EXPECT_NE(std::string::npos, box.text.find("Failed to set data for 'Default Visible'"));
-  EXPECT_EQ(kMbTaskModal, box.type & kMbTaskModal);
-  EXPECT_TRUE(PostedTo(running).empty());
-  EXPECT_TRUE(os_.system().ProcessWaits().empty());
+  struct Case {
+    std::function<void()> cause;
+    const char* said;
+  };
+  const Case cases[] = {
+      {[&] { reg_.DenyWrites(HkeyLocalMachine()); },
+       "ERegistryError in module tarnwick.exe.\n\nFailed to set data for 'Default Visible'"},
+      // A folder the code page cannot spell: the button would start nothing.
+      {[&] { os_.system().SetModulePath("C:\\Program Files\\T?rnwick\\tarnwick.exe"); },
+       "Cannot add the toolbar button from this folder"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.said);
+    c.cause();
+    win_.ClearMessageBoxes();
+    EXPECT_EQ(1, RunProgram({"Register"}, {}));
+    ASSERT_EQ(1u, win_.MessageBoxes().size());
+    const auto& box = win_.MessageBoxes()[0];
+    EXPECT_EQ("Application Error", box.caption);
+    EXPECT_NE(std::string::npos, box.text.find(c.said)) << box.text;
+    EXPECT_EQ(kMbTaskModal, box.type & kMbTaskModal);
+    EXPECT_TRUE(PostedTo(running).empty());
+    EXPECT_TRUE(os_.system().ProcessWaits().empty());
+    EXPECT_TRUE(reg_.SubkeyNames(HkeyLocalMachine(), kExtensions).empty());
+    reg_.DenyWrites(HkeyLocalMachine(), false);
+  }
+}
+
+// A box that nobody can close would never let the start end: a hidden start, one whose error
+// output its starter reads (a pipe, a file), or one in a window station that shows nothing
+// writes the reason to its standard error instead, if it has one.
+TEST(ProgramEntryUnwatched, AFailingRegistrationWritesItsReasonInsteadOfABoxWhenNobodyWatches) {
+  struct Case {
+    const char* name;
+    DWORD flags;
+    int show;
+    DWORD output;  // the standard error's file type; unknown: none
+    bool stationShown, box;
+  };
+  constexpr DWORD kBoth = kStartfUseShowWindow | kStartfUseStdHandles;
+  constexpr DWORD kNone = kFileTypeUnknown;
+  for (const Case& c :
+       {Case{"hidden, output read", kBoth, kSwHide, kFileTypePipe, true, false},
+        Case{"hidden, no output", kStartfUseShowWindow, kSwHide, kNone, true, false},
+        Case{"output read, no show command", 0, 0, kFileTypePipe, true, false},
+        Case{"output to a file", kBoth, kSwShowNormal, kFileTypeDisk, true, false},
+        Case{"station not shown", 0, 0, kNone, false, false},
+        Case{"output to a console", kBoth, kSwShowNormal, kFileTypeChar, true, true},
+        Case{"hide without its flag", kStartfUseStdHandles, kSwHide, kFileTypeChar, true, true}}) {
+    SCOPED_TRACE(c.name);
+    EmulatedPlatform os;
+    os.registry().DenyWrites(HkeyLocalMachine());
+    os::STARTUPINFOA startup;
+    startup.dwFlags = c.flags;
+    startup.wShowWindow = static_cast<os::WORD>(c.show);
+    os.system().SetStartupInfo(startup);
+    os.windows().SetWindowStationVisible(c.stationShown);
+    if (c.output != kNone) os.system().GiveStandardError(c.output);
+    EXPECT_EQ(1, RunProgram({"Register"}, {}));
+    EXPECT_EQ(c.box ? 1u : 0u, os.windows().MessageBoxes().size());
+    EXPECT_EQ(!c.box && c.output != kNone
+                  ? "Exception ERegistryError in module tarnwick.exe. Failed to set data for "
+                    "'Default Visible'\r\n"
+                  : "",
+              os.system().StandardErrorText());
+  }
 }
 
 TEST_F(ProgramEntryTest, RegistrationWaitsForTheRunningInstanceToEndOnlyAfterTellingItToQuit) {
@@ -200,7 +266,15 @@ TEST_F(ProgramEntryTest, AFirstStartRunsTheMainWindowUntilQuitAndCountsIt) {
     heldWhileStarting = os_.system().HeldLocks().count("Local\\TarnwickInstance") == 1;
     return nullptr;
   };
+  std::vector<std::string> allowed;
   EXPECT_EQ(0, RunProgram({}, environment));
+  // The messages that other processes send it get through to an elevated instance.
+  for (const auto& [window, message] : win_.AllowedMessages()) {
+    allowed.push_back(std::to_string(message));
+  }
+  EXPECT_EQ((std::vector<std::string>{std::to_string(win_.RegisterWindowMessageA("TaskbarCreated")),
+                                      std::to_string(kWmUser)}),
+            allowed);
   EXPECT_TRUE(peersInstalled);
   EXPECT_TRUE(heldWhileStarting);
   EXPECT_TRUE(os_.system().HeldLocks().empty());
@@ -217,12 +291,17 @@ TEST_F(ProgramEntryTest, ASettingOfTheWrongTypeIsShownAndTheStartGoesOn) {
     auto& reg = os.registry();
     reg.PutValue(HkeyCurrentUser(), settings::kSettingsKey, name, {kRegBinary, {1}});
     os.windows().PostQuitMessage(0);
+    // The box waits on a complete start: a second start finds the window, and it is counted.
+    bool complete = false;
+    os.windows().OnMessageBox = [&](const auto&) {
+      complete = os.windows().FindWindowA("TQuillmoor", "Tarnwick v1.0b Personal") != nullptr &&
+                 reg.GetValue(HkeyCurrentUser(), settings::kSettingsKey, "Ypos").has_value();
+    };
     EXPECT_EQ(0, RunProgram({}, {}));
-    // The main window reads it, and so does the Options dialog for its own.
-    ASSERT_FALSE(os.windows().MessageBoxes().empty());
-    for (const auto& box : os.windows().MessageBoxes()) {
-      EXPECT_EQ(std::string("Invalid data type for '") + name + "'", box.text);
-    }
+    // The main window reads it, and so may the Options dialog; it is said once.
+    ASSERT_EQ(1u, os.windows().MessageBoxes().size());
+    EXPECT_EQ(std::string("Invalid data type for '") + name + "'", os.windows().MessageBoxes()[0].text);
+    EXPECT_TRUE(complete);
     EXPECT_EQ(0, settings::LaunchCount());  // counted: the counter went from none to 0
     EXPECT_TRUE(reg.GetValue(HkeyCurrentUser(), settings::kSettingsKey, "Ypos").has_value());
   }

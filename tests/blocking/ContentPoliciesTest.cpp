@@ -8,6 +8,7 @@
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/RegistryError.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/BrowserSwitches.h"
 #include "tests/support/Errors.h"
 
 namespace tarnwick::blocking {
@@ -19,15 +20,12 @@ using namespace platform::os;
 using platform::emulated::EmulatedPlatform;
 using platform::emulated::EmulatedRegistry;
 using Value = EmulatedRegistry::Value;
+using Windows = EmulatedPlatform::Machine;
 
-constexpr const char* kMain = "Software\\Microsoft\\Internet Explorer\\Main";
-constexpr const char* kFlash =
-    "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
-    "{D27CDB6E-AE6D-11CF-96B8-444553540000}";
-constexpr const char* kShockwave =
-    "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
-    "{166B1BCA-3F9C-11CF-8075-444553540000}";
-constexpr const char* kZone = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3";
+constexpr const char* kMain = test::kMainKey;
+constexpr const char* kFlash = test::kFlashKey;
+constexpr const char* kShockwave = test::kShockwaveKey;
+constexpr const char* kZone = test::kZoneKey;
 
 Value Text(const char* text) { return EmulatedRegistry::StringValue(text); }
 Value Dword(DWORD value) { return EmulatedRegistry::DwordValue(value); }
@@ -84,52 +82,62 @@ class ContentPoliciesTest : public ::testing::Test {
   std::array<std::unique_ptr<ui::RadioGroup>, 5> groups_;
 };
 
-TEST_F(ContentPoliciesTest, EachChoiceWritesItsKindsSwitch) {
-  struct Case {
-    int kind;
-    int index;
-    bool localMachine;
-    const char* path;
-    const char* name;
-    Value expected;
-  };
-  const Case cases[] = {
-      {1, 0, false, kMain, "Display Inline Videos", Text("Yes")},
-      {1, 1, false, kMain, "Display Inline Videos", Text("No")},
-      {2, 0, false, kMain, "Play_Animations", Text("Yes")},
-      {2, 1, false, kMain, "Play_Animations", Text("No")},
-      {3, 0, false, kMain, "Play_Background_Sounds", Text("Yes")},
-      {3, 1, false, kMain, "Play_Background_Sounds", Text("No")},
-      {4, 1, true, kFlash, "Compatibility Flags", Dword(0x400)},
-      {4, 1, true, kShockwave, "Compatibility Flags", Dword(0x400)},
-      {5, 0, false, kZone, "1C00", Dword(0x10000)},
-      {5, 1, false, kZone, "1C00", Dword(0)},
-      {2, 2, false, kMain, "Play_Animations", Text("No")},   // every index but 0 bans
-      {2, -1, false, kMain, "Play_Animations", Text("No")},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "kind " << c.kind << " index " << c.index);
-    EmulatedPlatform fresh;
-    ApplyChoice(c.kind, c.index);
-    auto& reg = fresh.registry();
-    EXPECT_EQ(c.expected, reg.GetValue(c.localMachine ? HkeyLocalMachine() : HkeyCurrentUser(),
-                                       c.path, c.name));
-    EXPECT_EQ(Dword(static_cast<DWORD>(c.index)),
-              reg.GetValue(HkeyCurrentUser(), settings::kSettingsKey, std::to_string(c.kind)));
-    EXPECT_EQ(0u, reg.OpenHandles());
+TEST_F(ContentPoliciesTest, EachChoiceWritesItsKindsSwitchInEveryViewOfTheMachine) {
+  for (const Windows machine : {Windows::Windows64, Windows::Windows64Program32, Windows::Windows32}) {
+    const bool windows64 = machine != Windows::Windows32;
+    for (const test::BrowserSwitch& s : test::BrowserSwitches()) {
+      for (const int index : {0, 1, 2, -1}) {  // every index but 0 bans
+        SCOPED_TRACE(testing::Message() << "machine " << static_cast<int>(machine) << " kind "
+                                        << s.kind << " index " << index);
+        EmulatedPlatform fresh;
+        fresh.SetMachine(machine);
+        auto& reg = fresh.registry();
+        const HKEY root = s.machine ? HkeyLocalMachine() : HkeyCurrentUser();
+        std::vector<std::string> paths;
+        for (const char* key : s.keys) {
+          for (const std::string& path : s.machine ? test::MachinePaths(key, windows64)
+                                                   : std::vector<std::string>{key}) {
+            paths.push_back(path);
+            reg.PutDword(root, path, s.name, 7);  // what the browser held before
+          }
+        }
+        ApplyChoice(s.kind, index);
+        const test::SwitchValue& want = index == 0 ? s.allow : s.ban;
+        for (const std::string& path : paths) {
+          SCOPED_TRACE(path);
+          if (want.kind == test::SwitchValue::Kind::KeyErased) {
+            EXPECT_FALSE(reg.KeyExists(root, path));
+          } else {
+            EXPECT_EQ(want.kind == test::SwitchValue::Kind::Text ? Text(want.text) : Dword(want.number),
+                      reg.GetValue(root, path, s.name));
+          }
+        }
+        EXPECT_EQ(windows64 && s.machine, reg.KeyExists(HkeyLocalMachine(), "SOFTWARE\\Wow6432Node"));
+        EXPECT_EQ(Dword(static_cast<DWORD>(index)),
+                  reg.GetValue(HkeyCurrentUser(), settings::kSettingsKey, std::to_string(s.kind)));
+        EXPECT_EQ(0u, reg.OpenHandles());
+      }
+    }
   }
 }
 
 TEST_F(ContentPoliciesTest, AllowingFlashRemovesBothClassKeysWholeAndBanningMakesThemBare) {
-  reg_.PutDword(HkeyLocalMachine(), kFlash, "Compatibility Flags", 0x400);
-  reg_.PutString(HkeyLocalMachine(), kFlash, "Other", "kept?");
-  reg_.PutDword(HkeyLocalMachine(), std::string(kShockwave) + "\\Sub\\Deeper", "x", 1);
+  for (const std::string& flash : test::MachinePaths(kFlash)) {
+    reg_.PutDword(HkeyLocalMachine(), flash, "Compatibility Flags", 0x400);
+    reg_.PutString(HkeyLocalMachine(), flash, "Other", "kept?");
+  }
+  for (const std::string& shockwave : test::MachinePaths(kShockwave)) {
+    reg_.PutDword(HkeyLocalMachine(), shockwave + "\\Sub\\Deeper", "x", 1);
+  }
 
   ApplyChoice(4, 0);
-  EXPECT_FALSE(reg_.KeyExists(HkeyLocalMachine(), kFlash));
-  EXPECT_FALSE(reg_.KeyExists(HkeyLocalMachine(), kShockwave));
-  EXPECT_TRUE(reg_.KeyExists(HkeyLocalMachine(),
-                             "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility"));
+  for (const std::string& flash : test::MachinePaths(kFlash)) {
+    EXPECT_FALSE(reg_.KeyExists(HkeyLocalMachine(), flash));
+    EXPECT_TRUE(reg_.KeyExists(HkeyLocalMachine(), flash.substr(0, flash.rfind('\\'))));
+  }
+  for (const std::string& shockwave : test::MachinePaths(kShockwave)) {
+    EXPECT_FALSE(reg_.KeyExists(HkeyLocalMachine(), shockwave));
+  }
   EXPECT_NO_THROW(ApplyChoice(4, 0));  // nothing to delete is no error
 
   ApplyChoice(4, 1);
@@ -236,11 +244,16 @@ TEST_F(ContentPoliciesTest, ReapplyOnAFreshMachineBansTheDefaultKinds) {
   EXPECT_EQ(0u, reg_.OpenHandles());
 }
 
-TEST_F(ContentPoliciesTest, ReapplyBansOnlyStoredChoicesOfExactlyOne) {
+TEST_F(ContentPoliciesTest, ReapplyBansOnlyStoredChoicesOfExactlyOneAndSkipsAnUnreadableOne) {
   const DWORD stored[5] = {0, 1, 2, 0xFFFFFFFF, 1};
-  for (int kind = 1; kind <= 5; ++kind) {
+  for (int kind = 2; kind <= 5; ++kind) {
     reg_.PutDword(HkeyCurrentUser(), settings::kSettingsKey, std::to_string(kind), stored[kind - 1]);
   }
+  reg_.PutValue(HkeyCurrentUser(), settings::kSettingsKey, "1", Value{kRegBinary, {1, 2, 3, 4, 5}});
+  EXPECT_EQ("Failed to get data for '1'", MessageOf([] { ReapplyBans(); }));
+  EXPECT_EQ(Text("No"), User(kMain, "Play_Animations"));  // the other kinds' bans all the same
+  EXPECT_EQ(Dword(0), User(kZone, "1C00"));
+  reg_.PutDword(HkeyCurrentUser(), settings::kSettingsKey, "1", stored[0]);
   reg_.PutString(HkeyCurrentUser(), kMain, "Display Inline Videos", "Yes");
   ReapplyBans();
   EXPECT_EQ(Text("Yes"), User(kMain, "Display Inline Videos"));  // allowed is never written back
@@ -291,14 +304,20 @@ TEST_F(ContentPoliciesTest, ReapplyMakesExactlyTheCallsOfItsAlgorithm) {
   add(settingsRead("3"));
   add({"RegSetValueExA " + main + " : Play_Background_Sounds"});
   add(settingsRead("4"));
-  add({"RegCloseKey " + main,
-       "RegCreateKeyExA HKLM : " + std::string(kFlash),
-       "RegSetValueExA HKLM\\" + std::string(kFlash) + " : Compatibility Flags",
-       "RegCloseKey HKLM\\" + std::string(kFlash),
-       "RegCreateKeyExA HKLM : " + std::string(kShockwave),
-       "RegSetValueExA HKLM\\" + std::string(kShockwave) + " : Compatibility Flags"});
+  add({"RegCloseKey " + main});
+  // The kill bits in the 64-bit view, then in the 32-bit one.
+  const auto flash = test::MachinePaths(kFlash);
+  const auto shockwave = test::MachinePaths(kShockwave);
+  for (std::size_t view = 0; view < 2; ++view) {
+    if (view == 1) add({"RegCloseKey HKLM\\" + shockwave[0]});
+    add({"RegCreateKeyExA HKLM : " + std::string(kFlash),
+         "RegSetValueExA HKLM\\" + flash[view] + " : Compatibility Flags",
+         "RegCloseKey HKLM\\" + flash[view],
+         "RegCreateKeyExA HKLM : " + std::string(kShockwave),
+         "RegSetValueExA HKLM\\" + shockwave[view] + " : Compatibility Flags"});
+  }
   add(settingsRead("5"));
-  add({"RegCloseKey HKLM\\" + std::string(kShockwave),
+  add({"RegCloseKey HKLM\\" + shockwave[1],
        "RegCreateKeyExA HKCU : " + std::string(kZone),
        "RegSetValueExA HKCU\\" + std::string(kZone) + " : 1C00",
        "RegCloseKey HKCU\\" + std::string(kZone)});

@@ -9,6 +9,7 @@
 
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/BrowserSwitches.h"
 #include "tray/SharedWindows.h"
 #include "ui/Application.h"
 #include "ui/ErrorBoundary.h"
@@ -24,8 +25,8 @@ using Lines = std::vector<std::string>;
 
 HICON Fake(std::uintptr_t n) { return reinterpret_cast<HICON>(0x7000 + n); }
 
-constexpr const char* kMain = "Software\\Microsoft\\Internet Explorer\\Main";
-constexpr const char* kZone = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3";
+constexpr const char* kMain = test::kMainKey;
+constexpr const char* kZone = test::kZoneKey;
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -146,7 +147,7 @@ TEST_F(MainWindowTest, MonitorTwiceStopsTheTimerAndShowsTheIdleIcon) {
   EXPECT_EQ(Fake(1), w.Image1.Picture());
   EXPECT_EQ(Fake(1), shell_.Icons().front().hIcon);
   const std::size_t firstPass = BrowserWrites();
-  EXPECT_EQ(4u, firstPass);  // kinds 1, 4 (two keys) and 5
+  EXPECT_EQ(6u, firstPass);  // kinds 1, 4 (two keys in each of two views) and 5
   w.Monitor1->Click();
   EXPECT_EQ(2 * firstPass, BrowserWrites());  // stopping runs one more pass
   EXPECT_FALSE(w.Timer1.Enabled());
@@ -163,12 +164,16 @@ TEST_F(MainWindowTest, MonitoringWritesTheBansAgainAtEveryTick) {
   TQuillmoor& w = Start();
   w.Button1.UserClick();
   reg_.PutString(HkeyCurrentUser(), kMain, "Display Inline Videos", "Yes");
+  const std::string flash32 = test::MachinePaths(test::kFlashKey)[1];
+  reg_.PutDword(HkeyLocalMachine(), flash32, test::kKillBitName, 0);
   win_.Advance(4999ms);
   EXPECT_EQ(EmulatedRegistry::StringValue("Yes"),
             reg_.GetValue(HkeyCurrentUser(), kMain, "Display Inline Videos"));
   win_.Advance(1ms);
   EXPECT_EQ(EmulatedRegistry::StringValue("No"),
             reg_.GetValue(HkeyCurrentUser(), kMain, "Display Inline Videos"));
+  EXPECT_EQ(EmulatedRegistry::DwordValue(test::kKillBit),
+            reg_.GetValue(HkeyLocalMachine(), flash32, test::kKillBitName));
 }
 
 TEST_F(MainWindowTest, RepeatedMonitoringFailuresAreReportedOnceUntilAPassSucceeds) {
@@ -263,13 +268,13 @@ TEST_F(MainWindowTest, TheTrayIconClickAndASecondStartsMessageToggleTheWindow) {
 
 TEST_F(MainWindowTest, OnlyAPostedShowYourselfTogglesTheWindowNotASentOne) {
   TQuillmoor& w = Start();
-  EXPECT_EQ(0, win_.SendMessageA(w.Handle(), kWmUser, 0, 0));  // as DM_GETDEFID arrives
+  EXPECT_EQ(0, win_.SendFromOtherThread(w.Handle(), kWmUser, 0, 0));  // as another program does
   win_.ProcessPending();
   EXPECT_TRUE(w.Visible());
   win_.PostMessageA(w.Handle(), kWmUser, 0, 0);
   win_.ProcessPending();
   EXPECT_FALSE(w.Visible());
-  EXPECT_EQ(0, win_.SendMessageA(w.Handle(), kWmUser, 0, 0));
+  EXPECT_EQ(0, win_.SendFromOtherThread(w.Handle(), kWmUser, 0, 0));
   EXPECT_FALSE(w.Visible());
 }
 
@@ -290,6 +295,12 @@ TEST_F(MainWindowTest, TheMinimiseBoxHidesTheWindowAndTaskbarButtonIntoTheTray) 
 
 TEST_F(MainWindowTest, ClosingEndsTheProgramByDefault) {
   TQuillmoor& w = Start();
+  // Closing the taskbar button's window is closing the main window.
+  win_.SendMessageA(app_.Handle(), kWmClose, 0, 0);
+  EXPECT_TRUE(win_.PendingQuit().has_value());
+  EXPECT_TRUE(win_.IsWindow(app_.Handle()) && win_.IsWindow(w.Handle()));
+  MSG quit;
+  EXPECT_EQ(0, win_.GetMessageA(&quit, nullptr, 0, 0));
   win_.SendMessageA(w.Handle(), kWmClose, 0, 0);
   EXPECT_TRUE(win_.PendingQuit().has_value());
 }
@@ -302,6 +313,10 @@ TEST_F(MainWindowTest, WithExitOnCloseOffClosingHidesAndExitStillEnds) {
   EXPECT_FALSE(w.Visible());
   EXPECT_EQ("H&ide", w.Button5.Caption());
   EXPECT_TRUE(shell_.Balloons().empty());
+  w.SetVisible(true);
+  win_.SendMessageA(app_.Handle(), kWmClose, 0, 0);  // the taskbar button's "Close window"
+  EXPECT_FALSE(w.Visible());
+  EXPECT_TRUE(win_.IsWindow(app_.Handle()) && win_.IsWindow(w.Handle()));
   w.Exit2->Click();
   EXPECT_TRUE(win_.PendingQuit().has_value());
 }
@@ -367,12 +382,38 @@ TEST_F(MainWindowTest, HelpFindsTheHelpFileBesideTheProgramInAFolderOfAnyLength)
   }
 }
 
-TEST_F(MainWindowTest, AWrongTypeSettingIsReportedAndTheWindowGoesOn) {
-  reg_.PutValue(HkeyCurrentUser(), settings::kSettingsKey, "i", {kRegBinary, {1}});
-  TQuillmoor& w = Start();
-  ui::Guard([&] { w.Button5.UserClick(); });  // fails at the balloon setting, as a click would
-  EXPECT_EQ((Lines{"Invalid data type for 'i'"}), errors_);
-  EXPECT_FALSE(w.Visible());
+TEST_F(MainWindowTest, AWrongTypeSettingIsReportedOnceAndTheWindowGoesOn) {
+  struct Case {
+    const char* name;
+    EmulatedRegistry::Value value;
+    std::function<void(TQuillmoor&)> act;
+    std::function<bool(TQuillmoor&)> after;
+  };
+  const EmulatedRegistry::Value binary{kRegBinary, {1}};
+  const Case cases[] = {
+      {"i", binary,
+       [&](TQuillmoor& w) {
+         for (int i = 0; i < 3; ++i) ui::Guard([&] { w.Button5.UserClick(); });  // hide twice
+       },
+       [](TQuillmoor& w) { return !w.Visible(); }},
+      // The launch counter as a text: the start cannot count it, and the trigger stops.
+      {"Ypos", EmulatedRegistry::StringValue("14"), [&](TQuillmoor&) { win_.Advance(10000ms); },
+       [](TQuillmoor& w) { return !w.Timer2.Enabled(); }},
+      // Its default lets the window close: a close that only reported could never end.
+      {"103", binary, [](TQuillmoor& w) { w.UserClose(); },
+       [&](TQuillmoor&) { return win_.PendingQuit().has_value(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    reg_.PutValue(HkeyCurrentUser(), settings::kSettingsKey, c.name, c.value);
+    errors_.clear();
+    window_.reset();
+    TQuillmoor& w = Start();
+    c.act(w);
+    EXPECT_EQ((Lines{"Invalid data type for '" + std::string(c.name) + "'"}), errors_);
+    EXPECT_TRUE(c.after(w));
+    reg_.PutDword(HkeyCurrentUser(), settings::kSettingsKey, c.name, 0);
+  }
 }
 
 }  // namespace

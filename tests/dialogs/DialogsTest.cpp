@@ -163,6 +163,15 @@ TEST_F(DialogsTest, AnyNonZeroValueShowsCheckedAndClosingStoresOne) {
 
 TEST_F(DialogsTest, RegistryFailuresKeepTheBoxAndTheDialogUsable) {
   Start();
+  // Closing under a key that cannot be written says so once, and the dialog still closes.
+  reg_.DenyWrites(HkeyCurrentUser());
+  EXPECT_EQ(ui::kMrCancel, ShowModal(*options_, [&] { options_->BitBtn1.UserClick(); }));
+  EXPECT_FALSE(options_->Visible());
+  EXPECT_TRUE(win_.IsWindowEnabled(main_->Handle()));
+  EXPECT_EQ((std::vector<std::string>{"Failed to set data for '101'"}), errors_);
+  reg_.DenyWrites(HkeyCurrentUser(), false);
+  errors_.clear();
+
   reg_.DenyWrites(HkeyCurrentUser());  // the key does not open for writing
   ui::Guard([&] { options_->CheckBox6.UserClick(); });
   EXPECT_TRUE(options_->CheckBox6.Checked());
@@ -175,12 +184,17 @@ TEST_F(DialogsTest, RegistryFailuresKeepTheBoxAndTheDialogUsable) {
   EXPECT_EQ(Dword(0), Stored("102"));
 }
 
-TEST_F(DialogsTest, AWrongTypeAtStartIsShownAndTheProgramStarts) {
-  reg_.PutValue(HkeyCurrentUser(), settings::kSettingsKey, "103", {kRegBinary, {1}});
+TEST_F(DialogsTest, AWrongTypeAtStartCostsOnlyItsOwnBoxAndTheProgramStarts) {
+  reg_.PutValue(HkeyCurrentUser(), settings::kSettingsKey, "102", {kRegBinary, {1}});
+  Setting("103", 0);
   Start();
-  EXPECT_EQ((std::vector<std::string>{"Invalid data type for '103'"}), errors_);
+  // Said by each window that reads it: the main window, then the dialog.
+  EXPECT_EQ((std::vector<std::string>(2, "Invalid data type for '102'")), errors_);
   EXPECT_TRUE(main_->Visible());
-  EXPECT_TRUE(options_->CheckBox8.Checked());
+  EXPECT_FALSE(options_->CheckBox7.Checked());
+  EXPECT_FALSE(options_->CheckBox8.Checked());  // the box after it still shows the stored choice
+  options_->Close();
+  EXPECT_EQ(Dword(0), Stored("103"));
 }
 
 TEST_F(DialogsTest, EveryWayOfClosingStoresWhatOkStoresAndEndsTheLoop) {

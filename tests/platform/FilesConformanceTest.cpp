@@ -159,21 +159,41 @@ TEST_F(FilesConformance, EachOpenMustShareWhatTheOthersDo) {
   EXPECT_EQ(0u, OpenError(path));
 }
 
-TEST_F(FilesConformance, ReadingNeedsReadAccessButTheSizeDoesNot) {
+TEST_F(FilesConformance, ReadingAndWritingNeedTheirAccessButTheSizeAndTypeDoNot) {
   const std::string path = folder_.PutFile("index.dat", "abc");
-  for (DWORD access : {DWORD{0}, kGenericWrite}) {
+  for (DWORD access : {DWORD{0}, kGenericWrite, kGenericRead}) {
+    SCOPED_TRACE(access);
     platform::FileHandle file = platform::OpenOwnedFile(path.c_str(), access, kShareBoth,
                                                         kOpenExisting);
     ASSERT_TRUE(file);
     std::int64_t size = 0;
     EXPECT_TRUE(Sys().GetFileSizeEx(file.Get(), &size));
     EXPECT_EQ(3, size);
+    EXPECT_EQ(kFileTypeDisk, Sys().GetFileType(file.Get()));
     char buffer[4];
     DWORD count = 7;
-    EXPECT_FALSE(Sys().ReadFile(file.Get(), buffer, sizeof buffer, &count));
+    if (access == kGenericRead) {
+      EXPECT_FALSE(Sys().WriteFile(file.Get(), "x", 1, &count));
+    } else {
+      EXPECT_FALSE(Sys().ReadFile(file.Get(), buffer, sizeof buffer, &count));
+    }
     EXPECT_EQ(static_cast<DWORD>(kErrorAccessDenied), Sys().GetLastError());
     EXPECT_EQ(0u, count);
   }
+  // Written from the start and past the end, and read back by the next reader.
+  {
+    platform::FileHandle file = platform::OpenOwnedFile(path.c_str(), kGenericWrite, kShareBoth,
+                                                        kOpenExisting);
+    DWORD count = 0;
+    ASSERT_TRUE(Sys().WriteFile(file.Get(), "wxyz", 4, &count));
+    EXPECT_EQ(4u, count);
+  }
+  platform::FileHandle file = platform::OpenOwnedFile(path.c_str(), kGenericRead, kShareBoth,
+                                                      kOpenExisting);
+  char buffer[8] = {};
+  DWORD count = 0;
+  ASSERT_TRUE(Sys().ReadFile(file.Get(), buffer, sizeof buffer, &count));
+  EXPECT_EQ("wxyz", std::string(buffer, count));
 }
 
 TEST_F(FilesConformance, AClosedHandleIsInvalidForEverything) {
@@ -189,6 +209,8 @@ TEST_F(FilesConformance, AClosedHandleIsInvalidForEverything) {
       {"CloseHandle", Sys().CloseHandle(file)},
       {"GetFileSizeEx", Sys().GetFileSizeEx(file, &size)},
       {"ReadFile", Sys().ReadFile(file, buffer, sizeof buffer, &count)},
+      {"WriteFile", Sys().WriteFile(file, buffer, 1, &count)},
+      {"GetFileType", static_cast<BOOL>(Sys().GetFileType(file))},
   };
   for (const auto& [name, result] : calls) {
     SCOPED_TRACE(name);

@@ -31,12 +31,17 @@ class CuttingSystem final : public System {
     return cut && returnsSize_ ? size : static_cast<os::DWORD>(count);
   }
   os::HRESULT CoCreateGuid(os::GUID*) override { return 0; }
+  os::WORD GetNativeProcessorArchitecture() override { return 0; }
   bool FileExists(const char*) override { return false; }
   os::HANDLE CreateFileA(const char*, os::DWORD, os::DWORD, os::DWORD) override {
     return os::InvalidHandleValue();
   }
   os::BOOL GetFileSizeEx(os::HANDLE, std::int64_t*) override { return 0; }
   os::BOOL ReadFile(os::HANDLE, void*, os::DWORD, os::DWORD*) override { return 0; }
+  os::BOOL WriteFile(os::HANDLE, const void*, os::DWORD, os::DWORD*) override { return 0; }
+  void GetStartupInfoA(os::STARTUPINFOA*) override {}
+  os::HANDLE GetStdHandle(os::DWORD) override { return nullptr; }
+  os::DWORD GetFileType(os::HANDLE) override { return 0; }
   os::BOOL CloseHandle(os::HANDLE) override { return 0; }
   os::DWORD GetLastError() override { return 0; }
   os::HINSTANCE LoadLibraryA(const char*) override { return nullptr; }

@@ -31,7 +31,9 @@ class RegistryConformance : public ::testing::Test {
   void SetUp() override { base_ = test::UniqueTestKey(); }
   void TearDown() override {
     test::EraseTestKey(HkeyCurrentUser(), base_);
-    test::EraseTestKey(HkeyLocalMachine(), base_);
+    for (const REGSAM view : settings::MachineViews()) {
+      test::EraseTestKey(HkeyLocalMachine(), base_, view);
+    }
   }
 
   // Absolute accessor path of `sub` below the test's key.
@@ -197,6 +199,81 @@ TEST_F(RegistryConformance, StringsAreStoredWithTheSizeGiven) {
   ASSERT_TRUE(accessor.OpenPath(Abs(), false));
   EXPECT_EQ("ab", accessor.ReadText("sz"));
   EXPECT_EQ("", accessor.ReadText("empty"));
+}
+
+// --- The two views of HKLM\\Software on 64-bit Windows ----------------------------------------
+
+TEST_F(RegistryConformance, EachWidthHasItsViewOfTheMachinesSoftwareAndTheFlagsChooseOne) {
+  // Natively each kind of machine in turn; on Windows the one it is.
+#ifdef _WIN32
+  const bool program32 = sizeof(void*) == 4;
+  const std::vector<int> machines = {0};
+#else
+  using Machine = platform::emulated::EmulatedRegistry::Machine;
+  bool program32 = false;
+  const std::vector<Machine> machines = {Machine::Windows64, Machine::Windows64Program32,
+                                         Machine::Windows32};
+#endif
+  for ([[maybe_unused]] const auto machine : machines) {
+#ifndef _WIN32
+    os_.SetMachine(machine);
+    program32 = machine != Machine::Windows64;
+#endif
+    const bool windows64 = platform::Sys().GetNativeProcessorArchitecture() != kProcessorArchitectureIntel;
+    SCOPED_TRACE(testing::Message() << "64-bit Windows " << windows64 << ", 32-bit program " << program32);
+    const std::vector<REGSAM> views =
+        windows64 ? std::vector<REGSAM>{kKeyWow6464Key, kKeyWow6432Key} : std::vector<REGSAM>{0};
+    EXPECT_EQ(views, settings::MachineViews());
+
+    TRegAccessor accessor;
+    accessor.SetRoot(HkeyLocalMachine());
+    for (const auto& [view, name] : {std::pair{kKeyWow6464Key, "w64"}, std::pair{kKeyWow6432Key, "w32"},
+                                     std::pair{REGSAM{0}, "own"}}) {
+      accessor.SetView(view);
+      ASSERT_TRUE(accessor.OpenPath(Abs(), true));
+      accessor.WriteDword(name, 1);
+    }
+    // Read back through the 64-bit view, where the 32-bit one is the subkey Wow6432Node.
+    const std::string view32 = "Software\\Wow6432Node" + base_.substr(8);
+    auto names = [&](const std::string& path) {
+      std::vector<std::string> found;
+      HKEY key = nullptr;
+      if (Reg().RegOpenKeyExA(HkeyLocalMachine(), path.c_str(), 0, kKeyRead | kKeyWow6464Key, &key) ==
+          kErrorSuccess) {
+        RegKey owner(key);
+        for (const char* name : {"w64", "w32", "own"}) {
+          if (Reg().RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == kErrorSuccess) {
+            found.push_back(name);
+          }
+        }
+      }
+      return found;
+    };
+    using Names = std::vector<std::string>;
+    if (windows64) {
+      EXPECT_EQ(program32 ? (Names{"w64"}) : (Names{"w64", "own"}), names(base_));
+      EXPECT_EQ(program32 ? (Names{"w32", "own"}) : (Names{"w32"}), names(view32));
+      // A deletion in one view leaves the other.
+      EXPECT_EQ(kErrorSuccess, Reg().RegDeleteKeyExA(HkeyLocalMachine(), base_.c_str(), kKeyWow6432Key, 0));
+      EXPECT_TRUE(names(view32).empty());
+      EXPECT_FALSE(names(base_).empty());
+    } else {
+      EXPECT_EQ((Names{"w64", "w32", "own"}), names(base_));
+      EXPECT_TRUE(names(view32).empty());
+    }
+    EXPECT_EQ(kErrorSuccess, Reg().RegDeleteKeyExA(HkeyLocalMachine(), base_.c_str(), kKeyWow6464Key, 0));
+    EXPECT_TRUE(names(base_).empty());
+
+    // The user's keys are one for both widths.
+    TRegAccessor user;
+    user.SetView(kKeyWow6432Key);
+    ASSERT_TRUE(user.OpenPath(Abs("Shared"), true));
+    user.WriteDword("v", 5);
+    user.SetView(kKeyWow6464Key);
+    ASSERT_TRUE(user.OpenPath(Abs("Shared"), false));
+    EXPECT_EQ(5, user.ReadDword("v"));
+    EXPECT_TRUE(user.EraseKeyTree(Abs("Shared")));
+  }
 }
 
 // --- SetRoot ----------------------------------------------------------------------------------

@@ -278,6 +278,27 @@ TEST_F(WindowsConformance, CreationKeepsItsArguments) {
   EXPECT_EQ(nullptr, Win().CreateWindowExA(0, Unique("Unknown").c_str(), "", 0, 0, 0, 0, 0,
                                            nullptr, nullptr, Instance(), nullptr));
   EXPECT_EQ(nullptr, Create("", kWsChild));  // a child needs a parent
+
+  // WM_NCCREATE and WM_CREATE point at the arguments and carry the creation's parameter, so a
+  // window is bound to its object from its first message on.
+  std::vector<CREATESTRUCTA> seen;
+  script_.answer = [&](HWND, UINT message, WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
+    if (message == kWmNcCreate || message == kWmCreate) {
+      seen.push_back(*reinterpret_cast<const CREATESTRUCTA*>(lParam));
+    }
+    return std::nullopt;
+  };
+  int object = 0;
+  created_.push_back(Win().CreateWindowExA(0, className_.c_str(), title.c_str(), kWsPopup, 10, 20,
+                                           30, 40, owner, nullptr, Instance(), &object));
+  ASSERT_EQ(2u, seen.size());
+  for (const CREATESTRUCTA& arguments : seen) {
+    EXPECT_EQ(&object, arguments.lpCreateParams);
+    EXPECT_EQ(Instance(), arguments.hInstance);
+    EXPECT_EQ(owner, arguments.hwndParent);
+    EXPECT_EQ((std::vector<int>{10, 20, 30, 40}),
+              (std::vector<int>{arguments.x, arguments.y, arguments.cx, arguments.cy}));
+  }
 }
 
 // A refused creation gets WM_NCDESTROY, where a binding lets go of its object, but no WM_DESTROY.
@@ -501,7 +522,7 @@ TEST_F(WindowsConformance, FindWindowLooksAtTopLevelWindowsByClassAndTitleWithou
 TEST_F(WindowsConformance, AWindowNamesItsThreadAndProcessAndNoProcessWaitsForItself) {
   HWND window = Create();
   DWORD process = 0;
-  EXPECT_EQ(Win().GetCurrentThreadId(), Win().GetWindowThreadProcessId(window, &process));
+  EXPECT_NE(0u, Win().GetWindowThreadProcessId(window, &process));
   ASSERT_NE(0u, process);
   // Registration waits for the process of a running instance's window; its own would never end.
   const auto start = std::chrono::steady_clock::now();
@@ -514,6 +535,28 @@ TEST_F(WindowsConformance, AWindowNamesItsThreadAndProcessAndNoProcessWaitsForIt
   process = 1;
   EXPECT_EQ(0u, Win().GetWindowThreadProcessId(window, &process));
   EXPECT_EQ(0u, process);
+}
+
+// A test starts as a plain program does: not hidden, in a window station that shows its
+// desktops to the user. A program asks both before it shows a box that someone must close.
+TEST_F(WindowsConformance, APlainStartIsNotHiddenAndItsWindowStationIsShown) {
+  STARTUPINFOA startup;
+  startup.cb = 0;
+  platform::Sys().GetStartupInfoA(&startup);
+  EXPECT_EQ(sizeof startup, startup.cb);
+  EXPECT_FALSE((startup.dwFlags & kStartfUseShowWindow) != 0 && startup.wShowWindow == kSwHide);
+
+  USEROBJECTFLAGS flags;
+  DWORD needed = 0;
+  const os::HWINSTA station = Win().GetProcessWindowStation();
+  ASSERT_NE(nullptr, station);
+  ASSERT_TRUE(Win().GetUserObjectInformationA(station, kUoiFlags, &flags, sizeof flags, &needed));
+  EXPECT_EQ(kWsfVisible, flags.dwFlags & kWsfVisible);
+  EXPECT_EQ(sizeof flags, needed);
+  // Too small a buffer is refused, with the size it takes.
+  needed = 0;
+  EXPECT_FALSE(Win().GetUserObjectInformationA(station, kUoiFlags, &flags, 4, &needed));
+  EXPECT_EQ(sizeof flags, needed);
 }
 
 // =============================================================================================
@@ -597,6 +640,23 @@ TEST_F(WindowsConformance, APostedMessageComesBackFromGetMessageWholeAndIsDispat
   ASSERT_EQ(1u, Count(window, kProbe));
   EXPECT_EQ(kWideW, script_.received.back().wParam);
   EXPECT_EQ(kWideL, script_.received.back().lParam);
+}
+
+// A second start's message must be told from one that another program sends.
+TEST_F(WindowsConformance, OnlyAMessageFromAnotherThreadIsInSendMessage) {
+  HWND window = Create();
+  ASSERT_NE(nullptr, window);
+  std::vector<BOOL> inSend;
+  script_.answer = [&](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (message == kProbe) inSend.push_back(Win().InSendMessage() != 0);
+    return std::nullopt;
+  };
+  Win().SendMessageA(window, kProbe, 0, 0);
+  Win().PostMessageA(window, kProbe, 0, 0);
+  EXPECT_TRUE(test::PumpUntil([&] { return inSend.size() == 2; }, kTickWait));
+  const LRESULT answer = test::SendFromAnotherThread(window, kProbe, kWideW, 3);
+  EXPECT_EQ(kWideW ^ 3, static_cast<WPARAM>(answer));
+  EXPECT_EQ((std::vector<BOOL>{0, 0, 1}), inSend);
 }
 
 TEST_F(WindowsConformance, GetMessageEndsTheLoopWithWmQuitAfterThePostedMessagesAndBeforeTimers) {

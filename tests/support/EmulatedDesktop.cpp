@@ -28,6 +28,11 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
 
 void LetTimePassUndelivered(std::chrono::milliseconds span) { Emulated().SkipTime(span); }
 
+os::LRESULT SendFromAnotherThread(os::HWND window, os::UINT message, os::WPARAM wParam,
+                                  os::LPARAM lParam) {
+  return Emulated().SendFromOtherThread(window, message, wParam, lParam);
+}
+
 os::HWND ForegroundWindow() { return Emulated().ForegroundWindow(); }
 
 bool PlaceCursor(os::POINT point) {

@@ -16,9 +16,10 @@ inline std::string UniqueTestKey() {
          "." + std::to_string(stamp);
 }
 
-inline void EraseTestKey(platform::HKEY root, const std::string& path) {
+inline void EraseTestKey(platform::HKEY root, const std::string& path, platform::REGSAM view = 0) {
   settings::TRegAccessor accessor;
   accessor.SetRoot(root);
+  accessor.SetView(view);
   accessor.EraseKeyTree("\\" + path);
 }
 

@@ -16,6 +16,9 @@ void LetTimePass(std::chrono::milliseconds span);
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
 // Lets `span` pass and delivers nothing: what comes due meanwhile waits in the queue.
 void LetTimePassUndelivered(std::chrono::milliseconds span);
+// Sends a message to this thread's `window` from another thread, and delivers it; its result.
+os::LRESULT SendFromAnotherThread(os::HWND window, os::UINT message, os::WPARAM wParam,
+                                  os::LPARAM lParam);
 
 // The desktop's active window.
 os::HWND ForegroundWindow();

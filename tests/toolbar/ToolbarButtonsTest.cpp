@@ -9,6 +9,7 @@
 
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/RegistryError.h"
+#include "tests/support/BrowserSwitches.h"
 #include "tests/support/Errors.h"
 
 namespace tarnwick::toolbar {
@@ -21,8 +22,11 @@ using platform::emulated::EmulatedPlatform;
 using platform::emulated::EmulatedRegistry;
 using Value = EmulatedRegistry::Value;
 
-constexpr const char* kExtensions = "Software\\Microsoft\\Internet Explorer\\Extensions";
-constexpr const char* kList = "Software\\VE5Raroz\\ToolBar Buttons";
+using test::MachinePaths;
+using Windows = EmulatedPlatform::Machine;
+
+constexpr const char* kExtensions = test::kExtensionsKey;
+constexpr const char* kList = test::kButtonListKey;
 constexpr const char* kTitle = "Tarnwick v1.0b Personal";
 constexpr const char* kExecClsid = "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}";
 // The first and second GUIDs the emulated generator makes, as the system would write them.
@@ -79,20 +83,23 @@ TEST_F(ToolbarButtonsTest, AddWritesTheExtensionKeyInOrderThenTheListEntry) {
   for (const auto& call : reg_.Calls()) {
     calls.push_back(call.function + " " + call.key + (call.name.empty() ? "" : " : " + call.name));
   }
-  const std::string ext = "HKLM\\" + Ext(kFirstId);
-  const std::vector<std::string> expected = {
-      "RegCreateKeyExA HKLM : " + Ext(kFirstId),
-      "RegSetValueExA " + ext + " : Default Visible",
-      "RegSetValueExA " + ext + " : ButtonText",
-      "RegSetValueExA " + ext + " : HotIcon",
-      "RegSetValueExA " + ext + " : Icon",
-      "RegSetValueExA " + ext + " : CLSID",
-      "RegSetValueExA " + ext + " : Exec",
-      "RegCloseKey " + ext,
-      "RegCreateKeyExA HKLM : Software\\VE5Raroz\\ToolBar Buttons\\",
-      "RegSetValueExA HKLM\\Software\\VE5Raroz\\ToolBar Buttons : My Button",
-      "RegCloseKey HKLM\\Software\\VE5Raroz\\ToolBar Buttons",
-  };
+  // The extension key in the 64-bit view, then in the 32-bit one; the list in the first.
+  std::vector<std::string> expected;
+  for (const std::string& path : MachinePaths(Ext(kFirstId))) {
+    const std::string ext = "HKLM\\" + path;
+    for (const std::string& call :
+         {"RegCreateKeyExA HKLM : " + Ext(kFirstId), "RegSetValueExA " + ext + " : Default Visible",
+          "RegSetValueExA " + ext + " : ButtonText", "RegSetValueExA " + ext + " : HotIcon",
+          "RegSetValueExA " + ext + " : Icon", "RegSetValueExA " + ext + " : CLSID",
+          "RegSetValueExA " + ext + " : Exec", "RegCloseKey " + ext}) {
+      expected.push_back(call);
+    }
+  }
+  const std::string list = std::string("HKLM\\") + kList;
+  for (const std::string& call : {"RegCreateKeyExA HKLM : " + std::string(kList) + "\\",
+                                  "RegSetValueExA " + list + " : My Button", "RegCloseKey " + list}) {
+    expected.push_back(call);
+  }
   EXPECT_EQ(expected, calls);
 
   // Every value is REG_SZ with its terminating zero.
@@ -103,19 +110,26 @@ TEST_F(ToolbarButtonsTest, AddWritesTheExtensionKeyInOrderThenTheListEntry) {
   EXPECT_EQ(Text(kExecClsid), Machine(Ext(kFirstId), "CLSID"));
   EXPECT_EQ(Text("C:\\b.exe"), Machine(Ext(kFirstId), "Exec"));
   EXPECT_EQ(Text(kFirstId), Machine(kList, "My Button"));
-  EXPECT_EQ(std::string("[HKLM]\n[HKLM\\Software]\n[HKLM\\Software\\Microsoft]\n"
-                        "[HKLM\\Software\\Microsoft\\Internet Explorer]\n"
-                        "[HKLM\\Software\\Microsoft\\Internet Explorer\\Extensions]\n"
-                        "[HKLM\\") + Ext(kFirstId) + "]\n"
-                "\"ButtonText\"=REG_SZ:\"My Button\"\n"
-                "\"CLSID\"=REG_SZ:\"" + kExecClsid + "\"\n"
-                "\"Default Visible\"=REG_SZ:\"Yes\"\n"
-                "\"Exec\"=REG_SZ:\"C:\\b.exe\"\n"
-                "\"HotIcon\"=REG_SZ:\"C:\\b.exe,1000\"\n"
-                "\"Icon\"=REG_SZ:\"C:\\b.exe,1001\"\n"
-                "[HKLM\\Software\\VE5Raroz]\n"
-                "[HKLM\\Software\\VE5Raroz\\ToolBar Buttons]\n"
-                "\"My Button\"=REG_SZ:\"" + kFirstId + "\"\n",
+  // The extension key and the keys on its way, as the dump lists them.
+  std::string button;
+  for (std::size_t slash = 0; (slash = Ext(kFirstId).find('\\', slash + 1)) != std::string::npos;) {
+    button += "[HKLM\\" + Ext(kFirstId).substr(0, slash) + "]\n";
+  }
+  button += "[HKLM\\" + Ext(kFirstId) + "]\n"
+            "\"ButtonText\"=REG_SZ:\"My Button\"\n"
+            "\"CLSID\"=REG_SZ:\"" + kExecClsid + "\"\n"
+            "\"Default Visible\"=REG_SZ:\"Yes\"\n"
+            "\"Exec\"=REG_SZ:\"C:\\b.exe\"\n"
+            "\"HotIcon\"=REG_SZ:\"C:\\b.exe,1000\"\n"
+            "\"Icon\"=REG_SZ:\"C:\\b.exe,1001\"\n";
+  button = button.substr(button.find('\n') + 1);  // [HKLM\Software] comes once, before both
+  std::string inView32 = button;
+  for (std::size_t at = 0; (at = inView32.find("Software\\", at)) != std::string::npos; at += 9) {
+    inView32.insert(at + 9, "Wow6432Node\\");
+  }
+  const std::string listParent = std::string(kList).substr(0, std::string(kList).rfind('\\'));
+  EXPECT_EQ("[HKLM]\n[HKLM\\Software]\n" + button + "[HKLM\\" + listParent + "]\n[HKLM\\" + kList +
+                "]\n\"My Button\"=REG_SZ:\"" + kFirstId + "\"\n[HKLM\\Software\\Wow6432Node]\n" + inView32,
             reg_.Dump(HkeyLocalMachine()));
   EXPECT_EQ(0u, reg_.OpenHandles());
 }
@@ -149,7 +163,7 @@ TEST_F(ToolbarButtonsTest, EachKindWritesItsClassAndTargetNameAndOthersWriteNeit
     const std::string dump = reg.Dump(HkeyLocalMachine());
     const std::size_t at = dump.find("[HKLM\\" + Ext(id) + "]");
     ASSERT_NE(std::string::npos, at);
-    std::string key = dump.substr(at, dump.find("[HKLM\\Software\\VE5Raroz]") - at);
+    std::string key = dump.substr(at, dump.find("[HKLM\\Software\\", at + 1) - at);
     if (c.targetName) {
       // Sorted without case, the target name may fall anywhere; take it out and compare the rest.
       const std::string line = std::string("\"") + c.targetName + "\"=REG_SZ:\"the target\"\n";
@@ -238,7 +252,7 @@ TEST_F(ToolbarButtonsTest, OnlyAListedIdentifierOfTheSystemsFormNamesAKeyToErase
     if (c.seedKey) {
       EXPECT_EQ(!c.eraseTried, reg.KeyExists(HkeyLocalMachine(), Ext(text)));
     }
-    EXPECT_EQ(c.eraseTried, reg.CallCount("RegDeleteKeyA") != 0);
+    EXPECT_EQ(c.eraseTried, reg.CallCount("RegDeleteKeyExA") != 0);
     EXPECT_TRUE(reg.KeyExists(HkeyLocalMachine(), Ext(other)));
     EXPECT_EQ(Text(other), reg.GetValue(HkeyLocalMachine(), kList, "Other"));
     EXPECT_EQ(0u, reg.OpenHandles());
@@ -265,7 +279,7 @@ TEST_F(ToolbarButtonsTest, AHandEditedEntryCannotEraseOtherButtons) {
     EXPECT_FALSE(reg.GetValue(HkeyLocalMachine(), kList, kTitle));
     EXPECT_TRUE(reg.KeyExists(HkeyLocalMachine(), Ext(other)));
     EXPECT_TRUE(reg.KeyExists(HkeyLocalMachine(), Ext(other.substr(0, 36))));
-    EXPECT_EQ(0u, reg.CallCount("RegDeleteKeyA"));
+    EXPECT_EQ(0u, reg.CallCount("RegDeleteKeyExA"));
   }
 }
 
@@ -285,7 +299,7 @@ TEST_F(ToolbarButtonsTest, AListEntryThatIsNotTextRaisesAndDeletesNothing) {
               MessageOf([] { UnregisterProgramButton(kTitle); }));
     EXPECT_EQ(value, reg.GetValue(HkeyLocalMachine(), kList, kTitle));
     EXPECT_TRUE(reg.KeyExists(HkeyLocalMachine(), Ext(kFirstId)));
-    EXPECT_EQ(0u, reg.CallCount("RegDeleteValueA") + reg.CallCount("RegDeleteKeyA"));
+    EXPECT_EQ(0u, reg.CallCount("RegDeleteValueA") + reg.CallCount("RegDeleteKeyExA"));
     EXPECT_EQ(0u, reg.OpenHandles());
 
     // Register stops there too, before anything is added.
@@ -304,12 +318,41 @@ TEST_F(ToolbarButtonsTest, RegisterTwiceLeavesOneButtonWithANewIdentifier) {
   RegisterProgramButton(kTitle);
   EXPECT_EQ((std::vector<std::string>{"{0C1D2E3F-4A5B-6C7D-8E9F-A0B1C2D3E4F5}", kSecondId}),
             reg_.SubkeyNames(HkeyLocalMachine(), kExtensions));
-  EXPECT_EQ(std::string("[HKLM\\Software\\VE5Raroz\\ToolBar Buttons]\n"
-                        "\"Other\"=REG_SZ:\"{0C1D2E3F-4A5B-6C7D-8E9F-A0B1C2D3E4F5}\"\n"
-                        "\"Tarnwick v1.0b Personal\"=REG_SZ:\"") + kSecondId + "\"\n",
+  EXPECT_EQ(std::string("[HKLM\\") + kList + "]\n" +
+                "\"Other\"=REG_SZ:\"{0C1D2E3F-4A5B-6C7D-8E9F-A0B1C2D3E4F5}\"\n" +
+                "\"Tarnwick v1.0b Personal\"=REG_SZ:\"" + kSecondId + "\"\n",
             KeyDump(kList));
   EXPECT_EQ(Text(kTitle), Machine(Ext(kSecondId), "ButtonText"));
   EXPECT_EQ(0u, reg_.OpenHandles());
+}
+
+TEST_F(ToolbarButtonsTest, BuildsOfBothWidthsShareOneListAndLeaveOneButtonInEachView) {
+  // A button that an earlier 32-bit build listed in the 32-bit view.
+  const std::string earlier = "{0E1F2A3B-4C5D-6E7F-8091-A2B3C4D5E6F7}";
+  reg_.PutString(HkeyLocalMachine(), MachinePaths(kList)[1], kTitle, earlier);
+  reg_.PutString(HkeyLocalMachine(), MachinePaths(Ext(earlier))[1], "ButtonText", kTitle);
+
+  os_.SetMachine(Windows::Windows64Program32);
+  RegisterProgramButton(kTitle);
+  for (const std::string& extensions : MachinePaths(kExtensions)) {
+    EXPECT_EQ(std::vector<std::string>{kFirstId}, reg_.SubkeyNames(HkeyLocalMachine(), extensions));
+  }
+  EXPECT_EQ(Text(kFirstId), Machine(kList, kTitle));
+  EXPECT_FALSE(Machine(MachinePaths(kList)[1], kTitle));
+
+  os_.SetMachine(Windows::Windows64);
+  UnregisterProgramButton(kTitle);
+  for (const std::string& extensions : MachinePaths(kExtensions)) {
+    EXPECT_TRUE(reg_.SubkeyNames(HkeyLocalMachine(), extensions).empty());
+  }
+  EXPECT_FALSE(Machine(kList, kTitle));
+
+  // 32-bit Windows has the one view.
+  EmulatedPlatform windows32;
+  windows32.SetMachine(Windows::Windows32);
+  RegisterProgramButton(kTitle);
+  EXPECT_EQ(1u, windows32.registry().SubkeyNames(HkeyLocalMachine(), kExtensions).size());
+  EXPECT_FALSE(windows32.registry().KeyExists(HkeyLocalMachine(), "Software\\Wow6432Node"));
 }
 
 TEST_F(ToolbarButtonsTest, TheProgramsButtonStartsItsOwnFileUnquoted) {
@@ -395,11 +438,11 @@ TEST_F(ToolbarButtonsTest, WithoutANewIdentifierRegisterRaisesAndWritesNothing) 
 TEST_F(ToolbarButtonsTest, AFailingListEntryRaisesWithTheTextAndTakesTheExtensionKeyBack) {
   struct Case {
     const char* function;
-    const char* name;
+    std::string name;
   };
   const Case cases[] = {
       {"RegSetValueExA", "My Button"},
-      {"RegCreateKeyExA", "Software\\VE5Raroz\\ToolBar Buttons\\"},
+      {"RegCreateKeyExA", std::string(kList) + "\\"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.function);
@@ -412,8 +455,10 @@ TEST_F(ToolbarButtonsTest, AFailingListEntryRaisesWithTheTextAndTakesTheExtensio
                                  "t", id);
               }));
     EXPECT_EQ("unchanged", id);
-    // A key that no entry names could never be removed again.
-    EXPECT_FALSE(reg.KeyExists(HkeyLocalMachine(), Ext(kFirstId)));
+    // A key that no entry names could never be removed again, in either view.
+    for (const std::string& path : MachinePaths(Ext(kFirstId))) {
+      EXPECT_FALSE(reg.KeyExists(HkeyLocalMachine(), path));
+    }
     EXPECT_FALSE(reg.GetValue(HkeyLocalMachine(), kList, "My Button"));
     EXPECT_EQ(0u, reg.OpenHandles());
   }

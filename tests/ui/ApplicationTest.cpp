@@ -60,9 +60,10 @@ TEST_F(ApplicationTest, ProcessMessagesRunsWhatIsPendingAndNotesAQuit) {
   app_.ProcessMessages();
   EXPECT_EQ(2, handled);
   EXPECT_FALSE(app_.Terminated());
-  win_.PostQuitMessage(0);
+  win_.PostQuitMessage(3);
   app_.ProcessMessages();
   EXPECT_TRUE(app_.Terminated());
+  EXPECT_EQ(3, win_.PendingQuit());  // passed on to the loop outside, as a menu's pump runs it
 }
 
 // The program sets no timer procedures; Wine would call whatever a posted WM_TIMER names.
@@ -143,6 +144,31 @@ TEST_F(ApplicationTest, TheApplicationWindowPassesTheKeyboardToTheFormInUse) {
 }
 
 TEST_F(ApplicationTest, EscapedErrorsGoToTheHandlerOrAreShown) {
+  // By default in a box over the form in use, while none of the program's windows takes input;
+  // errors held while the windows are made come once each when the loop starts.
+  Form main("TMainForm");
+  Form other("TOther");
+  app_.SetMainForm(&main);
+  main.SetVisible(true);
+  other.Handle();
+  std::vector<bool> enabled;
+  win_.OnMessageBox = [&](const auto& box) {
+    EXPECT_EQ(main.Handle(), box.owner);
+    for (HWND window : {main.Handle(), other.Handle(), app_.Handle()}) {
+      enabled.push_back(win_.IsWindowEnabled(window) != 0);
+    }
+  };
+  app_.HoldErrors();
+  for (const char* text : {"one", "two", "one"}) Guard([&] { throw std::runtime_error(text); });
+  EXPECT_TRUE(win_.MessageBoxes().empty());
+  win_.PostQuitMessage(0);
+  app_.Run();
+  ASSERT_EQ(2u, win_.MessageBoxes().size());
+  EXPECT_EQ("two", win_.MessageBoxes()[1].text);
+  EXPECT_EQ(std::vector<bool>(6, false), enabled);
+  EXPECT_TRUE(win_.IsWindowEnabled(main.Handle()) && win_.IsWindowEnabled(other.Handle()) &&
+              win_.IsWindowEnabled(app_.Handle()));
+
   std::vector<std::string> shown;
   app_.ShowError = [&](const std::string& message) { shown.push_back(message); };
   Guard([] { throw std::runtime_error("Invalid data type for '101'"); });

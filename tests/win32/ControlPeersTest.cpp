@@ -22,6 +22,7 @@
 #include "ui/Menu.h"
 #include "ui/win32/Win32Peers.h"
 #include "tests/support/TestBackend.h"
+#include "tests/support/TestDesktop.h"
 
 namespace {
 
@@ -584,14 +585,14 @@ TEST_F(MainWindowPeers, AGroupsMnemonicMovesTheFocusToItsChosenItemWithoutChoosi
 }
 
 TEST_F(MainWindowPeers, DialogKeysNeverTakeTheDefaultButtonQueryForASecondStart) {
-  // IsDialogMessage sends DM_GETDEFID (WM_USER) for Enter; only a posted WM_USER hands over.
-  HWND list = List();
-  SetFocus(list);
-  MSG enter{list, WM_KEYDOWN, VK_RETURN, 1, 0, {}};
-  IsDialogMessageA(form_, &enter);
-  app_.ProcessMessages();
+  // Tab onto the default button makes IsDialogMessage ask for it with DM_GETDEFID (WM_USER).
+  // Only a posted WM_USER hands over, never one sent from another thread or program.
+  HWND hide = Find("Button", "H&ide");
+  SetFocus(GetNextDlgTabItem(form_, hide, TRUE));
+  PostKey(GetFocus(), VK_TAB);
+  EXPECT_EQ(hide, GetFocus());
   EXPECT_TRUE(IsWindowVisible(form_));
-  SendMessageA(form_, WM_USER, 0, 0);
+  test::SendFromAnotherThread(reinterpret_cast<os::HWND>(form_), WM_USER, 0, 0);
   app_.ProcessMessages();
   EXPECT_TRUE(IsWindowVisible(form_));
   PostMessageA(form_, WM_USER, 0, 0);

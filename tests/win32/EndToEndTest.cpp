@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <cstdio>
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -25,33 +26,49 @@ using namespace tarnwick::test;
 constexpr DWORD kMonitorInterval = 5000;
 constexpr DWORD kTickWait = 12000;
 
+// The kill bits, in every view of the machine, as the program writes them.
+bool KillBitsWritten() {
+  return InEveryView([](REGSAM view) {
+    return HasDword(HKEY_LOCAL_MACHINE, kFlashKey, kKillBitName, kKillBit, view) &&
+           HasDword(HKEY_LOCAL_MACHINE, kShockwaveKey, kKillBitName, kKillBit, view);
+  });
+}
+bool NoClassKeyLeft() {
+  return InEveryView([](REGSAM view) {
+    return !KeyExists(HKEY_LOCAL_MACHINE, kFlashKey, view) &&
+           !KeyExists(HKEY_LOCAL_MACHINE, kShockwaveKey, view);
+  });
+}
 // Every ban of the five kinds, as "No to all" and monitoring write them.
 bool AllBansWritten() {
   for (const char* name : kTextSwitches) {
     if (!HasText(HKEY_CURRENT_USER, kMainKey, name, "No")) return false;
   }
-  return HasDword(HKEY_LOCAL_MACHINE, kFlashKey, "Compatibility Flags", 0x400) &&
-         HasDword(HKEY_LOCAL_MACHINE, kShockwaveKey, "Compatibility Flags", 0x400) &&
-         HasDword(HKEY_CURRENT_USER, kZoneKey, "1C00", 0);
+  return KillBitsWritten() && HasDword(HKEY_CURRENT_USER, kZoneKey, "1C00", 0);
 }
 // The bans of the kinds whose choice is "No" by default: 1, 4 and 5.
 bool DefaultBansWritten() {
-  return HasText(HKEY_CURRENT_USER, kMainKey, "Display Inline Videos", "No") &&
-         HasDword(HKEY_LOCAL_MACHINE, kFlashKey, "Compatibility Flags", 0x400) &&
-         HasDword(HKEY_LOCAL_MACHINE, kShockwaveKey, "Compatibility Flags", 0x400) &&
+  return HasText(HKEY_CURRENT_USER, kMainKey, "Display Inline Videos", "No") && KillBitsWritten() &&
          HasDword(HKEY_CURRENT_USER, kZoneKey, "1C00", 0);
 }
-void DeleteDefaultBans() {
+// Takes them back, the kill bits from the view `view` alone.
+void DeleteDefaultBans(REGSAM view) {
   DeleteValue(HKEY_CURRENT_USER, kMainKey, "Display Inline Videos");
-  DeleteValue(HKEY_LOCAL_MACHINE, kFlashKey, "Compatibility Flags");
-  DeleteValue(HKEY_LOCAL_MACHINE, kShockwaveKey, "Compatibility Flags");
+  DeleteValue(HKEY_LOCAL_MACHINE, kFlashKey, kKillBitName, view);
+  DeleteValue(HKEY_LOCAL_MACHINE, kShockwaveKey, kKillBitName, view);
   DeleteValue(HKEY_CURRENT_USER, kZoneKey, "1C00");
 }
 bool NoDefaultBanLeft() {
   return !Read(HKEY_CURRENT_USER, kMainKey, "Display Inline Videos") &&
-         !Read(HKEY_LOCAL_MACHINE, kFlashKey, "Compatibility Flags") &&
-         !Read(HKEY_LOCAL_MACHINE, kShockwaveKey, "Compatibility Flags") &&
+         InEveryView([](REGSAM view) {
+           return !Read(HKEY_LOCAL_MACHINE, kFlashKey, kKillBitName, view) &&
+                  !Read(HKEY_LOCAL_MACHINE, kShockwaveKey, kKillBitName, view);
+         }) &&
          !Read(HKEY_CURRENT_USER, kZoneKey, "1C00");
+}
+// Something else that a class key holds, in every view; allowing Flash takes it too.
+void PutOtherClassValue() {
+  for (const REGSAM view : MachineViews()) WriteDword(HKEY_LOCAL_MACHINE, kFlashKey, "Other", 5, view);
 }
 
 class EndToEnd : public ::testing::Test {
@@ -205,9 +222,8 @@ TEST_F(EndToEnd, FirstStartLogsItsStartCountsItAndWritesNoBrowserSwitch) {
     EXPECT_FALSE(Read(HKEY_CURRENT_USER, kMainKey, name)) << name;
   }
   EXPECT_FALSE(Read(HKEY_CURRENT_USER, kZoneKey, "1C00"));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kFlashKey));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kShockwaveKey));
-  EXPECT_TRUE(ProgramButtons().empty());
+  EXPECT_TRUE(NoClassKeyLeft());
+  EXPECT_TRUE(InEveryView([](REGSAM view) { return ProgramButtons(view).empty(); }));
 
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
@@ -226,7 +242,7 @@ TEST_F(EndToEnd, StoredChoicesAreShownAndWrittenAtStartAndTheStartIsCounted) {
   EXPECT_TRUE(HasText(HKEY_CURRENT_USER, kMainKey, "Display Inline Videos", "Yes"));
   EXPECT_TRUE(HasText(HKEY_CURRENT_USER, kMainKey, "Play_Animations", "No"));
   EXPECT_FALSE(Read(HKEY_CURRENT_USER, kMainKey, "Play_Background_Sounds"));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kFlashKey));
+  EXPECT_TRUE(NoClassKeyLeft());
   EXPECT_FALSE(Read(HKEY_CURRENT_USER, kZoneKey, "1C00"));
   EXPECT_TRUE(HasSetting("Ypos", 8));
   EXPECT_EQ(kStartLog, window.Log());
@@ -254,17 +270,18 @@ TEST_F(EndToEnd, ChoosingAnItemStoresTheChoiceAndWritesItsBrowserSwitch) {
       [] { return HasText(HKEY_CURRENT_USER, kMainKey, "Play_Animations", "Yes"); }, kStateWait));
   EXPECT_TRUE(HasSetting("2", 0));
 
-  // Kind 4 lives under HKEY_LOCAL_MACHINE: "Yes" removes both class keys with all they hold.
-  WriteDword(HKEY_LOCAL_MACHINE, kFlashKey, "Other", 5);
+  // Kind 4 lives under HKEY_LOCAL_MACHINE, in every view: "Yes" removes both class keys with
+  // all they hold.
+  PutOtherClassValue();
   window.Click(window.Radio("&Macromedia Shockwave && Flash Player", "Yes"));
-  EXPECT_TRUE(WaitUntil([] { return !KeyExists(HKEY_LOCAL_MACHINE, kFlashKey); }, kStateWait));
+  EXPECT_TRUE(WaitUntil(NoClassKeyLeft, kStateWait)) << RegistryState();
   EXPECT_TRUE(HasSetting("4", 0));
   window.Click(window.Radio("&Macromedia Shockwave && Flash Player", "No"));
-  EXPECT_TRUE(WaitUntil(
-      [] { return HasDword(HKEY_LOCAL_MACHINE, kShockwaveKey, "Compatibility Flags", 0x400); },
-      kStateWait));
-  EXPECT_EQ(std::vector<std::string>{"Compatibility Flags"},
-            Key(HKEY_LOCAL_MACHINE, kFlashKey).ValueNames());
+  EXPECT_TRUE(WaitUntil(KillBitsWritten, kStateWait)) << RegistryState();
+  for (const REGSAM view : MachineViews()) {
+    EXPECT_EQ(std::vector<std::string>{kKillBitName},
+              Key(HKEY_LOCAL_MACHINE, kFlashKey, view).ValueNames());
+  }
   EXPECT_TRUE(HasSetting("4", 1));
   EXPECT_EQ(kStartLog, window.Log());
 }
@@ -282,17 +299,16 @@ TEST_F(EndToEnd, PresetsSetEveryChoiceAndNoToAllWritesEveryBan) {
   EXPECT_TRUE(HasText(HKEY_CURRENT_USER, kMainKey, "Play_Animations", "No"));
   EXPECT_TRUE(HasText(HKEY_CURRENT_USER, kMainKey, "Play_Background_Sounds", "No"));
   EXPECT_FALSE(Read(HKEY_CURRENT_USER, kMainKey, "Display Inline Videos"));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kFlashKey));
+  EXPECT_TRUE(NoClassKeyLeft());
   EXPECT_EQ("No to all", window.Choice(kPresets));
 
-  WriteDword(HKEY_LOCAL_MACHINE, kFlashKey, "Other", 5);
+  PutOtherClassValue();
   window.Click(window.Radio(kPresets, "Yes to all"));
   EXPECT_TRUE(WaitUntil([] { return HasSetting("5", 0); }, kStateWait)) << RegistryState();
   for (const char* name : kTextSwitches) {
     EXPECT_TRUE(HasText(HKEY_CURRENT_USER, kMainKey, name, "Yes")) << name;
   }
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kFlashKey));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kShockwaveKey));
+  EXPECT_TRUE(NoClassKeyLeft()) << RegistryState();
   EXPECT_TRUE(HasDword(HKEY_CURRENT_USER, kZoneKey, "1C00", 0x10000));
   EXPECT_EQ((std::vector<std::string>(5, "Yes")), window.Choices());
 
@@ -326,21 +342,25 @@ TEST_F(EndToEnd, MonitoringWritesDeletedBansAgainAtItsNextTickUntilItStops) {
   EXPECT_TRUE(WaitUntil(DefaultBansWritten, kStateWait)) << RegistryState();
   EXPECT_FALSE(Read(HKEY_CURRENT_USER, kMainKey, "Play_Animations"));
 
-  // Someone else switches them on again; the next tick puts the bans back.
-  DeleteDefaultBans();
-  const auto deleted = std::chrono::steady_clock::now();
-  EXPECT_TRUE(WaitUntil(DefaultBansWritten, kTickWait)) << RegistryState();
-  std::printf("bans written again %lld ms after they were deleted\n",
-              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                         std::chrono::steady_clock::now() - deleted)
-                                         .count()));
+  // Someone else switches them on again, the kill bits in one view of the machine, then in
+  // the other; the next tick puts the bans back.
+  for (const REGSAM view : MachineViews()) {
+    DeleteDefaultBans(view);
+    const auto deleted = std::chrono::steady_clock::now();
+    EXPECT_TRUE(WaitUntil(DefaultBansWritten, kTickWait)) << RegistryState();
+    std::printf("bans written again %lld ms after they were deleted in view %lu\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - deleted)
+                                           .count()),
+                static_cast<unsigned long>(view));
+  }
   EXPECT_FALSE(Read(HKEY_CURRENT_USER, kMainKey, "Play_Animations")) << "an allowed kind was written";
 
   // Stopping runs one more pass, and then no tick writes anything.
   window.Click(monitor);
   EXPECT_EQ("M&onitor", window.Caption(monitor));
   EXPECT_TRUE(WaitUntil(DefaultBansWritten, kStateWait));
-  DeleteDefaultBans();
+  for (const REGSAM view : MachineViews()) DeleteDefaultBans(view);
   EXPECT_TRUE(StaysFor(NoDefaultBanLeft, kMonitorInterval + 1000)) << RegistryState();
 
   std::vector<std::string> log = kStartLog;
@@ -422,12 +442,28 @@ TEST_F(EndToEnd, SecondStartHidesTheRunningWindowAndAThirdRestoresIt) {
   EXPECT_EQ(std::optional<DWORD>(0), first.End());
 }
 
+// The window that carries the taskbar button.
+HWND ApplicationWindow(const Program& program) {
+  for (HWND window : TopLevelWindows(program.Id())) {
+    if (ClassOf(window) == "TApplication") return window;
+  }
+  return nullptr;
+}
+
 TEST_F(EndToEnd, ClosingEndsTheProgramByDefault) {
-  Program program;
-  HWND main = program.VisibleMainWindow();
-  ASSERT_NE(nullptr, main);
-  ::PostMessageA(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(std::optional<DWORD>(0), program.WaitForExit());
+  // Through the taskbar button's "Close window", then the main window's close box; each time the
+  // next start runs.
+  for (const bool taskbarButton : {true, false}) {
+    Program program;
+    HWND main = program.VisibleMainWindow();
+    ASSERT_NE(nullptr, main);
+    if (taskbarButton) {
+      ::PostMessageA(ApplicationWindow(program), WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else {
+      ::PostMessageA(main, WM_CLOSE, 0, 0);
+    }
+    EXPECT_EQ(std::optional<DWORD>(0), program.WaitForExit()) << taskbarButton;
+  }
 }
 
 TEST_F(EndToEnd, WithExitOnCloseOffClosingHidesAndExitStillEnds) {
@@ -447,6 +483,12 @@ TEST_F(EndToEnd, WithExitOnCloseOffClosingHidesAndExitStillEnds) {
   ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_TRUE(WaitUntil([&] { return !window.Visible(); }, kStateWait));
   EXPECT_TRUE(StaysFor([&] { return program.Running(); }, 300));
+  // The taskbar button's "Close window" follows the same rule, and leaves both windows.
+  EXPECT_TRUE(ClickTrayIcon(program.Id()));
+  ASSERT_TRUE(WaitUntil([&] { return window.Visible(); }, kStateWait));
+  ::PostMessageA(ApplicationWindow(program), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !window.Visible(); }, kStateWait));
+  EXPECT_TRUE(StaysFor([&] { return program.Running() && ::IsWindow(main); }, 300));
 
   // Exit works also while the window is hidden.
   window.Click(window.Button("E&xit"));
@@ -469,6 +511,27 @@ TEST_F(EndToEnd, StartMinimizedShowsOnlyTheTrayIcon) {
   EXPECT_NE(nullptr, window.Button("H&ide"));
   EXPECT_TRUE(ClickTrayIcon(program.Id()));
   EXPECT_TRUE(WaitUntil([&] { return window.Visible(); }, kStateWait));
+
+  // Hidden again, with another program in front as the taskbar is when the user clicks the
+  // icon, the icon's menu takes the keyboard: Escape closes it, and Enter restores.
+  window.Click(window.Button("H&ide"));
+  ASSERT_TRUE(WaitUntil([&] { return !window.Visible(); }, kStateWait));
+  HWND other = ::CreateWindowExA(0, "STATIC", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 10, 10, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  ::SetForegroundWindow(other);
+  const auto menuShown = [] {
+    HWND menu = ::FindWindowA("#32768", nullptr);
+    return menu != nullptr && ::IsWindowVisible(menu);
+  };
+  ASSERT_TRUE(ClickTrayIcon(program.Id(), true));
+  ASSERT_TRUE(WaitUntil(menuShown, kStateWait)) << "a right click showed no menu";
+  Type({{VK_ESCAPE, false}});
+  EXPECT_TRUE(WaitUntil([&] { return !menuShown(); }, kStateWait)) << "Escape left the menu open";
+  ASSERT_TRUE(ClickTrayIcon(program.Id(), true));
+  ASSERT_TRUE(WaitUntil(menuShown, kStateWait));
+  Type({{VK_DOWN, false}, {VK_RETURN, false}});  // Restore
+  EXPECT_TRUE(WaitUntil([&] { return window.Visible(); }, kStateWait)) << "Restore was not taken";
+  ::DestroyWindow(other);
   EXPECT_EQ(kStartLog, window.Log());
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
@@ -485,51 +548,55 @@ TEST_F(EndToEnd, RegisterWritesOneToolbarButtonAndEndsTheRunningInstance) {
   // Already ended when Register has: an installer replaces the file next.
   EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0)) << "the running instance went on";
 
-  const std::vector<std::string> buttons = ProgramButtons();
-  ASSERT_EQ(1u, buttons.size()) << RegistryState();
-  const std::string id = buttons.front();
-  const std::string key = std::string(kExtensionsKey) + "\\" + id;
+  // One button, the same in every view of the machine, and the list names it.
+  const std::optional<std::string> id = TheOneButton();
+  ASSERT_TRUE(id) << RegistryState();
+  EXPECT_TRUE(std::regex_match(*id, std::regex("\\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\}"))) << *id;
+  const std::string key = std::string(kExtensionsKey) + "\\" + *id;
   const std::string path = ProgramPath();
-  const auto expect = [&](const char* name, const std::string& data) {
-    const auto value = Read(HKEY_LOCAL_MACHINE, key.c_str(), name);
-    ASSERT_TRUE(value) << name;
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), value->type) << name;
-    EXPECT_EQ(0, _stricmp(data.c_str(), value->Text().c_str()))
-        << name << ": " << value->Text() << " instead of " << data;
-  };
-  expect("Default Visible", "Yes");
-  expect("ButtonText", kTitle);
-  expect("HotIcon", path + ",1000");
-  expect("Icon", path + ",1001");
-  expect("CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}");
-  expect("Exec", path);
-  const auto listed = Read(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle);
-  ASSERT_TRUE(listed);
-  EXPECT_EQ(static_cast<DWORD>(REG_SZ), listed->type);
-  EXPECT_EQ(id, listed->Text());
+  for (const REGSAM view : MachineViews()) {
+    const auto expect = [&](const char* name, const std::string& data) {
+      const auto value = Read(HKEY_LOCAL_MACHINE, key.c_str(), name, view);
+      ASSERT_TRUE(value) << name << " in view " << view;
+      EXPECT_EQ(static_cast<DWORD>(REG_SZ), value->type) << name;
+      EXPECT_EQ(0, _stricmp(data.c_str(), value->Text().c_str()))
+          << name << ": " << value->Text() << " instead of " << data;
+    };
+    expect("Default Visible", "Yes");
+    expect("ButtonText", kTitle);
+    expect("HotIcon", path + ",1000");
+    expect("Icon", path + ",1001");
+    expect("CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}");
+    expect("Exec", path);
+  }
+  EXPECT_EQ(id, ListedButton());
 
   // A second registration replaces the button with a new one.
   EXPECT_EQ(std::optional<DWORD>(0), RunToEnd("Register"));
-  const std::vector<std::string> again = ProgramButtons();
-  ASSERT_EQ(1u, again.size()) << RegistryState();
-  EXPECT_NE(id, again.front());
-  EXPECT_EQ(again.front(), Read(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle)->Text());
+  const std::optional<std::string> again = TheOneButton();
+  ASSERT_TRUE(again) << RegistryState();
+  EXPECT_NE(id, again);
+  EXPECT_EQ(again, ListedButton());
 }
 
-TEST_F(EndToEnd, UnregisterRemovesTheButtonAndEndsTheRunningInstance) {
+TEST_F(EndToEnd, UnregisterRemovesTheButtonAndOnlyItAndEndsTheRunningInstance) {
+  const std::string other = std::string(kExtensionsKey) + "\\{0C1D2E3F-4A5B-6C7D-8E9F-A0B1C2D3E4F5}";
+  for (const REGSAM view : MachineViews()) WriteDword(HKEY_LOCAL_MACHINE, other.c_str(), "x", 1, view);
   EXPECT_EQ(std::optional<DWORD>(0), RunToEnd("Register"));
-  ASSERT_EQ(1u, ProgramButtons().size());
+  ASSERT_TRUE(TheOneButton()) << RegistryState();
   Program running;
   ASSERT_NE(nullptr, running.VisibleMainWindow());
 
   EXPECT_EQ(std::optional<DWORD>(0), RunToEnd("Unregister"));
   // Already ended when Unregister has: an uninstaller deletes the file next.
   EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0)) << "the running instance went on";
-  EXPECT_TRUE(ProgramButtons().empty()) << RegistryState();
-  EXPECT_FALSE(Read(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle));
+  EXPECT_TRUE(NoProgramButton()) << RegistryState();
+  EXPECT_TRUE(InEveryView([&](REGSAM view) { return KeyExists(HKEY_LOCAL_MACHINE, other.c_str(), view); }))
+      << "another program's button went";
 
   // With nothing left to remove it is no error.
   EXPECT_EQ(std::optional<DWORD>(0), RunToEnd("Unregister"));
+  for (const REGSAM view : MachineViews()) DeleteTree(HKEY_LOCAL_MACHINE, other.c_str(), view);
 }
 
 TEST_F(EndToEnd, AnyOtherArgumentEndsTheStartAndChangesNothing) {
@@ -565,11 +632,9 @@ TEST_F(EndToEnd, RegisterRunsAtTheSameTimeBothSucceedAndLeaveOneButton) {
     Program b("Register");
     EXPECT_EQ(std::optional<DWORD>(0), a.WaitForExit()) << "round " << round;
     EXPECT_EQ(std::optional<DWORD>(0), b.WaitForExit()) << "round " << round;
-    const std::vector<std::string> buttons = ProgramButtons();
-    ASSERT_EQ(1u, buttons.size()) << "round " << round << "\n" << RegistryState();
-    const auto listed = Read(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle);
-    ASSERT_TRUE(listed);
-    EXPECT_EQ(buttons.front(), listed->Text());
+    const std::optional<std::string> button = TheOneButton();
+    ASSERT_TRUE(button) << "round " << round << "\n" << RegistryState();
+    EXPECT_EQ(button, ListedButton());
   }
 }
 
@@ -631,8 +696,9 @@ TEST_F(EndToEnd, ASettingOfTheWrongTypeIsShownAndTheProgramStillStarts) {
   ::RegCloseKey(key);
 
   Program program;
-  // Each reader of the value says so once; the user answers every box. A box already answered
-  // may still be on its way out, its text gone, at the next look.
+  // Both windows that read the value report it, once, over a complete start: while the box is
+  // open the main window is there, takes no input, and a second start finds it at once. A box
+  // already answered may still be on its way out, its text gone, at the next look.
   std::vector<std::string> shown;
   std::vector<HWND> answered;
   HWND main = nullptr;
@@ -641,17 +707,20 @@ TEST_F(EndToEnd, ASettingOfTheWrongTypeIsShownAndTheProgramStillStarts) {
       if (ClassOf(window) != "#32770" || !::IsWindowVisible(window)) continue;
       if (std::find(answered.begin(), answered.end(), window) != answered.end()) continue;
       answered.push_back(window);
+      main = program.MainWindow(0);
+      EXPECT_TRUE(main != nullptr && !::IsWindowEnabled(main)) << "the box does not block";
+      Program second;
+      EXPECT_EQ(std::optional<DWORD>(0), second.WaitForExit(2000)) << "the second start waited";
       for (const Control& c : ControlsOf(window)) {
         if (SameClass(c.className, "Static") && !c.text.empty()) shown.push_back(c.text);
       }
       ::PostMessageA(window, WM_COMMAND, IDOK, 0);
     }
     main = program.MainWindow(0);
-    return main != nullptr && ::IsWindowVisible(main) && program.MessageBoxes().empty();
+    return main != nullptr && !shown.empty() && program.MessageBoxes().empty();
   }, kStartWait);
   ASSERT_NE(nullptr, main) << "the program did not start";
-  ASSERT_FALSE(shown.empty());
-  for (const std::string& text : shown) EXPECT_EQ("Invalid data type for '101'", text);
+  EXPECT_EQ(std::vector<std::string>{"Invalid data type for '101'"}, shown);
   EXPECT_TRUE(HasSetting("Ypos", 0)) << "the start was not counted";
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
@@ -742,7 +811,7 @@ TEST_F(EndToEnd, WhileAboutIsOpenMonitoringGoesOnAndItsLinkFollowsThePointer) {
   EXPECT_NE(nullptr, ControlOf(about, kTitle));
   EXPECT_FALSE(::IsWindowEnabled(main));
 
-  DeleteDefaultBans();
+  DeleteDefaultBans(MachineViews().back());
   EXPECT_TRUE(WaitUntil(DefaultBansWritten, kTickWait)) << "monitoring stopped under the dialog";
   EXPECT_TRUE(::IsWindowVisible(about));
 

@@ -5,12 +5,15 @@
 // HKEY_LOCAL_MACHINE.
 #include <windows.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -48,6 +51,11 @@ bool Exists(const std::string& path) {
 std::string Bytes(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// What a run of the installer or the uninstaller wrote of itself.
+std::string Log(const char* name) {
+  return Bytes(Folder(CSIDL_COMMON_APPDATA) + "\\Tarnwick\\" + name);
 }
 
 // Where a shell link points, as the Start menu resolves it.
@@ -108,12 +116,48 @@ bool Uninstalled() {
          WaitUntil([] { return !Exists(InstallDir()); }, kStateWait);
 }
 
-void UninstallSilently() {
+std::optional<DWORD> RunQuietUninstall() {
   const auto quiet = ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
-  ASSERT_TRUE(quiet) << "no QuietUninstallString";
-  EXPECT_TRUE(RunCommand(*quiet).has_value());
+  if (!quiet) ADD_FAILURE() << "no QuietUninstallString";
+  return quiet ? RunCommand(*quiet) : std::nullopt;
+}
+
+void UninstallSilently() {
+  EXPECT_EQ(std::optional<DWORD>(0), RunQuietUninstall());
   EXPECT_TRUE(Uninstalled()) << "the uninstall entry or the folder is left";
 }
+
+// A key that nobody may write into (set values, make subkeys) while this lives, for real: the
+// registry enforces its permissions. Its own permissions come back afterwards.
+class ClosedKey {
+ public:
+  ClosedKey(HKEY root, const char* path) {
+    PSECURITY_DESCRIPTOR closed = nullptr;
+    DWORD size = 0;
+    const bool done =
+        ::RegOpenKeyExA(root, path, 0, READ_CONTROL | WRITE_DAC, &key_) == ERROR_SUCCESS &&
+        ::RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size) ==
+            ERROR_INSUFFICIENT_BUFFER &&
+        (saved_.resize(size), ::RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(),
+                                                  &size) == ERROR_SUCCESS) &&
+        ::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            "D:P(D;;0x0006;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1, &closed, nullptr) &&
+        ::RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, closed) == ERROR_SUCCESS;
+    ::LocalFree(closed);
+    if (!done) ADD_FAILURE() << "could not close " << path;
+  }
+  ~ClosedKey() {
+    if (key_ == nullptr) return;
+    EXPECT_EQ(ERROR_SUCCESS, ::RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data()));
+    ::RegCloseKey(key_);
+  }
+  ClosedKey(const ClosedKey&) = delete;
+  ClosedKey& operator=(const ClosedKey&) = delete;
+
+ private:
+  HKEY key_ = nullptr;
+  std::vector<char> saved_;
+};
 
 // The visible top-level windows of every process.
 std::vector<HWND> VisibleWindows() {
@@ -158,9 +202,9 @@ void ClickIn(const std::string& title, const std::string& button) {
 // The button that Register adds, with its values as the browser reads them; `path` is the
 // program's file.
 void ExpectTheProgramsButton(const std::string& path) {
-  const std::vector<std::string> buttons = ProgramButtons();
-  ASSERT_EQ(1u, buttons.size()) << RegistryState();
-  const std::string key = std::string(kExtensionsKey) + "\\" + buttons.front();
+  const std::optional<std::string> button = TheOneButton();
+  ASSERT_TRUE(button) << RegistryState();
+  const std::string key = std::string(kExtensionsKey) + "\\" + *button;
   const struct {
     const char* name;
     std::string data;
@@ -172,12 +216,14 @@ void ExpectTheProgramsButton(const std::string& path) {
       {"CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"},
       {"Exec", path},
   };
-  for (const auto& v : values) {
-    EXPECT_EQ(std::optional<std::string>(v.data), ReadText(HKEY_LOCAL_MACHINE, key.c_str(), v.name))
-        << v.name;
+  for (const REGSAM view : MachineViews()) {
+    for (const auto& v : values) {
+      EXPECT_EQ(std::optional<std::string>(v.data),
+                ReadText(HKEY_LOCAL_MACHINE, key.c_str(), v.name, view))
+          << v.name << " in view " << view;
+    }
   }
-  EXPECT_EQ(std::optional<std::string>(buttons.front()),
-            ReadText(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle));
+  EXPECT_EQ(button, ListedButton());
 }
 
 // Everything an installation leaves on the machine, gone; the settings are the user's and are
@@ -190,8 +236,7 @@ void ExpectNothingLeft() {
   EXPECT_FALSE(Exists(Shortcut()));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_FALSE(Read(HKEY_CURRENT_USER, kRunKey, kTitle)) << "the Run entry is left";
-  EXPECT_TRUE(ProgramButtons().empty()) << RegistryState();
-  EXPECT_FALSE(Read(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle));
+  EXPECT_TRUE(NoProgramButton()) << RegistryState();
 }
 
 class Installer : public ::testing::Test {
@@ -238,7 +283,8 @@ TEST_F(Installer,
   } entry[] = {
       {"DisplayName", "Tarnwick"},           {"DisplayVersion", "1.0b"},
       {"Publisher", "Brambleworks Company"}, {"DisplayIcon", exe + ",0"},
-      {"UninstallString", uninstaller},      {"QuietUninstallString", uninstaller + " /S"},
+      {"UninstallString", uninstaller},
+      {"QuietUninstallString", uninstaller + " /S _?=" + InstallDir()},
   };
   for (const auto& v : entry) {
     EXPECT_EQ(std::optional<std::string>(v.data),
@@ -254,7 +300,31 @@ TEST_F(Installer,
   ASSERT_TRUE(size);
   EXPECT_NEAR(bytes / 1024, static_cast<double>(*size), 8.0);
   ExpectTheProgramsButton(exe);
-  const std::string firstButton = ProgramButtons().front();
+  const std::optional<std::string> firstButton = TheOneButton();
+
+  // Register fails when the list of buttons is closed to writing, Unregister when the program's
+  // entry in it is no text. Silent, the install and the uninstall still end by themselves, with
+  // a code and the program's reason in their logs, and leave no box behind; the uninstall
+  // removes nothing.
+  const std::string failed =
+      "\" ended with code 1: Exception ERegistryError in module tarnwick.exe. ";
+  {
+    const ClosedKey closed(HKEY_LOCAL_MACHINE, kButtonListKey);
+    EXPECT_EQ(std::optional<DWORD>(3), Install("/S"));
+  }
+  EXPECT_NE(std::string::npos,
+            Log("setup.log").find("Register" + failed + "Failed to set data for '" + kTitle + "'"))
+      << Log("setup.log");
+  WriteDword(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, 1);
+  EXPECT_EQ(std::optional<DWORD>(2), RunQuietUninstall());
+  ASSERT_TRUE(firstButton);
+  ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, REG_SZ, firstButton->c_str(),
+                    static_cast<DWORD>(firstButton->size() + 1));
+  EXPECT_NE(std::string::npos, Log("uninstall.log")
+                                   .find("Unregister" + failed + "Invalid data type for '" + kTitle))
+      << Log("uninstall.log");
+  EXPECT_TRUE(Exists(exe) && KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_EQ(nullptr, ::FindWindowA(nullptr, "Application Error"));
 
   // Installing again over the running program ends it first and registers anew.
   {
@@ -264,7 +334,7 @@ TEST_F(Installer,
     EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0)) << "the running program went on";
     EXPECT_TRUE(Bytes(exe) == Bytes(ProgramPath()));
     ExpectTheProgramsButton(exe);
-    EXPECT_NE(firstButton, ProgramButtons().front());
+    EXPECT_NE(firstButton, TheOneButton());
   }
 
   // A silent uninstall while the program runs, started with Windows.
@@ -305,8 +375,41 @@ TEST_F(Installer, UninstallingAfterFilesWentOrTwiceShowsNothingAndAskedItDeletes
   EXPECT_TRUE(HasSetting("Ypos", 3));
   ::DeleteFileA(copy.c_str());
 
+  // Installed through its windows, Setup announces the space that it then takes, and its last
+  // page offers to start the program, unticked.
+  auto setup = std::async(std::launch::async, [] { return Install(""); });
+  std::string space;
+  WaitUntil([&] {
+    for (HWND window : VisibleWindows()) {
+      for (const Control& c : ControlsOf(window)) {
+        if (c.text.rfind("Space required: ", 0) == 0) space = c.text;
+      }
+    }
+    return !space.empty();
+  }, kWindowWait);
+  ClickIn("Tarnwick Setup", "&Install");
+  HWND start = nullptr;
+  WaitUntil([&] {
+    for (HWND window : VisibleWindows()) {
+      for (const Control& c : ControlsOf(window)) {
+        if (c.text == "Start Tarnwick" && ::IsWindowVisible(c.handle)) start = c.handle;
+      }
+    }
+    return start != nullptr;
+  }, kSetupWait);
+  ASSERT_NE(nullptr, start) << "the last page offers no start";
+  EXPECT_EQ(BST_UNCHECKED, ::SendMessageA(start, BM_GETCHECK, 0, 0));
+  ClickIn("Tarnwick Setup", "&Finish");
+  EXPECT_EQ(std::optional<DWORD>(0), setup.get());
+  double installed = 0;
+  for (const char* name : {"tarnwick.exe", "help.chm"}) {
+    installed += static_cast<double>(Bytes(Installed(name)).size()) / (1024 * 1024);
+  }
+  EXPECT_NEAR(installed, std::atof(space.c_str() + 16), 0.1) << space;
+  EXPECT_TRUE(StaysFor([] { return ::FindWindowA(kMainClass, kTitle) == nullptr; }, 1000))
+      << "the program was started";
+
   // Through its windows, answering that the settings, which are there, are not to be kept.
-  ASSERT_EQ(std::optional<DWORD>(0), Install("/S"));
   const auto command = ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
   ASSERT_TRUE(command);
   EXPECT_TRUE(RunCommand(*command).has_value());

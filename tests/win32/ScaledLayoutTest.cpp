@@ -25,7 +25,7 @@
 #include "ui/Image.h"
 #include "ui/Label.h"
 #include "ui/ListBox.h"
-#include "ui/win32/ControlPeers.h"
+#include "ui/win32/WindowPeer.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/Resources.h"
 #include "ui/win32/Win32Peers.h"

@@ -1,12 +1,10 @@
 #pragma once
-// Peers that draw themselves: the memo's text view, the gauge and the speed button.
+// Peers whose windows are of classes of ours, drawn by us: the gauge, and the memo's view.
+#include <cstddef>
 #include <memory>
 #include <optional>
 
-#include "ui/Gauge.h"
-#include "ui/Memo.h"
-#include "ui/SpeedButton.h"
-#include "ui/win32/ControlPeers.h"
+#include "ui/win32/WindowPeer.h"
 
 namespace tarnwick::ui::win32 {
 
@@ -14,24 +12,36 @@ namespace tarnwick::ui::win32 {
 inline constexpr const char* kMemoClass = "TarnwickMemo";
 inline constexpr const char* kGaugeClass = "TarnwickGauge";
 
-// A peer whose window is of a class of ours: its messages go to Handle, and what Handle leaves
-// goes to DefWindowProc. It shows its model, never a caption.
+// A peer whose window it paints whole and which shows its model, never a caption. Handle sees
+// the window's messages first; the base answers what it leaves as a control does (the font,
+// painting and printing through Paint, the text for readers), and DefWindowProc the rest.
 class DrawnPeer : public WindowPeer {
  protected:
   DrawnPeer(std::shared_ptr<FormPeer> form, Control& control);
   // Makes the window; called once the peer is ready for its messages.
   void CreateSelf(const char* className, DWORD style, const char* cursor);
   HWND Self() const { return ToNative<HWND>(binding_.Handle()); }
-  virtual std::optional<LRESULT> Handle(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // The font the window was given.
+  HFONT ShownFont() const { return font_; }
+
+  virtual std::optional<LRESULT> Handle(UINT, WPARAM, LPARAM) { return std::nullopt; }
+  // Draws `area` of the client area on `dc`: what needs painting, or all of it to print.
+  virtual void Paint(HDC dc, const RECT& area) = 0;
+  // After WM_SETFONT; `redraw` as it asks.
+  virtual void FontChanged(bool redraw) {
+    if (redraw) InvalidateRect(Self(), nullptr, FALSE);
+  }
+  // For WM_GETTEXTLENGTH and WM_GETTEXT: the text's length, and up to size - 1 of its characters
+  // then a NUL, returning how many.
+  virtual std::size_t TextLength() const = 0;
+  virtual std::size_t CopyText(char* out, std::size_t size) const = 0;
   void ApplyCaption() override {}
 
  private:
-  BoundWindow binding_;
-};
+  std::optional<LRESULT> Answer(UINT message, WPARAM wParam, LPARAM lParam);
 
-std::unique_ptr<WindowPeer> MakeMemoPeer(std::shared_ptr<FormPeer> form, Memo& memo);
-std::unique_ptr<WindowPeer> MakeGaugePeer(std::shared_ptr<FormPeer> form, Gauge& gauge);
-std::unique_ptr<WindowPeer> MakeSpeedButtonPeer(std::shared_ptr<FormPeer> form,
-                                                SpeedButton& button);
+  BoundWindow binding_;
+  HFONT font_ = nullptr;
+};
 
 }  // namespace tarnwick::ui::win32

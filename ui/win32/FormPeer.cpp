@@ -1,12 +1,13 @@
 #include "ui/win32/FormPeer.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "ui/Application.h"
-#include "ui/win32/ControlPeers.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/MenuPeer.h"
+#include "ui/win32/WindowPeer.h"
 
 namespace tarnwick::ui::win32 {
 namespace {
@@ -89,6 +90,11 @@ void FormPeer::FitToClientSize() {
 
 std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case DM_GETDEFID:
+      // Our own IsDialogMessage asks, with the number of a second start's WM_USER. Answered here,
+      // as DefWindowProc would, it never reaches the form to be taken for that.
+      if (askedForDefault_) return 0;
+      return std::nullopt;
     case WM_COMMAND: {
       if (lParam == 0) {
         if (HIWORD(wParam) == 0 && menu_ != nullptr && menu_->Command(LOWORD(wParam))) return 0;
@@ -101,12 +107,6 @@ std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam
       if (peer == nullptr || GetDlgCtrlID(from) != LOWORD(wParam)) return std::nullopt;
       peer->Command(from, HIWORD(wParam));
       return 0;
-    }
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header == nullptr) return std::nullopt;
-      if (WindowPeer* peer = PeerOf(header->hwndFrom)) return peer->Notify(*header);
-      return std::nullopt;
     }
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -226,7 +226,11 @@ bool FormPeer::HandleKey(MSG& message) {
   }
   // Tab, Shift+Tab, the arrow keys within a group and the controls' mnemonics.
   HWND before = GetFocus();
+  // It asks for the default button only while it handles a key press, where nothing of ours
+  // runs a loop of its own (such a loop would dispatch posted messages meanwhile).
+  const bool outer = std::exchange(askedForDefault_, message.message == WM_KEYDOWN);
   const bool taken = IsDialogMessageA(window_, &message) != 0;
+  askedForDefault_ = outer;
   if (message.message == WM_KEYDOWN && IsArrowKey(message.wParam)) {
     HWND after = GetFocus();
     if (after != before) {

@@ -63,6 +63,7 @@ class FormPeer {
   std::unique_ptr<MenuBarPeer> menu_;
   int nextControlId_;
   HWND lastFocus_ = nullptr;
+  bool askedForDefault_ = false;  // IsDialogMessage may send DM_GETDEFID now
 };
 
 }  // namespace tarnwick::ui::win32

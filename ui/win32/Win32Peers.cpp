@@ -3,16 +3,28 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Menu.h"
-#include "ui/win32/ControlPeers.h"
 #include "ui/win32/FormPeer.h"
+#include "ui/win32/WindowPeer.h"
 
 namespace tarnwick::ui::win32 {
 namespace {
+
+// The control's real peer, by the control's own type; null for a kind that has none.
+std::unique_ptr<ControlPeer> MakeControlPeer(std::shared_ptr<FormPeer> form, Control& control) {
+  for (auto part : {ButtonPeers(), DisplayPeers(), GaugePeers(), MemoPeers()}) {
+    for (const PeerKind& kind : part) {
+      if (kind.model == typeid(control)) return kind.make(std::move(form), control);
+    }
+  }
+  return nullptr;
+}
 
 class Win32Backend final : public Backend {
  public:

@@ -32,8 +32,8 @@ std::string Describe(const std::optional<Value>& value) {
   }
 }
 
-std::string DescribeKey(HKEY root, const char* path) {
-  const Key key(root, path);
+std::string DescribeKey(HKEY root, const char* path, REGSAM view = 0) {
+  const Key key(root, path, view);
   if (!key.Open()) return std::string(path) + ": (missing)\n";
   std::string text = std::string(path) + ":\n";
   for (const std::string& name : key.ValueNames()) {
@@ -68,8 +68,15 @@ DWORD Value::Dword() const {
   return number;
 }
 
-Key::Key(HKEY root, const char* path) {
-  if (::RegOpenKeyExA(root, path, 0, KEY_READ, &key_) != ERROR_SUCCESS) key_ = nullptr;
+std::vector<REGSAM> MachineViews() {
+  SYSTEM_INFO info = {};
+  ::GetNativeSystemInfo(&info);
+  if (info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL) return {0};
+  return {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+}
+
+Key::Key(HKEY root, const char* path, REGSAM view) {
+  if (::RegOpenKeyExA(root, path, 0, KEY_READ | view, &key_) != ERROR_SUCCESS) key_ = nullptr;
 }
 
 Key::~Key() {
@@ -119,53 +126,64 @@ std::vector<std::string> Key::Names(
   return names;
 }
 
-std::optional<Value> Read(HKEY root, const char* path, const char* name) {
-  return Key(root, path).Get(name);
+std::optional<Value> Read(HKEY root, const char* path, const char* name, REGSAM view) {
+  return Key(root, path, view).Get(name);
 }
 
-std::optional<std::string> ReadText(HKEY root, const char* path, const char* name) {
-  const auto value = Read(root, path, name);
+std::optional<std::string> ReadText(HKEY root, const char* path, const char* name, REGSAM view) {
+  const auto value = Read(root, path, name, view);
   if (!value || value->type != REG_SZ) return std::nullopt;
   return value->Text();
 }
 
-std::optional<DWORD> ReadDword(HKEY root, const char* path, const char* name) {
-  const auto value = Read(root, path, name);
+std::optional<DWORD> ReadDword(HKEY root, const char* path, const char* name, REGSAM view) {
+  const auto value = Read(root, path, name, view);
   if (!value || value->type != REG_DWORD || value->data.size() != sizeof(DWORD)) {
     return std::nullopt;
   }
   return value->Dword();
 }
 
-bool KeyExists(HKEY root, const char* path) { return Key(root, path).Open(); }
+bool KeyExists(HKEY root, const char* path, REGSAM view) { return Key(root, path, view).Open(); }
 
-void WriteDword(HKEY root, const char* path, const char* name, DWORD number) {
+void WriteDword(HKEY root, const char* path, const char* name, DWORD number, REGSAM view) {
   HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                                             nullptr));
+  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE | view, nullptr,
+                                             &key, nullptr));
   EXPECT_EQ(ERROR_SUCCESS, ::RegSetValueExA(key, name, 0, REG_DWORD,
                                             reinterpret_cast<const BYTE*>(&number), sizeof number));
   ::RegCloseKey(key);
 }
 
-void DeleteValue(HKEY root, const char* path, const char* name) {
+void DeleteValue(HKEY root, const char* path, const char* name, REGSAM view) {
   HKEY key = nullptr;
-  if (::RegOpenKeyExA(root, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  if (::RegOpenKeyExA(root, path, 0, KEY_SET_VALUE | view, &key) != ERROR_SUCCESS) return;
   ::RegDeleteValueA(key, name);
   ::RegCloseKey(key);
 }
 
-void DeleteTree(HKEY root, const char* path) {
-  const LSTATUS status = ::RegDeleteTreeA(root, path);
-  if (status == ERROR_SUCCESS) ::RegDeleteKeyA(root, path);
+// What lies below the key goes through a handle in the view; the key itself by name in it.
+void DeleteTree(HKEY root, const char* path, REGSAM view) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS) return;
+  ::RegDeleteTreeA(key, nullptr);
+  ::RegCloseKey(key);
+  ::RegDeleteKeyExA(root, path, view, 0);
+}
+
+bool InEveryView(const std::function<bool(REGSAM view)>& holds) {
+  for (const REGSAM view : MachineViews()) {
+    if (!holds(view)) return false;
+  }
+  return true;
 }
 
 bool HasText(HKEY root, const char* path, const char* name, const char* text) {
   return ReadText(root, path, name) == std::optional<std::string>(text);
 }
 
-bool HasDword(HKEY root, const char* path, const char* name, DWORD number) {
-  return ReadDword(root, path, name) == std::optional<DWORD>(number);
+bool HasDword(HKEY root, const char* path, const char* name, DWORD number, REGSAM view) {
+  return ReadDword(root, path, name, view) == std::optional<DWORD>(number);
 }
 
 std::optional<DWORD> Setting(const char* name) {
@@ -179,13 +197,33 @@ bool HasSetting(const char* name, DWORD number) {
   return HasDword(HKEY_CURRENT_USER, kSettingsKey, name, number);
 }
 
-std::vector<std::string> ProgramButtons() {
+std::vector<std::string> ProgramButtons(REGSAM view) {
   std::vector<std::string> buttons;
-  for (const std::string& id : Key(HKEY_LOCAL_MACHINE, kExtensionsKey).SubKeys()) {
+  for (const std::string& id : Key(HKEY_LOCAL_MACHINE, kExtensionsKey, view).SubKeys()) {
     const std::string path = std::string(kExtensionsKey) + "\\" + id;
-    if (ReadText(HKEY_LOCAL_MACHINE, path.c_str(), "ButtonText") == kTitle) buttons.push_back(id);
+    if (ReadText(HKEY_LOCAL_MACHINE, path.c_str(), "ButtonText", view) == kTitle) {
+      buttons.push_back(id);
+    }
   }
   return buttons;
+}
+
+std::optional<std::string> ListedButton() {
+  return ReadText(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, MachineViews().front());
+}
+
+std::optional<std::string> TheOneButton() {
+  std::optional<std::string> one;
+  for (const REGSAM view : MachineViews()) {
+    const std::vector<std::string> buttons = ProgramButtons(view);
+    if (buttons.size() != 1 || (one && *one != buttons.front())) return std::nullopt;
+    one = buttons.front();
+  }
+  return one;
+}
+
+bool NoProgramButton() {
+  return !ListedButton() && InEveryView([](REGSAM view) { return ProgramButtons(view).empty(); });
 }
 
 std::string RegistryState() {
@@ -194,12 +232,17 @@ std::string RegistryState() {
     text += std::string(name) + " = " + Describe(Read(HKEY_CURRENT_USER, kMainKey, name)) + "\n";
   }
   text += "1C00 = " + Describe(Read(HKEY_CURRENT_USER, kZoneKey, "1C00")) + "\n";
-  text += DescribeKey(HKEY_LOCAL_MACHINE, kFlashKey);
-  text += DescribeKey(HKEY_LOCAL_MACHINE, kShockwaveKey);
-  for (const std::string& id : ProgramButtons()) {
-    text += DescribeKey(HKEY_LOCAL_MACHINE, (std::string(kExtensionsKey) + "\\" + id).c_str());
+  for (const REGSAM view : MachineViews()) {
+    text += "view " + std::to_string(view) + ":\n";
+    text += DescribeKey(HKEY_LOCAL_MACHINE, kFlashKey, view);
+    text += DescribeKey(HKEY_LOCAL_MACHINE, kShockwaveKey, view);
+    for (const std::string& id : ProgramButtons(view)) {
+      text += DescribeKey(HKEY_LOCAL_MACHINE, (std::string(kExtensionsKey) + "\\" + id).c_str(),
+                          view);
+    }
+    text += "button list: " + Describe(Read(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, view)) +
+            "\n";
   }
-  text += "button list: " + Describe(Read(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle)) + "\n";
   return text;
 }
 
@@ -220,12 +263,14 @@ void ResetRegistry() {
   DeleteValue(HKEY_CURRENT_USER, kRunKey, kTitle);
   for (const char* name : kTextSwitches) DeleteValue(HKEY_CURRENT_USER, kMainKey, name);
   DeleteValue(HKEY_CURRENT_USER, kZoneKey, "1C00");
-  DeleteTree(HKEY_LOCAL_MACHINE, kFlashKey);
-  DeleteTree(HKEY_LOCAL_MACHINE, kShockwaveKey);
-  for (const std::string& id : ProgramButtons()) {
-    DeleteTree(HKEY_LOCAL_MACHINE, (std::string(kExtensionsKey) + "\\" + id).c_str());
+  for (const REGSAM view : MachineViews()) {
+    DeleteTree(HKEY_LOCAL_MACHINE, kFlashKey, view);
+    DeleteTree(HKEY_LOCAL_MACHINE, kShockwaveKey, view);
+    for (const std::string& id : ProgramButtons(view)) {
+      DeleteTree(HKEY_LOCAL_MACHINE, (std::string(kExtensionsKey) + "\\" + id).c_str(), view);
+    }
+    DeleteValue(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, view);
   }
-  DeleteValue(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle);
 }
 
 // --- Windows and controls ----------------------------------------------------------------------

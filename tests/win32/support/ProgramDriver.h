@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/BrowserSwitches.h"
 #include "tests/win32/support/WineSession.h"
 
 namespace tarnwick::test {
@@ -27,17 +28,12 @@ constexpr DWORD kSendWait = 5000;
 
 // What the program reads and writes in the registry.
 constexpr char kSettingsKey[] = "Software\\Brambleworks\\Tarnwick";
-constexpr char kMainKey[] = "Software\\Microsoft\\Internet Explorer\\Main";
-constexpr char kZoneKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3";
-constexpr char kFlashKey[] =
-    "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
-    "{D27CDB6E-AE6D-11CF-96B8-444553540000}";
-constexpr char kShockwaveKey[] =
-    "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\"
-    "{166B1BCA-3F9C-11CF-8075-444553540000}";
-constexpr char kExtensionsKey[] = "Software\\Microsoft\\Internet Explorer\\Extensions";
-constexpr char kButtonListKey[] = "Software\\VE5Raroz\\ToolBar Buttons";
+using test::kButtonListKey;
+using test::kExtensionsKey;
+using test::kFlashKey;
+using test::kMainKey;
+using test::kShockwaveKey;
+using test::kZoneKey;
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kTextSwitches[] = {"Display Inline Videos", "Play_Animations",
                                          "Play_Background_Sounds"};
@@ -60,9 +56,14 @@ struct Value {
   DWORD Dword() const;
 };
 
+// The views of HKLM\\Software that the program writes for the browser: on 64-bit Windows
+// KEY_WOW64_64KEY and KEY_WOW64_32KEY, on 32-bit Windows the one (0). Every call below takes a
+// view; 0 is this test's own.
+std::vector<REGSAM> MachineViews();
+
 class Key {
  public:
-  Key(HKEY root, const char* path);
+  Key(HKEY root, const char* path, REGSAM view = 0);
   ~Key();
   Key(const Key&) = delete;
   Key& operator=(const Key&) = delete;
@@ -80,22 +81,31 @@ class Key {
   HKEY key_ = nullptr;
 };
 
-std::optional<Value> Read(HKEY root, const char* path, const char* name);
+std::optional<Value> Read(HKEY root, const char* path, const char* name, REGSAM view = 0);
 // A value of the type asked for; nothing when it is missing or of another type.
-std::optional<std::string> ReadText(HKEY root, const char* path, const char* name);
-std::optional<DWORD> ReadDword(HKEY root, const char* path, const char* name);
-bool KeyExists(HKEY root, const char* path);
-void WriteDword(HKEY root, const char* path, const char* name, DWORD number);
-void DeleteValue(HKEY root, const char* path, const char* name);
-void DeleteTree(HKEY root, const char* path);
+std::optional<std::string> ReadText(HKEY root, const char* path, const char* name,
+                                    REGSAM view = 0);
+std::optional<DWORD> ReadDword(HKEY root, const char* path, const char* name, REGSAM view = 0);
+bool KeyExists(HKEY root, const char* path, REGSAM view = 0);
+void WriteDword(HKEY root, const char* path, const char* name, DWORD number, REGSAM view = 0);
+void DeleteValue(HKEY root, const char* path, const char* name, REGSAM view = 0);
+void DeleteTree(HKEY root, const char* path, REGSAM view = 0);
 
 bool HasText(HKEY root, const char* path, const char* name, const char* text);
-bool HasDword(HKEY root, const char* path, const char* name, DWORD number);
+bool HasDword(HKEY root, const char* path, const char* name, DWORD number, REGSAM view = 0);
+// Whether `holds` is true of every view of the machine.
+bool InEveryView(const std::function<bool(REGSAM view)>& holds);
 // A stored setting; a setting of another type than REG_DWORD fails the test.
 std::optional<DWORD> Setting(const char* name);
 bool HasSetting(const char* name, DWORD number);
-// The extension keys whose button text is the program title.
-std::vector<std::string> ProgramButtons();
+// The extension keys whose button text is the program title, in one view.
+std::vector<std::string> ProgramButtons(REGSAM view = 0);
+// The identifier the program's list names, read where the program keeps it.
+std::optional<std::string> ListedButton();
+// The program's button when every view holds exactly one, the same; nothing otherwise.
+std::optional<std::string> TheOneButton();
+// Whether no view holds a button of the program and its list names none.
+bool NoProgramButton();
 
 // Everything of the registry that the program reads or writes, as text to compare or show.
 std::string RegistryState();

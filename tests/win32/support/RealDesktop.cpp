@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "tests/support/TestDesktop.h"
 
@@ -31,6 +33,19 @@ void LetTimePass(std::chrono::milliseconds span) {
 
 void LetTimePassUndelivered(std::chrono::milliseconds span) {
   ::Sleep(static_cast<DWORD>(span.count()));
+}
+
+os::LRESULT SendFromAnotherThread(os::HWND window, os::UINT message, os::WPARAM wParam,
+                                  os::LPARAM lParam) {
+  std::atomic<bool> answered = false;
+  LRESULT result = 0;
+  std::thread sender([&] {
+    result = ::SendMessageA(reinterpret_cast<::HWND>(window), message, wParam, lParam);
+    answered = true;
+  });
+  PumpUntil([&] { return answered.load(); }, std::chrono::seconds(10));
+  sender.join();
+  return result;
 }
 
 os::HWND ForegroundWindow() { return reinterpret_cast<os::HWND>(::GetForegroundWindow()); }

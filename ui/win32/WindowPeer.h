@@ -1,12 +1,16 @@
 #pragma once
-// Real standard controls that mirror the control models. Every control's windows are direct
-// children of the form's window, placed at the control's position accumulated through its
-// parents: Win32 group boxes and tab controls are drawn frames, not containers, and a button
-// inside one would send its notifications to it instead of to the form.
+// The peer of a control: its real window (a standard control or one of ours) that mirrors the
+// model. Every control's windows are direct children of the form's window, placed at the
+// control's position accumulated through its parents: Win32 group boxes and tab controls are
+// drawn frames, not containers, and a button inside one would send its notifications to it
+// instead of to the form.
 #include <windows.h>
 
 #include <memory>
 #include <optional>
+#include <span>
+#include <typeinfo>
+#include <utility>
 
 #include "ui/BoundWindow.h"
 #include "ui/Control.h"
@@ -31,36 +35,20 @@ class WindowPeer : public ControlPeer {
   HWND Window() const { return window_.Get(); }
 
   // A WM_COMMAND notification `code` from `from`, one of this peer's windows.
-  virtual void Command(HWND from, int code) {
-    (void)from;
-    (void)code;
-  }
-  virtual std::optional<LRESULT> Notify(const NMHDR& header) {
-    (void)header;
-    return std::nullopt;
-  }
+  virtual void Command(HWND /*from*/, int /*code*/) {}
   // WM_DRAWITEM for one of its owner-drawn windows; false leaves it to the default.
-  virtual bool DrawItem(const DRAWITEMSTRUCT& item) {
-    (void)item;
-    return false;
-  }
+  virtual bool DrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
   // WM_CONTEXTMENU from one of its windows at a screen point, (-1, -1) when it came from the
   // keyboard. Pops the control's context menu; false when it has none.
   bool ContextMenu(HWND from, int x, int y);
   // A mouse message the loop took for `window`, one of this peer's windows; true when the peer
   // used it (it is dispatched all the same).
-  virtual bool Mouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    (void)window;
-    (void)message;
-    (void)wParam;
-    (void)lParam;
-    return false;
-  }
+  virtual bool Mouse(HWND /*window*/, UINT /*message*/, WPARAM, LPARAM) { return false; }
   // The pointer is over one of the peer's windows: sets the cursor and returns true, or false
   // for the default.
   virtual bool SetCursorOver() { return false; }
   // The arrow keys moved the focus onto `window`, one of this peer's windows.
-  virtual void ArrowedInto(HWND window) { (void)window; }
+  virtual void ArrowedInto(HWND /*window*/) {}
   virtual void FormResized() {}
   // The system's colours or theme changed.
   virtual void AppearanceChanged() {}
@@ -71,13 +59,15 @@ class WindowPeer : public ControlPeer {
   virtual HBRUSH PaneBrush() { return nullptr; }
 
  protected:
-  // Creates a child window of the form and registers it with the form's router.
-  WindowHandle CreateChild(const char* className, const char* text, DWORD style, DWORD exStyle,
-                           const Bounds& at);
-  // The same for a window of our own class that `binding` routes to the peer. The peer owns the
-  // window; `binding` must be a member of the peer, so that it unbinds before the window goes.
-  WindowHandle CreateBoundChild(BoundWindow& binding, const char* className, DWORD style,
-                                DWORD exStyle, const Bounds& at, HCURSOR cursor);
+  // Creates a child window of the form with the control's state and registers it with the
+  // form's router. A window of a class of ours is bound to `binding`, which must be a member of
+  // the peer, so that it unbinds before the window goes.
+  WindowHandle CreateChild(WindowShape shape, BoundWindow* binding = nullptr);
+  // The shape of a window of `className` with the control's caption, at the control's place.
+  WindowShape Shape(const char* className, DWORD style, DWORD exStyle = 0) const {
+    return {.className = className, .title = control_.Caption().c_str(), .style = style,
+            .exStyle = exStyle, .at = FormBounds()};
+  }
   // Unregisters and destroys one of the peer's windows.
   void Discard(WindowHandle& window);
   // Makes `window` the peer's main window: placed above its parent's, with its font and state.
@@ -113,7 +103,24 @@ class WindowPeer : public ControlPeer {
 // The keys held now (kShiftKey, kAltKey, kCtrlKey), as key and mouse events report them.
 unsigned ShiftState();
 
-// The control's real peer, or null for a kind of control that has none.
-std::unique_ptr<ControlPeer> MakeControlPeer(std::shared_ptr<FormPeer> form, Control& control);
+// A kind of control, by the model's own type, and how its peer is made. The rows of this table
+// stand beside the peers' classes, a part for each file of peers.
+struct PeerKind {
+  const std::type_info& model;
+  std::unique_ptr<WindowPeer> (*make)(std::shared_ptr<FormPeer> form, Control& control);
+};
+
+template <typename Peer, typename Model>
+PeerKind KindOf() {
+  return {typeid(Model), [](std::shared_ptr<FormPeer> form, Control& control) {
+            return std::unique_ptr<WindowPeer>(
+                std::make_unique<Peer>(std::move(form), static_cast<Model&>(control)));
+          }};
+}
+
+std::span<const PeerKind> ButtonPeers();
+std::span<const PeerKind> DisplayPeers();
+std::span<const PeerKind> GaugePeers();
+std::span<const PeerKind> MemoPeers();
 
 }  // namespace tarnwick::ui::win32

@@ -1,0 +1,236 @@
+// The peers that show what their models hold: labels and pictures (static controls), the list
+// box, and the panel and status bar of the common controls.
+#include "ui/win32/WindowPeer.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <utility>
+
+#include "ui/Image.h"
+#include "ui/Label.h"
+#include "ui/ListBox.h"
+#include "ui/win32/Dpi.h"
+#include "ui/win32/FormPeer.h"
+
+namespace tarnwick::ui::win32 {
+namespace {
+
+// Static text, as wide and high as its text when the layout gives no size. A label that listens
+// to the pointer is told of clicks, moves and the pointer leaving.
+class LabelPeer : public WindowPeer {
+ public:
+  LabelPeer(std::shared_ptr<FormPeer> form, Label& label)
+      : WindowPeer(std::move(form), label), label_(label) {
+    const DWORD notify = label.WantsMouse() ? SS_NOTIFY : 0;
+    Adopt(CreateChild(Shape("STATIC", SS_LEFT | SS_NOPREFIX | notify)));
+    FitToText();
+  }
+
+  void Changed(Change what) override {
+    WindowPeer::Changed(what);
+    if (what == Change::Caption || what == Change::Font) FitToText();
+  }
+
+  void Command(HWND, int code) override {
+    if (code == STN_CLICKED) label_.UserClick();
+  }
+
+  bool Mouse(HWND window, UINT message, WPARAM, LPARAM lParam) override {
+    if (message == WM_MOUSEMOVE) {
+      if (!tracking_) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
+        tracking_ = TrackMouseEvent(&track) != 0;
+      }
+      label_.UserMouseMove(ShiftState(), static_cast<short>(LOWORD(lParam)),
+                           static_cast<short>(HIWORD(lParam)));
+      // A move can be read after the pointer has gone on. Windows then posts the leave at once;
+      // Wine posts none while the pointer is over another window, so it is told here.
+      POINT at{};
+      if (GetCursorPos(&at) && WindowFromPoint(at) != window) {
+        tracking_ = false;
+        label_.UserMouseLeave();
+      }
+      return true;
+    }
+    if (message == WM_MOUSELEAVE) {
+      tracking_ = false;
+      label_.UserMouseLeave();
+      return true;
+    }
+    return false;
+  }
+
+  bool SetCursorOver() override {
+    if (label_.GetCursor() != Cursor::HandPoint) return false;
+    SetCursor(LoadCursorA(nullptr, IDC_HAND));
+    return true;
+  }
+
+ protected:
+  // A label's text keeps its ampersands.
+  void ApplyCaption() override { SetWindowTextA(Window(), label_.Caption().c_str()); }
+
+ private:
+  void FitToText() {
+    const Bounds at = FormBounds();
+    if (label_.GetBounds().width > 0 && label_.GetBounds().height > 0) return;
+    RECT text{0, 0, 0, 0};
+    {
+      WindowDc dc(Window(), CurrentFont());
+      if (dc.Get() == nullptr) return;
+      DrawTextA(dc.Get(), label_.Caption().c_str(), -1, &text,
+                DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+    }
+    SetWindowPos(Window(), nullptr, at.left, at.top, text.right, text.bottom,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  Label& label_;
+  bool tracking_ = false;
+};
+
+class ListBoxPeer : public WindowPeer {
+ public:
+  ListBoxPeer(std::shared_ptr<FormPeer> form, ListBox& list)
+      : WindowPeer(std::move(form), list), list_(list) {
+    const DWORD style = WS_VSCROLL | WS_TABSTOP | WS_GROUP | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
+    Adopt(CreateChild(
+        {.className = "LISTBOX", .style = style, .exStyle = WS_EX_CLIENTEDGE, .at = FormBounds()}));
+    Refill();
+  }
+
+  void Changed(Change what) override {
+    if (what == Change::ItemAdded) return AddLast();
+    if (what == Change::Items) return Refill();
+    WindowPeer::Changed(what);
+  }
+
+  void Command(HWND from, int code) override {
+    if (code == LBN_SETFOCUS) Form().FocusArrived(from);
+  }
+
+ protected:
+  void ApplyFont() override {
+    WindowPeer::ApplyFont();
+    // The font resets the item height, so it comes after.
+    SendMessageA(Window(), LB_SETITEMHEIGHT, 0, Scaled(list_.ItemHeight()));
+  }
+
+ private:
+  void AddLast() {
+    if (list_.Items().empty()) return;
+    const LRESULT index =
+        SendMessageA(Window(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list_.Items().back().c_str()));
+    // The newest line is the one to read.
+    if (index >= 0) SendMessageA(Window(), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+  }
+
+  void Refill() {
+    HWND window = Window();
+    SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(window, LB_RESETCONTENT, 0, 0);
+    for (const std::string& line : list_.Items()) {
+      SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    }
+    if (!list_.Items().empty()) {
+      SendMessageA(window, LB_SETTOPINDEX, list_.Items().size() - 1, 0);
+    }
+    SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(window, nullptr, TRUE);
+  }
+
+  ListBox& list_;
+};
+
+class ImagePeer : public WindowPeer {
+ public:
+  ImagePeer(std::shared_ptr<FormPeer> form, Image& image)
+      : WindowPeer(std::move(form), image), image_(image) {
+    // Centred, the control keeps its own size instead of taking the icon's.
+    Adopt(CreateChild(
+        {.className = "STATIC", .style = SS_ICON | SS_CENTERIMAGE, .at = FormBounds()}));
+    ShowPicture();
+  }
+
+  void Changed(Change what) override {
+    if (what != Change::Picture) return WindowPeer::Changed(what);
+    ShowPicture();
+  }
+
+ protected:
+  // An icon control would read its text as the name of an icon resource.
+  void ApplyCaption() override {}
+
+ private:
+  // The model does not own its icons, and neither does the control.
+  void ShowPicture() {
+    SendMessageA(Window(), STM_SETICON, reinterpret_cast<WPARAM>(image_.Picture()), 0);
+  }
+
+  Image& image_;
+};
+
+class TabControlPeer : public WindowPeer {
+ public:
+  TabControlPeer(std::shared_ptr<FormPeer> form, TabControl& control)
+      : WindowPeer(std::move(form), control) {
+    // Without tabs it is only the panel's frame, so it never takes the focus from its contents.
+    Adopt(CreateChild(Shape(WC_TABCONTROLA, TCS_FOCUSNEVER)));
+  }
+
+  // The pane as the tab control draws it (themed panes are not the button face), so that the
+  // controls on it can fill their backgrounds with the same picture.
+  HBRUSH PaneBrush() override {
+    if (brush_.Get() != nullptr) return brush_.Get();
+    RECT client{};
+    GetClientRect(Window(), &client);
+    if (client.right <= 0 || client.bottom <= 0) return nullptr;
+    WindowDc screen(Window(), nullptr);
+    if (screen.Get() == nullptr) return nullptr;
+    MemoryDc memory(CreateCompatibleDC(screen.Get()));
+    BitmapHandle picture(CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
+    if (memory.Get() != nullptr && picture.Get() != nullptr) {
+      HGDIOBJ previous = SelectObject(memory.Get(), picture.Get());
+      SendMessageA(Window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.Get()),
+                   PRF_ERASEBKGND | PRF_CLIENT);
+      SelectObject(memory.Get(), previous);
+      brush_ = BrushHandle(CreatePatternBrush(picture.Get()));
+      picture_ = std::move(picture);
+    }
+    return brush_.Get();
+  }
+
+  void FormResized() override { AppearanceChanged(); }
+  void AppearanceChanged() override {
+    brush_.Reset();
+    picture_.Reset();
+  }
+
+ private:
+  BitmapHandle picture_;
+  BrushHandle brush_;
+};
+
+class StatusBarPeer : public WindowPeer {
+ public:
+  StatusBarPeer(std::shared_ptr<FormPeer> form, StatusBar& control)
+      : WindowPeer(std::move(form), control) {
+    // It sizes itself and keeps to the bottom of the form's client area.
+    Adopt(CreateChild(Shape(STATUSCLASSNAMEA, CCS_BOTTOM)));
+  }
+  void FormResized() override { SendMessageA(Window(), WM_SIZE, 0, 0); }
+};
+
+}  // namespace
+
+std::span<const PeerKind> DisplayPeers() {
+  static const PeerKind kinds[] = {
+      KindOf<LabelPeer, Label>(),           KindOf<LabelPeer, LinkLabel>(),
+      KindOf<ListBoxPeer, ListBox>(),       KindOf<ImagePeer, Image>(),
+      KindOf<TabControlPeer, TabControl>(), KindOf<StatusBarPeer, StatusBar>(),
+  };
+  return kinds;
+}
+
+}  // namespace tarnwick::ui::win32

@@ -1,0 +1,197 @@
+#include "ui/win32/WindowPeer.h"
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "ui/Menu.h"
+#include "ui/win32/Dpi.h"
+#include "ui/win32/FormPeer.h"
+
+namespace tarnwick::ui::win32 {
+
+unsigned ShiftState() {
+  unsigned shift = 0;
+  if (GetKeyState(VK_SHIFT) < 0) shift |= kShiftKey;
+  if (GetKeyState(VK_MENU) < 0) shift |= kAltKey;
+  if (GetKeyState(VK_CONTROL) < 0) shift |= kCtrlKey;
+  return shift;
+}
+
+WindowPeer::WindowPeer(std::shared_ptr<FormPeer> form, Control& control)
+    : form_(std::move(form)), control_(control) {
+  if (!SameFont(control.GetFont(), Font{})) ownFont_ = MakeFont(control.GetFont());
+}
+
+WindowPeer::~WindowPeer() { Discard(window_); }
+
+void WindowPeer::Changed(Change what) {
+  switch (what) {
+    case Change::Caption:
+      ApplyCaption();
+      break;
+    case Change::Visible:
+      ApplyVisible();
+      break;
+    case Change::Enabled:
+      ApplyEnabled();
+      break;
+    case Change::Font: {
+      // The old font goes only after the window has the new one.
+      FontHandle previous = std::move(ownFont_);
+      if (!SameFont(control_.GetFont(), Font{})) ownFont_ = MakeFont(control_.GetFont());
+      ApplyFont();
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+bool WindowPeer::ContextMenu(HWND from, int x, int y) {
+  PopupMenu* menu = control_.ContextMenu();
+  if (menu == nullptr) return false;
+  if (x == -1 && y == -1) {  // Shift+F10 or the menu key: open it at the control
+    RECT rect{};
+    GetWindowRect(from, &rect);
+    x = rect.left + Scaled(8);
+    y = rect.top + Scaled(8);
+  }
+  menu->Popup(x, y);
+  return true;
+}
+
+DWORD WindowPeer::ChildStyle(DWORD style) const {
+  style |= WS_CHILD | WS_CLIPSIBLINGS;
+  if (ShownOnForm()) style |= WS_VISIBLE;
+  if (!EnabledOnForm()) style |= WS_DISABLED;
+  return style;
+}
+
+WindowHandle WindowPeer::CreateChild(WindowShape shape, BoundWindow* binding) {
+  shape.style = ChildStyle(shape.style);
+  shape.parent = reinterpret_cast<platform::HWND>(form_->Window());
+  shape.id = form_->NextControlId();
+  HWND window = binding != nullptr ? ToNative<HWND>(binding->Create(shape)) : nullptr;
+  if (binding == nullptr) {
+    const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(shape.id));
+    window = CreateWindowExA(shape.exStyle, shape.className, shape.title, shape.style,
+                             shape.at.left, shape.at.top, shape.at.width, shape.at.height,
+                             form_->Window(), id, GetModuleHandleA(nullptr), nullptr);
+  }
+  if (window == nullptr) {
+    const std::string name = control_.Name().empty() ? shape.className : control_.Name();
+    throw std::runtime_error("Cannot create the control " + name);
+  }
+  form_->Register(window, *this);
+  return WindowHandle(window);
+}
+
+void WindowPeer::Discard(WindowHandle& window) {
+  if (window.Get() == nullptr) return;
+  form_->Unregister(window.Get());
+  window.Reset();
+}
+
+void WindowPeer::Adopt(WindowHandle window) {
+  window_ = std::move(window);
+  // Created at the bottom, a window without a container is where it belongs, and so is one
+  // whose container is made after it. Only a container that is already there must be passed.
+  if (Control* parent = control_.Parent()) {
+    if (auto* parentPeer = dynamic_cast<WindowPeer*>(parent->Peer())) {
+      PlaceAbove(window_.Get(), parentPeer->Window());
+    }
+  }
+  ApplyFont();
+}
+
+void WindowPeer::PlaceAbove(HWND window, HWND anchor) {
+  HWND above = GetWindow(anchor, GW_HWNDPREV);
+  if (above == window) return;
+  HWND after = above != nullptr ? above : HWND_TOP;
+  UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  // Off screen there is nothing to redraw; the form paints it all when it is shown.
+  if (IsWindowVisible(window) == 0) flags |= SWP_NOREDRAW | SWP_DEFERERASE;
+  SetWindowPos(window, after, 0, 0, 0, 0, flags);
+}
+
+void WindowPeer::PlaceBelow(HWND window, HWND anchor) {
+  if (GetWindow(anchor, GW_HWNDNEXT) == window) return;
+  UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  if (IsWindowVisible(window) == 0) flags |= SWP_NOREDRAW | SWP_DEFERERASE;
+  SetWindowPos(window, anchor, 0, 0, 0, 0, flags);
+}
+
+Bounds WindowPeer::FormBounds() const {
+  Bounds at = control_.GetBounds();
+  for (const Control* parent = control_.Parent(); parent != nullptr; parent = parent->Parent()) {
+    at.left += parent->GetBounds().left;
+    at.top += parent->GetBounds().top;
+  }
+  // Scaled only once the layout's place is summed up, so rounding never adds up along the way.
+  return Scaled(at);
+}
+
+// A hidden or disabled container hides or disables what it holds, as a real container would.
+bool WindowPeer::ShownOnForm() const {
+  for (const Control* c = &control_; c != nullptr; c = c->Parent()) {
+    if (!c->Visible()) return false;
+  }
+  return true;
+}
+
+bool WindowPeer::EnabledOnForm() const {
+  for (const Control* c = &control_; c != nullptr; c = c->Parent()) {
+    if (!c->Enabled()) return false;
+  }
+  return true;
+}
+
+HBRUSH WindowPeer::Background(HWND window, HDC dc) {
+  const std::uint32_t color = control_.GetFont().color;
+  if (color != kDefaultTextColor) SetTextColor(dc, static_cast<COLORREF>(color));
+  for (Control* parent = control_.Parent(); parent != nullptr; parent = parent->Parent()) {
+    auto* peer = dynamic_cast<WindowPeer*>(parent->Peer());
+    HBRUSH pane = peer != nullptr ? peer->PaneBrush() : nullptr;
+    if (pane == nullptr) continue;
+    // Both are children of the form; the pattern starts at the pane's corner.
+    RECT own{};
+    RECT under{};
+    GetWindowRect(window, &own);
+    GetWindowRect(peer->Window(), &under);
+    SetBrushOrgEx(dc, under.left - own.left, under.top - own.top, nullptr);
+    SetBkMode(dc, TRANSPARENT);
+    return pane;
+  }
+  if (color == kDefaultTextColor) return nullptr;
+  // The default handling would set the text colour back; the face is what it would paint.
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+HFONT WindowPeer::CurrentFont() const {
+  return ownFont_.Get() != nullptr ? ownFont_.Get() : form_->DefaultFont();
+}
+
+void WindowPeer::ApplyVisible() {
+  ShowWindow(window_.Get(), ShownOnForm() ? SW_SHOWNA : SW_HIDE);
+  for (Control* child : control_.Children()) {
+    if (auto* peer = dynamic_cast<WindowPeer*>(child->Peer())) peer->ApplyVisible();
+  }
+}
+
+void WindowPeer::ApplyEnabled() {
+  EnableWindow(window_.Get(), EnabledOnForm());
+  for (Control* child : control_.Children()) {
+    if (auto* peer = dynamic_cast<WindowPeer*>(child->Peer())) peer->ApplyEnabled();
+  }
+}
+
+void WindowPeer::ApplyFont() {
+  const BOOL redraw = IsWindowVisible(window_.Get());  // a hidden control is painted when shown
+  SendMessageA(window_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), redraw);
+}
+
+void WindowPeer::ApplyCaption() { SetWindowTextA(window_.Get(), control_.Caption().c_str()); }
+
+}  // namespace tarnwick::ui::win32
