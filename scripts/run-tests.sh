@@ -73,7 +73,8 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 for suite in "${native_suites[@]}"; do
   make --no-print-directory "$suite-build" || continue
-  ctest_suite "$suite" 2>&1 | tee "$logdir/$suite.log" | grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
+  ctest_suite "$suite" 2>&1 | tee "$logdir/$suite.log" |
+    grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
 done
 for pid in "${pids[@]}"; do wait "$pid"; done
 

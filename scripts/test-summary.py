@@ -19,12 +19,12 @@ def results(path):
     for case in ElementTree.parse(path).getroot().iter("testcase"):
         status = case.get("status")
         skipped = case.find("skipped")
+        # A test that asked to be skipped is "notrun" with a SKIP_ message; one that ctest could
+        # not start is "notrun" too, with another message, and has failed.
         if status == "run":
             found[case.get("name")] = "passed"
-        elif status == "disabled" or (
-            # ctest reports a test it could not start as not run too, with another message.
-            status == "notrun" and skipped is not None
-            and skipped.get("message", "").startswith("SKIP_")):
+        elif status == "disabled" or (status == "notrun" and skipped is not None and
+                                      skipped.get("message", "").startswith("SKIP_")):
             found[case.get("name")] = "skipped"
         else:
             found[case.get("name")] = "failed"
@@ -56,6 +56,8 @@ def summarize(directory, label, name):
         line += f"; passed on its retry: {', '.join(retried)}"
     if failed:
         line += f"; failed: {', '.join(failed)} (output in {os.path.join(directory, name)}.log)"
+    if not passed:
+        line += "; it passed nothing"
     print(line)
     # A suite that ran nothing has not passed.
     return passed, len(failed) + (passed == 0), retried
