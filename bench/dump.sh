@@ -22,7 +22,6 @@ head -c $((4 << 20)) "$work/small/History.IE5/index.dat" >>"$work/large/History.
 
 export TARNWICK_WINEPREFIX="$root/build/windows/bench-prefix"
 source "$scripts/wine-env.sh"
-"$scripts/wine-prefix"
 start_private_session || exit 1
 log="$work/gui.log"
 "$WINE_BIN" "$gui" "$work/small" "$work/large" </dev/null >"$log" 2>&1 || true

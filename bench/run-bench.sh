@@ -11,7 +11,6 @@ shift
 [ -f "$bench" ] || { echo "bench: $bench is missing; build first (make bench does)" >&2; exit 1; }
 export TARNWICK_WINEPREFIX="$root/build/windows/bench-prefix"
 source "$scripts/wine-env.sh"
-"$scripts/wine-prefix"
 start_private_session || exit 1
 # Wine's background processes keep our output open after the bench ends; its own output is a file.
 log="$(mktemp)"

@@ -14,6 +14,7 @@ packages=(
   fp-utils-3.2.2  # chmcmd, which compiles help.chm
   xxd  # the yardstick of the dump benchmark
   clang libclang-rt-14-dev  # libFuzzer and its sanitizers
+  python3  # reads ctest's reports for the test summary
 )
 
 missing=()

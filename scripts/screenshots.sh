@@ -22,7 +22,6 @@ done
 # Never the test run's prefix or server: a screenshot must not meet a test's windows.
 export TARNWICK_WINEPREFIX="$root/build/windows/shot-prefix"
 source "$here/wine-env.sh"
-"$here/wine-prefix"
 mkdir -p "$out"
 
 where() {  # class, title: "left top width height" of the visible window

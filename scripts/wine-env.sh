@@ -25,16 +25,20 @@ start_virtual_display() {
   rm -f "$file"
 }
 
-# A display and a warm persistent wineserver of the caller's own prefix, both ended when the
-# calling script exits.
+# A private Wine session: the caller's own prefix (made first if it is missing), a display and a
+# warm persistent wineserver, all ended when the calling script or subshell exits. The server is
+# warm so that the first program is not slow, and detached from our output, since Wine's
+# background processes would otherwise hold a caller's pipes open.
 start_private_session() {
   xvfb_pid=""
   trap 'end_private_session' EXIT
+  "$repo_root/scripts/wine-prefix" || return 1
   start_virtual_display || return 1
   "$WINESERVER_BIN" -p </dev/null >/dev/null 2>&1
   "$WINE_BIN" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# Stopping the server also writes the prefix's registry files.
 end_private_session() {
   "$WINESERVER_BIN" -k </dev/null >/dev/null 2>&1 || true
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null

@@ -1,6 +1,6 @@
 // The resources this test executable carries are the ones tarnwick.exe carries: the icons at
-// every size they are meant to have, the toolbar icons' exact images, the manifest and the
-// version resource. Runs under Wine.
+// every size they are meant to have, the toolbar icons' exact images, the manifest (read from
+// the build's tarnwick.exe too) and the version resource. Runs under Wine.
 #include <windows.h>
 #include <winver.h>
 
@@ -20,6 +20,7 @@
 
 #include "resources/ResourceIds.h"
 #include "resources/resource_ids.rh"
+#include "tests/win32/support/ProgramDriver.h"
 #include "ui/win32/Resources.h"
 
 namespace {
@@ -82,13 +83,13 @@ const std::vector<ExpectedIcon>& Icons() {
   return icons;
 }
 
-std::string_view ResourceBytes(LPCSTR type, int id) {
-  HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), type);
+std::string_view ResourceBytes(LPCSTR type, int id, HMODULE module = nullptr) {
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
   if (found == nullptr) return {};
-  HGLOBAL loaded = LoadResource(nullptr, found);
+  HGLOBAL loaded = LoadResource(module, found);
   const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
   if (data == nullptr) return {};
-  return {static_cast<const char*>(data), SizeofResource(nullptr, found)};
+  return {static_cast<const char*>(data), SizeofResource(module, found)};
 }
 
 template <typename T>
@@ -290,19 +291,37 @@ TEST(IconResources, LoaderRefusesWhatItCannotLoad) {
   EXPECT_EQ(ReadIcon(second.Get()).width, 32);
 }
 
-TEST(Manifest, AsksForCommonControlsVersion6AndTheCallersRights) {
-  const std::string manifest(ResourceBytes(MAKEINTRESOURCEA(24) /* RT_MANIFEST */, res::kManifest));
-  ASSERT_FALSE(manifest.empty());
-  // The name and the version belong to the same assembly identity.
-  const std::size_t name = manifest.find("name=\"Microsoft.Windows.Common-Controls\"");
-  ASSERT_NE(name, std::string::npos);
+// The manifest that the real tarnwick.exe of this build carries.
+std::string ProgramManifest() {
+  const std::string path = tarnwick::test::ProgramPath();
+  HMODULE program = LoadLibraryExA(path.c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (program == nullptr) return {};
+  std::string manifest(ResourceBytes(MAKEINTRESOURCEA(24) /* RT_MANIFEST */, res::kManifest, program));
+  FreeLibrary(program);
+  return manifest;
+}
+
+// The attributes of the assemblyIdentity element that names `assembly`.
+std::string IdentityOf(const std::string& manifest, const std::string& assembly) {
+  const std::size_t name = manifest.find("name=\"" + assembly + "\"");
+  if (name == std::string::npos) return {};
   const std::size_t open = manifest.rfind("<assemblyIdentity", name);
   const std::size_t close = manifest.find("/>", name);
-  ASSERT_NE(open, std::string::npos);
-  ASSERT_NE(close, std::string::npos);
-  const std::string identity = manifest.substr(open, close - open);
-  EXPECT_NE(identity.find("version=\"6.0.0.0\""), std::string::npos) << identity;
-  EXPECT_NE(identity.find("publicKeyToken=\"6595b64144ccf1df\""), std::string::npos) << identity;
+  if (open == std::string::npos || close == std::string::npos) return {};
+  return manifest.substr(open, close - open);
+}
+
+TEST(Manifest, NamesTheBuildsArchitectureAndAsksForCommonControls6AndTheCallersRights) {
+  const std::string manifest = ProgramManifest();
+  ASSERT_FALSE(manifest.empty()) << tarnwick::test::ProgramPath();
+  // Windows will not start a 32-bit program whose manifest claims amd64, nor the reverse.
+  const std::string own = IdentityOf(manifest, "Brambleworks.Tarnwick");
+  const std::string width = sizeof(void*) == 8 ? "amd64" : "x86";
+  EXPECT_NE(own.find("processorArchitecture=\"" + width + "\""), std::string::npos) << own;
+  const std::string controls = IdentityOf(manifest, "Microsoft.Windows.Common-Controls");
+  EXPECT_NE(controls.find("version=\"6.0.0.0\""), std::string::npos) << controls;
+  EXPECT_NE(controls.find("publicKeyToken=\"6595b64144ccf1df\""), std::string::npos) << controls;
   EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
   // The program scales its layouts itself; Windows must not stretch them as pictures.
   EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/"

@@ -22,6 +22,6 @@ cp -a "$WINEPREFIX" "$prefix" || exit 1
 export TARNWICK_WINEPREFIX="$prefix"
 source "$scripts/wine-env.sh"
 start_private_session || exit 1
-trap 'end_private_session; rm -rf "$prefix"' EXIT
+trap 'end_private_session; rm -rf "$prefix" "$prefix.lock"' EXIT
 trap 'exit 143' INT TERM  # a test that runs out of time still leaves no server or copy behind
 "$WINE_BIN" "$test_exe"

@@ -44,6 +44,13 @@ class LabelPeer : public WindowPeer {
       }
       label_.UserMouseMove(ShiftState(), static_cast<short>(LOWORD(lParam)),
                            static_cast<short>(HIWORD(lParam)));
+      // A move can be read after the pointer has gone on. Windows then posts the leave at once;
+      // Wine posts none while the pointer is over another window, so it is told here.
+      POINT at{};
+      if (GetCursorPos(&at) && WindowFromPoint(at) != window) {
+        tracking_ = false;
+        label_.UserMouseLeave();
+      }
       return true;
     }
     if (message == WM_MOUSELEAVE) {
