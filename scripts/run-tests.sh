@@ -6,10 +6,10 @@
 #   fuzz      a short run of each fuzz target
 #   wine      the 64-bit Windows build's tests under Wine
 #   wine32    the 32-bit Windows build's tests under Wine
-# The Wine suites mostly wait on Wine, so they start first, once both Windows builds and the
-# installer are built, and run while the native suites build and run. Each has a prefix, a
-# display and a server of its own, so the two run side by side. Reports and logs are in
-# build/test-logs/.
+# The Wine suites mostly wait on Wine, so they start first, once both Windows builds, the
+# installer and the packages are built, and run while the native suites build and run. Each has
+# a prefix, a display and a server of its own, so the two run side by side. Reports and logs are
+# in build/test-logs/.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
