@@ -933,7 +933,7 @@ TEST_F(EndToEnd, ViewTheDemoDumpsEachFileAStopEndsOnlyOneAndOnlyAnIdleWindowClos
   Program program;
   HWND demo = ShownWindow(program.Id(), "TDemo", kStartWait);
   ASSERT_NE(nullptr, demo);
-  std::string history(32 << 20, '\0');  // time for a stop to land
+  std::string history(64 << 20, '\0');  // time for a stop typed on the keyboard to land
   for (std::size_t i = 0; i < history.size(); ++i) history[i] = static_cast<char>(i * 7 % 251);
   const std::string cache = std::string("Client UrlCache\x01\x7F\x80\xFF", 19) + "https://a.example/";
   PointFolder("History", PutIndexFile("History", "History.IE5\\index.dat", history));
