@@ -2,7 +2,7 @@
 # Windows header.
 cmake_policy(SET CMP0009 NEW)  # never follow links (a Wine prefix links to /)
 set(sources "")
-foreach(dir app blocking demo dialogs platform settings toolbar tray ui tests)
+foreach(dir app blocking demo dialogs installer platform settings toolbar tray ui tests)
   if(IS_DIRECTORY ${ROOT}/${dir})
     file(GLOB_RECURSE found RELATIVE ${ROOT} ${ROOT}/${dir}/*.cpp ${ROOT}/${dir}/*.h ${ROOT}/${dir}/*.hpp)
     list(APPEND sources ${found})
