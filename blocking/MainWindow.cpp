@@ -195,14 +195,7 @@ void TQuillmoor::FormCreate(ui::Component&) {
   TrayIcon1.SetHint(kProgramTitle);
   if (ui::Application* app = ui::Application::Current()) app->SetTitle(kProgramTitle);
   SetCaption(kProgramTitle);
-  ui::Guard([&] {
-    try {
-      settings::RecordLaunch();
-    } catch (...) {
-      launchNotCounted_ = true;
-      throw;
-    }
-  });
+  counterFailures_.Run([] { settings::RecordLaunch(); });
 }
 
 void TQuillmoor::TrayIcon1Startup(ui::Component&, bool& showMainForm) {
@@ -296,15 +289,12 @@ void TQuillmoor::About1Click(ui::Component&) {
 }
 
 void TQuillmoor::Timer2Timer(tray::TIntervalTimer&) {
+  // A counter that cannot be read now will not be readable at the next tick: the trigger stops,
+  // and a counter that the start could not count is not reported twice.
   std::int32_t count = 0;
-  try {
-    count = settings::LaunchCount();
-  } catch (...) {
-    // A counter that cannot be read now will not be readable at the next tick: the trigger
-    // stops, and a counter the start could not count was reported already.
+  if (!counterFailures_.Run([&] { count = settings::LaunchCount(); })) {
     Timer2.SetEnabled(false);
-    if (launchNotCounted_) return;
-    throw;
+    return;
   }
   if (count > 0 && count % 15 == 0 && demo::Demo != nullptr) {
     demo::Demo->SetVisible(true);

@@ -113,10 +113,8 @@ class TQuillmoor : public ui::Form {
 
   bool monitorOff_ = true;
   bool exitRequested_ = false;
-  // Whether this start could not be counted; the trigger that reads the counter then says
-  // nothing more of it.
-  bool launchNotCounted_ = false;
   ui::FailureStreak banFailures_;
+  ui::FailureStreak counterFailures_;  // the start's count, then the trigger's reads
   ui::FailureStreak balloonFailures_;
 };
 
