@@ -225,10 +225,10 @@ std::vector<HWND> VisibleWindows() {
   return windows;
 }
 
-// Clicks the button captioned `button`, once it is there and enabled, in a window whose title
-// begins with `title` (the uninstaller's window adds its page's name, its message box does not)
-// and that shows `shown` in one of its controls, when that is given.
-void ClickIn(const std::string& title, const std::string& button, const std::string& shown = "") {
+// The button captioned `button`, once it is there and enabled, in a window whose title begins
+// with `title` (the uninstaller's window adds its page's name, its message box does not) and that
+// shows `shown` in one of its controls, when that is given; null, and a failure, when none is.
+HWND ButtonIn(const std::string& title, const std::string& button, const std::string& shown = "") {
   HWND found = nullptr;
   std::string seen;
   WaitUntil(
@@ -253,10 +253,30 @@ void ClickIn(const std::string& title, const std::string& button, const std::str
         return found != nullptr;
       },
       kWindowWait);
-  ASSERT_NE(nullptr, found) << "no window \"" << title << "...\" showing \"" << shown
-                            << "\" with a button \"" << button << "\" among:\n"
-                            << seen;
-  ::PostMessageA(found, BM_CLICK, 0, 0);
+  if (found == nullptr) {
+    ADD_FAILURE() << "no window \"" << title << "...\" showing \"" << shown
+                  << "\" with a button \"" << button << "\" among:\n"
+                  << seen;
+  }
+  return found;
+}
+
+void ClickIn(const std::string& title, const std::string& button, const std::string& shown = "") {
+  if (HWND found = ButtonIn(title, button, shown)) ::PostMessageA(found, BM_CLICK, 0, 0);
+}
+
+// The user presses Enter on the keyboard for `button`, the default of its page.
+void PressEnterFor(const std::string& title, const std::string& button) {
+  HWND found = ButtonIn(title, button);
+  if (found == nullptr) return;
+  HWND page = ::GetAncestor(found, GA_ROOT);
+  ::SetForegroundWindow(page);
+  EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == page; }, kWindowWait));
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = VK_RETURN;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(2, keys, sizeof(INPUT));
 }
 
 // The button that Register adds, with its values as the browser reads them; `path` is the
@@ -441,7 +461,7 @@ TEST_F(Installer, UninstallingAfterFilesWentOrTwiceShowsNothingAndAskedItDeletes
     }
     return !space.empty();
   }, kWindowWait);
-  ClickIn("Tarnwick Setup", "&Install");
+  PressEnterFor("Tarnwick Setup", "&Install");
   HWND start = nullptr;
   WaitUntil([&] {
     for (HWND window : VisibleWindows()) {
@@ -453,7 +473,7 @@ TEST_F(Installer, UninstallingAfterFilesWentOrTwiceShowsNothingAndAskedItDeletes
   }, kSetupWait);
   ASSERT_NE(nullptr, start) << "the last page offers no start";
   EXPECT_EQ(BST_UNCHECKED, ::SendMessageA(start, BM_GETCHECK, 0, 0));
-  ClickIn("Tarnwick Setup", "&Finish");
+  PressEnterFor("Tarnwick Setup", "&Finish");
   EXPECT_EQ(std::optional<DWORD>(0), setup.get());
   double installed = 0;
   for (const char* name : {"tarnwick.exe", "help.chm"}) {
