@@ -222,6 +222,9 @@ void TDemo::Memo1KeyDown(ui::Component&, int& key, unsigned) {
     return;
   }
   SpeedButton1.UserClick();
+  // During a run the key is the stop and nothing else: a Space must not also tick the box that
+  // holds the keyboard while View is disabled.
+  if (running_) key = 0;
 }
 
 void TDemo::AddDumpLine(std::string_view line) { MemoOf(DumpMode).Add(line); }

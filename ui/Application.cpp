@@ -196,9 +196,23 @@ int Application::ShowMessageBox(const std::string& text, UINT type, Form* over) 
     Win().EnableWindow(Handle(), 0);
     disabled.push_back(Handle());
   }
+  ++boxesOpen_;
   const int answer = Win().MessageBoxA(owner, text.c_str(), title_.c_str(), type);
+  --boxesOpen_;
   for (HWND window : disabled) Win().EnableWindow(window, 1);
+  if (boxesOpen_ == 0) {
+    for (Form* form : std::exchange(heldBack_, {})) Guard([&] { form->SetVisible(true); });
+  }
   return answer;
+}
+
+// A window that came up over an open box could hide it, and would take input while the box
+// waits for its answer (the timers run on, and one of them shows the demonstration).
+bool Application::HoldBack(Form& form, bool showing) {
+  std::erase(heldBack_, &form);
+  if (!showing || boxesOpen_ == 0) return false;
+  heldBack_.push_back(&form);
+  return true;
 }
 
 Form* Application::FormForTheKeyboard() const {

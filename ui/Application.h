@@ -93,7 +93,10 @@ class Application {
 
   // The forms of the program, for a modal form to disable the others.
   void AddForm(Form& form) { forms_.push_back(&form); }
-  void RemoveForm(Form& form) { std::erase(forms_, &form); }
+  void RemoveForm(Form& form) {
+    std::erase(forms_, &form);
+    std::erase(heldBack_, &form);
+  }
   // Disables every form's window that is enabled, other than `except`'s; returns them.
   std::vector<HWND> DisableFormsExcept(const Form* except);
   // The modal form shown last that is still shown, or null.
@@ -105,6 +108,9 @@ class Application {
   // A message box over `over` (by default the form in use) while none of the program's windows
   // takes input; timers and the tray go on. Returns the button pressed.
   int ShowMessageBox(const std::string& text, UINT type, Form* over = nullptr);
+  // Whether `form`, which is `showing` now, is held back until no box is open; a later request
+  // for the form replaces an earlier one.
+  bool HoldBack(Form& form, bool showing);
 
   // The real controls behind the forms; null when headless.
   Backend* GetBackend() const { return backend_.get(); }
@@ -136,6 +142,8 @@ class Application {
   std::vector<std::string> heldErrors_;
   std::unique_ptr<Backend> backend_;
   std::vector<Form*> forms_;
+  int boxesOpen_ = 0;
+  std::vector<Form*> heldBack_;  // to be shown once the boxes are answered
   Cursor cursor_ = Cursor::Default;
 };
 

@@ -7,6 +7,7 @@ namespace tarnwick::ui {
 
 class Form;
 class PopupMenu;
+enum class MenuCorner;
 
 class Backend {
  public:
@@ -14,9 +15,9 @@ class Backend {
   // Gives the form's window its frame, size and font, and its controls and menu bar their real
   // windows; controls that have one already keep it.
   virtual void CreatePeers(Form& form) = 0;
-  // Shows `menu` at a screen point until the user chooses or leaves; the chosen item's index,
-  // or -1.
-  virtual int TrackPopup(PopupMenu& menu, int x, int y) = 0;
+  // Shows `menu` with its `corner` at a screen point until the user chooses or leaves; the chosen
+  // item's index, or -1.
+  virtual int TrackPopup(PopupMenu& menu, int x, int y, MenuCorner corner) = 0;
   // Sees each message the loop takes before it is dispatched; true when it was consumed
   // (dialog keys).
   virtual bool PreTranslate(platform::MSG& message) = 0;

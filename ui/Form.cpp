@@ -170,6 +170,9 @@ bool Form::Visible() const {
 
 void Form::SetVisible(bool visible) {
   const bool appearing = visible && !Visible();
+  // A modal form is shown all the same: its own loop waits on it.
+  Application* app = Application::Current();
+  if (app != nullptr && app->HoldBack(*this, appearing && !modal_)) return;
   if (appearing) CreatePeers();  // a window shown for the first time gets its real controls
   visible_ = visible;
   // The application window carries the taskbar button; it appears with the main window.

@@ -56,11 +56,11 @@ MenuItem& PopupMenu::Add(std::string caption) {
   return *items_.back();
 }
 
-void PopupMenu::Popup(int x, int y) {
+void PopupMenu::Popup(int x, int y, MenuCorner corner) {
   if (OnPopup) OnPopup(*this);
   Application* app = Application::Current();
   if (app == nullptr || app->GetBackend() == nullptr) return;
-  const int chosen = app->GetBackend()->TrackPopup(*this, x, y);
+  const int chosen = app->GetBackend()->TrackPopup(*this, x, y, corner);
   if (chosen >= 0 && chosen < Count()) Item(chosen).Click();
 }
 

@@ -65,6 +65,10 @@ class MainMenu : public Component {
   std::vector<std::unique_ptr<MenuItem>> items_;
 };
 
+// Which corner of a popup menu lies on the point it is shown at: above a notification icon it
+// opens upwards, at a control downwards, as context menus do.
+enum class MenuCorner { BottomLeft, TopLeft };
+
 class PopupMenu : public Component {
  public:
   using Component::Component;
@@ -80,7 +84,7 @@ class PopupMenu : public Component {
 
   // Fires OnPopup, tracks the menu at (x, y) through the application's backend and clicks the
   // chosen item.
-  virtual void Popup(int x, int y);
+  virtual void Popup(int x, int y, MenuCorner corner = MenuCorner::BottomLeft);
 
   TNotifyEvent OnPopup;
 

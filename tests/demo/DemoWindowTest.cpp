@@ -81,7 +81,7 @@ class DemoWindowTest : public ::testing::Test {
   platform::emulated::EmulatedWindows& win_ = os_.windows();
   EmulatedSystem& sys_ = os_.system();
   ui::Application app_;
-  std::string history_ = std::string("http://a.example/\x01\x0A\x1F\x20\x7F\x80\xFF", 24) + "seen";
+  std::string history_ = std::string("http://a.example/\x01\x0A\x1F\x20\x7F\x80\xFF", 24) + "seen again";
   std::string cache_ = std::string(52, 'c');
   std::string cookies_ = std::string(1, 'k');
   std::unique_ptr<TDemo> demo_;
@@ -165,8 +165,9 @@ TEST_F(DemoWindowTest, AStopEndsOnlyTheFileBeingShownAndKeysStopOrExitAsTheyShou
   int bytes = 0;
   demo_->SetPump([&] {
     if (demo_->DumpMode == 1 && ++bytes == 30) {
-      int key = 'A';
-      demo_->Memo1KeyDown(*demo_, key, 0);  // any key stops
+      int key = ' ';
+      demo_->Memo1KeyDown(*demo_, key, 0);  // any key stops, and only stops
+      EXPECT_EQ(0, key);
       int escape = ui::kVkEscape;
       demo_->Memo1KeyDown(*demo_, escape, 0);  // Escape stops too while Exit is disabled
       bool canClose = true;
@@ -187,6 +188,7 @@ TEST_F(DemoWindowTest, AStopEndsOnlyTheFileBeingShownAndKeysStopOrExitAsTheyShou
   // Idle, a key changes nothing; the close box hides and keeps the text; Escape clears and hides.
   int key = 'Q';
   demo_->Memo1KeyDown(*demo_, key, 0);
+  EXPECT_EQ('Q', key);  // it goes on to the control
   EXPECT_TRUE(demo_->Visible());
   demo_->Close();
   EXPECT_FALSE(demo_->Visible());

@@ -20,9 +20,9 @@ class TestBackend final : public ui::Backend {
   void CreatePeers(ui::Form& form) override {
     if (inner_) inner_->CreatePeers(form);
   }
-  int TrackPopup(ui::PopupMenu& menu, int x, int y) override {
+  int TrackPopup(ui::PopupMenu& menu, int x, int y, ui::MenuCorner corner) override {
     if (OnTrackPopup) return OnTrackPopup(menu, x, y);
-    return inner_ ? inner_->TrackPopup(menu, x, y) : -1;
+    return inner_ ? inner_->TrackPopup(menu, x, y, corner) : -1;
   }
   bool PreTranslate(platform::MSG& message) override {
     return inner_ && inner_->PreTranslate(message);

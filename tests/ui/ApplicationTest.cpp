@@ -183,6 +183,16 @@ TEST_F(ApplicationTest, EscapedErrorsGoToTheHandlerOrAreShown) {
   EXPECT_TRUE(win_.IsWindowEnabled(main.Handle()) && win_.IsWindowEnabled(other.Handle()) &&
               win_.IsWindowEnabled(app_.Handle()));
 
+  // A window that comes up while a box is open waits for its answer.
+  bool shownUnderTheBox = true;
+  win_.OnMessageBox = [&](const auto&) {
+    other.SetVisible(true);
+    shownUnderTheBox = other.Visible();
+  };
+  Guard([] { throw std::runtime_error("three"); });
+  EXPECT_FALSE(shownUnderTheBox);
+  EXPECT_TRUE(other.Visible());
+
   std::vector<std::string> shown;
   app_.ShowError = [&](const std::string& message) { shown.push_back(message); };
   Guard([] { throw std::runtime_error("Invalid data type for '101'"); });

@@ -148,6 +148,29 @@ void Keys(HWND target, std::initializer_list<std::pair<WORD, bool>> keys) {
   Type(keys);
 }
 
+// The control that has the keyboard focus in the program's thread.
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// Types Tab until `target` has the keyboard in `window`; whether it came there.
+bool TabTo(HWND window, HWND target) {
+  for (int i = 0; i < 24 && FocusOf(window) != target; ++i) {
+    const HWND before = FocusOf(window);
+    Type({{VK_TAB, false}});
+    WaitUntil([&] { return FocusOf(window) != before; }, kStateWait);
+  }
+  return FocusOf(window) == target;
+}
+
+// Whether a push button carries the default frame, which shows what Enter presses.
+bool Framed(HWND button) {
+  return (::GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
 // Whether Alt+H, A, typed into whichever window has the keyboard, opens the program's About
 // dialog; the dialog is closed again.
 bool TypingOpensAbout(const Program& program) {
@@ -157,14 +180,6 @@ bool TypingOpensAbout(const Program& program) {
   ::PostMessageA(about, WM_CLOSE, 0, 0);
   WaitUntil([&] { return !::IsWindowVisible(about); }, kStateWait);
   return true;
-}
-
-// The control that has the keyboard focus in the program's thread.
-HWND FocusOf(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
-  return info.hwndFocus;
 }
 
 // How many pixels of the bottom rows of `window` on screen are of the link's blue: its underline.
@@ -412,6 +427,41 @@ TEST_F(EndToEnd, HideButtonHidesToTheTrayTheIconRestoresWithTheKeyboardAndTheTra
   EXPECT_TRUE(SettlesInFront(main)) << ClassOf(::GetForegroundWindow()) << " kept the keyboard";
   EXPECT_TRUE(TypingOpensAbout(program)) << "the restored window did not take the keys";
   EXPECT_TRUE(program.Running());
+
+  // The default frame follows the keyboard; a hide and a restore give the keyboard back.
+  HWND exitButton = window.Button("E&xit");
+  HWND hide = window.Button("H&ide");
+  HWND log = nullptr;
+  for (const Control& c : ControlsOf(main)) {
+    if (SameClass(c.className, "ListBox")) log = c.handle;
+  }
+  ASSERT_TRUE(TabTo(main, exitButton));
+  EXPECT_TRUE(Framed(exitButton) && !Framed(hide));
+  Type({{VK_ESCAPE, false}});
+  ASSERT_TRUE(WaitUntil([&] { return !window.Visible(); }, kStateWait));
+  ASSERT_TRUE(ClickTrayIcon(program.Id()));
+  ASSERT_TRUE(WaitUntil([&] { return window.Visible(); }, kStateWait));
+  EXPECT_TRUE(SettlesInFront(main));
+  EXPECT_EQ(exitButton, FocusOf(main)) << ClassOf(FocusOf(main)) << " " << TextOf(FocusOf(main));
+  EXPECT_TRUE(Framed(exitButton) && !Framed(hide));
+  ASSERT_TRUE(TabTo(main, log));
+  EXPECT_TRUE(Framed(hide) && !Framed(exitButton));
+  // The menu key opens the log's menu at the log.
+  const auto logMenu = [&] {
+    HWND menu = ::FindWindowA("#32768", nullptr);
+    return menu != nullptr && ::IsWindowVisible(menu) ? menu : nullptr;
+  };
+  Type({{VK_APPS, false}});
+  ASSERT_TRUE(WaitUntil([&] { return logMenu() != nullptr; }, kStateWait)) << "no menu";
+  RECT menuAt{};
+  RECT logAt{};
+  ::GetWindowRect(logMenu(), &menuAt);
+  ::GetWindowRect(log, &logAt);
+  EXPECT_TRUE(::PtInRect(&logAt, POINT{menuAt.left, menuAt.top}))
+      << menuAt.left << "," << menuAt.top << " outside the log";
+  Type({{VK_ESCAPE, false}});
+  EXPECT_TRUE(WaitUntil([&] { return logMenu() == nullptr; }, kStateWait));
+  EXPECT_TRUE(window.Visible());
 
   // Over the shown window, the icon's menu stays open and its mnemonics work.
   const auto menuShown = [] {
@@ -694,11 +744,13 @@ TEST_F(EndToEnd, ASettingOfTheWrongTypeIsShownAndTheProgramStillStarts) {
   const BYTE one = 1;
   ::RegSetValueExA(key, "101", 0, REG_BINARY, &one, 1);
   ::RegCloseKey(key);
+  WriteDword(HKEY_CURRENT_USER, kSettingsKey, "Ypos", 14);  // the start that shows the demonstration
 
   Program program;
   // Both windows that read the value report it, once, over a complete start: while the box is
-  // open the main window is there, takes no input, and a second start finds it at once. A box
-  // already answered may still be on its way out, its text gone, at the next look.
+  // open the main window is there, takes no input, and a second start finds it at once. The
+  // demonstration window, due a second after the start, neither takes input nor covers the box.
+  // A box already answered may still be on its way out, its text gone, at the next look.
   std::vector<std::string> shown;
   std::vector<HWND> answered;
   HWND main = nullptr;
@@ -711,6 +763,14 @@ TEST_F(EndToEnd, ASettingOfTheWrongTypeIsShownAndTheProgramStillStarts) {
       EXPECT_TRUE(main != nullptr && !::IsWindowEnabled(main)) << "the box does not block";
       Program second;
       EXPECT_EQ(std::optional<DWORD>(0), second.WaitForExit(2000)) << "the second start waited";
+      while (program.MillisecondsSinceStart() < 2500) ::Sleep(100);
+      const std::vector<HWND> inZOrder = TopLevelWindows(program.Id());
+      const auto boxAt = std::find(inZOrder.begin(), inZOrder.end(), window);
+      for (auto at = inZOrder.begin(); at != inZOrder.end(); ++at) {
+        if (ClassOf(*at) == "TDemo" && ::IsWindowVisible(*at)) {
+          EXPECT_TRUE(at > boxAt && !::IsWindowEnabled(*at)) << "the demonstration is in the way";
+        }
+      }
       for (const Control& c : ControlsOf(window)) {
         if (SameClass(c.className, "Static") && !c.text.empty()) shown.push_back(c.text);
       }
@@ -721,7 +781,9 @@ TEST_F(EndToEnd, ASettingOfTheWrongTypeIsShownAndTheProgramStillStarts) {
   }, kStartWait);
   ASSERT_NE(nullptr, main) << "the program did not start";
   EXPECT_EQ(std::vector<std::string>{"Invalid data type for '101'"}, shown);
-  EXPECT_TRUE(HasSetting("Ypos", 0)) << "the start was not counted";
+  EXPECT_TRUE(HasSetting("Ypos", 15)) << "the start was not counted";
+  HWND demo = ShownWindow(program.Id(), "TDemo");
+  EXPECT_TRUE(demo != nullptr && ::IsWindowEnabled(demo)) << "the demonstration was lost";
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
 
@@ -948,14 +1010,17 @@ TEST_F(EndToEnd, ViewTheDemoDumpsEachFileAStopEndsOnlyOneAndOnlyAnIdleWindowClos
     if (SameClass(c.className, "Button") && c.text.empty()) stop = c.handle;
   }
   ASSERT_TRUE(exitButton != nullptr && stop != nullptr);
+  HWND view = ControlOf(demo, "&View the demo");
+  HWND historyBox = ControlOf(demo, "History index.dat file");
   ::SetForegroundWindow(demo);
   ASSERT_TRUE(SettlesInFront(demo));
-  ::PostMessageA(ControlOf(demo, "&View the demo"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(TabTo(demo, view));
+  Type({{VK_SPACE, false}});
   ASSERT_TRUE(WaitUntil([&] { return Send(memos[0], EM_GETLINECOUNT) > 1000; }, kStateWait))
       << "the history dump did not start";
   EXPECT_FALSE(::IsWindowEnabled(exitButton));
   ::PostMessageA(demo, WM_CLOSE, 0, 0);  // the close box does nothing during a run
-  Type({{VK_ESCAPE, false}});           // as the user stops it, from the keyboard
+  Type({{VK_SPACE, false}});            // stops the run, and only stops it
   std::vector<HWND> answered;
   std::vector<std::string> told;
   std::vector<HWND> owners;
@@ -964,6 +1029,8 @@ TEST_F(EndToEnd, ViewTheDemoDumpsEachFileAStopEndsOnlyOneAndOnlyAnIdleWindowClos
     return ::IsWindowEnabled(exitButton) != FALSE;
   }, kTickWait)) << "the run did not end";
   EXPECT_TRUE(::IsWindowVisible(demo)) << "closed during the run";
+  EXPECT_EQ(BST_CHECKED, Send(historyBox, BM_GETCHECK)) << "the stop also changed a choice";
+  EXPECT_EQ(view, FocusOf(demo)) << "the keyboard went to " << TextOf(FocusOf(demo));
   EXPECT_EQ(std::vector<std::string>{"Error occured while trying to access Cookies index.dat files!"},
             told);
   EXPECT_EQ(std::vector<HWND>{demo}, owners) << "the box does not stand over the window";

@@ -3,6 +3,8 @@
 // never flat.
 #include "ui/win32/WindowPeer.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -45,7 +47,9 @@ class ButtonPeer : public WindowPeer {
       : WindowPeer(std::move(form), button), button_(button) {
     const DWORD kind = button.Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
     Adopt(CreateChild(Shape("BUTTON", kind | WS_TABSTOP | WS_GROUP)));
+    SetWindowSubclass(Window(), &WatchFocus, 0, reinterpret_cast<DWORD_PTR>(&Form()));
   }
+  ~ButtonPeer() override { RemoveWindowSubclass(Window(), &WatchFocus, 0); }
 
   void Command(HWND, int code) override {
     // BM_CLICK reaches a button that its disabled container has disabled; the user cannot.
@@ -53,6 +57,15 @@ class ButtonPeer : public WindowPeer {
   }
 
  private:
+  // A push button tells its parent nothing of the focus (BS_NOTIFY would turn its double click
+  // into one press), yet the default frame follows the focus.
+  static LRESULT CALLBACK WatchFocus(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR, DWORD_PTR form) {
+    const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    if (message == WM_SETFOCUS) reinterpret_cast<FormPeer*>(form)->FocusArrived(window);
+    return result;
+  }
+
   Button& button_;
 };
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ui/Application.h"
+#include "ui/Button.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/MenuPeer.h"
 #include "ui/win32/WindowPeer.h"
@@ -42,7 +43,9 @@ void FormPeer::Register(HWND window, WindowPeer& peer) { peers_[window] = &peer;
 
 void FormPeer::Unregister(HWND window) {
   peers_.erase(window);
-  if (lastFocus_ == window) lastFocus_ = nullptr;
+  for (HWND* known : {&lastFocus_, &keyboardTakenFrom_, &keyboardHeldAt_}) {
+    if (*known == window) *known = nullptr;
+  }
 }
 
 WindowPeer* FormPeer::PeerOf(HWND window) const {
@@ -54,6 +57,47 @@ void FormPeer::FocusArrived(HWND window) {
   if (WindowPeer* peer = PeerOf(window)) {
     form_.SetFocusedControl(&peer->Model());
     lastFocus_ = window;
+    ShowDefaultFrame(window);
+  }
+}
+
+void FormPeer::TakeKeyboardFrom(HWND window) {
+  SetFocus(window_);  // on to the next control that takes it
+  // One that only held it for another passes that on: the first gets it back.
+  if (keyboardTakenFrom_ == nullptr || window != keyboardHeldAt_) keyboardTakenFrom_ = window;
+  keyboardHeldAt_ = GetFocus();
+}
+
+void FormPeer::GiveKeyboardBack(HWND window) {
+  if (window != keyboardTakenFrom_) return;
+  keyboardTakenFrom_ = nullptr;
+  HWND focus = GetFocus();
+  if (focus == keyboardHeldAt_) {
+    SetFocus(window);
+  } else if (!Owns(focus) && lastFocus_ == keyboardHeldAt_) {
+    lastFocus_ = window;  // the form is not active: the keyboard comes back with it
+  }
+}
+
+// As in a dialog, the frame shows what Enter presses: the push button that has the keyboard,
+// otherwise the form's default button.
+void FormPeer::ShowDefaultFrame(HWND focus) {
+  const auto pushButton = [this](HWND window) -> Button* {
+    WindowPeer* peer = PeerOf(window);
+    return peer != nullptr && peer->Window() == window ? dynamic_cast<Button*>(&peer->Model())
+                                                       : nullptr;
+  };
+  HWND framed = pushButton(focus) != nullptr ? focus : nullptr;
+  for (const auto& [window, peer] : peers_) {
+    const Button* button = pushButton(window);
+    if (framed == nullptr && button != nullptr && button->Default()) framed = window;
+  }
+  for (const auto& [window, peer] : peers_) {
+    if (pushButton(window) == nullptr) continue;
+    const LONG_PTR wanted = window == framed ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((GetWindowLongPtrA(window, GWL_STYLE) & BS_TYPEMASK) != wanted) {
+      SendMessageA(window, BM_SETSTYLE, static_cast<WPARAM>(wanted), TRUE);
+    }
   }
 }
 
@@ -189,8 +233,10 @@ std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 HWND FormPeer::FocusTarget() const {
-  if (lastFocus_ != nullptr && PeerOf(lastFocus_) != nullptr && IsWindowVisible(lastFocus_) &&
-      IsWindowEnabled(lastFocus_)) {
+  // A form restored from the tray takes the focus before it shows: whether the control is shown
+  // on it is its own style's say.
+  if (lastFocus_ != nullptr && PeerOf(lastFocus_) != nullptr &&
+      (GetWindowLongPtrA(lastFocus_, GWL_STYLE) & WS_VISIBLE) != 0 && IsWindowEnabled(lastFocus_)) {
     return lastFocus_;
   }
   return GetNextDlgTabItem(window_, nullptr, FALSE);
@@ -210,7 +256,7 @@ bool FormPeer::HandleMouse(const MSG& message) {
 
 bool FormPeer::HandleKey(MSG& message) {
   if (message.message == WM_KEYDOWN) {
-    // Buttons tell nothing of their focus, so the model learns it here, where it matters.
+    // The model's focus is checked here, before a key relies on it.
     SyncFocus();
     const int key = static_cast<int>(message.wParam);
     // A key the form takes in its preview reaches neither the dialog keys nor the control.
@@ -233,6 +279,8 @@ bool FormPeer::HandleKey(MSG& message) {
   const bool outer = std::exchange(askedForDefault_, message.message == WM_KEYDOWN);
   const bool taken = IsDialogMessageA(window_, &message) != 0;
   askedForDefault_ = outer;
+  // It may set the buttons' styles itself as it moves the focus (Wine does on Tab).
+  if (HWND focus = GetFocus(); Owns(focus)) ShowDefaultFrame(focus);
   if (message.message == WM_KEYDOWN && IsArrowKey(message.wParam)) {
     HWND after = GetFocus();
     if (after != before) {

@@ -35,8 +35,12 @@ class FormPeer {
   void Register(HWND window, WindowPeer& peer);
   void Unregister(HWND window);
   WindowPeer* PeerOf(HWND window) const;
-  // One of the controls took the focus: the form's model follows.
+  // One of the controls took the focus: the form's model follows, and so does the default frame.
   void FocusArrived(HWND window);
+  // `window`, which has the keyboard, is being disabled: the form holds the keyboard meanwhile.
+  void TakeKeyboardFrom(HWND window);
+  // `window` is enabled again: it gets the keyboard back, unless the keyboard moved on meanwhile.
+  void GiveKeyboardBack(HWND window);
 
   // Sizes the window so that its client area is the form's ClientSize scaled to the screen,
   // centred on the work area.
@@ -55,6 +59,7 @@ class FormPeer {
  private:
   void SyncFocus();
   HWND FocusTarget() const;
+  void ShowDefaultFrame(HWND focus);
 
   Form& form_;
   HWND window_;
@@ -63,6 +68,8 @@ class FormPeer {
   std::unique_ptr<MenuBarPeer> menu_;
   int nextControlId_;
   HWND lastFocus_ = nullptr;
+  HWND keyboardTakenFrom_ = nullptr;  // a control disabled while it had the keyboard
+  HWND keyboardHeldAt_ = nullptr;     // where the keyboard went then
   bool askedForDefault_ = false;  // IsDialogMessage may send DM_GETDEFID now
 };
 

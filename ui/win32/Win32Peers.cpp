@@ -44,7 +44,7 @@ class Win32Backend final : public Backend {
     });
   }
 
-  int TrackPopup(PopupMenu& menu, int x, int y) override {
+  int TrackPopup(PopupMenu& menu, int x, int y, MenuCorner corner) override {
     MenuHandle handle(CreatePopupMenu());
     if (handle.Get() == nullptr) return -1;
     for (int i = 0; i < menu.Count(); ++i) {
@@ -58,9 +58,10 @@ class Win32Backend final : public Backend {
     }
     Application* app = Application::Current();
     HWND owner = app != nullptr ? ToNative<HWND>(app->Handle()) : nullptr;
+    const UINT vertical = corner == MenuCorner::TopLeft ? TPM_TOPALIGN : TPM_BOTTOMALIGN;
     const int chosen = static_cast<int>(TrackPopupMenu(
-        handle.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_BOTTOMALIGN, x, y, 0,
-        owner, nullptr));
+        handle.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | vertical, x, y, 0, owner,
+        nullptr));
     return chosen - 1;
   }
 

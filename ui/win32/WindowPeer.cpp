@@ -57,7 +57,7 @@ bool WindowPeer::ContextMenu(HWND from, int x, int y) {
     x = rect.left + Scaled(8);
     y = rect.top + Scaled(8);
   }
-  menu->Popup(x, y);
+  menu->Popup(x, y, MenuCorner::TopLeft);
   return true;
 }
 
@@ -182,15 +182,19 @@ void WindowPeer::ApplyVisible() {
 
 void WindowPeer::ApplyEnabled() {
   // A control that is disabled while it has the keyboard leaves it nowhere, and the keys typed
-  // then would reach neither the form's key preview nor its dialog keys: the form takes it back,
-  // once the control no longer takes it.
+  // then would reach neither the form's key preview nor its dialog keys: the form holds it once
+  // the control no longer takes it, and gives it back when the control is enabled again.
   HWND focus = GetFocus();
   const bool hadFocus = focus != nullptr && (focus == window_.Get() || IsChild(window_.Get(), focus));
   EnableWindow(window_.Get(), EnabledOnForm());
   for (Control* child : control_.Children()) {
     if (auto* peer = dynamic_cast<WindowPeer*>(child->Peer())) peer->ApplyEnabled();
   }
-  if (hadFocus && !EnabledOnForm()) SetFocus(form_->Window());
+  if (hadFocus && !EnabledOnForm()) {
+    form_->TakeKeyboardFrom(window_.Get());
+  } else if (EnabledOnForm()) {
+    form_->GiveKeyboardBack(window_.Get());
+  }
 }
 
 void WindowPeer::ApplyFont() {
