@@ -816,6 +816,13 @@ TEST_F(EndToEnd, OptionsOpensFromTheMenuKeysStoresAtOnceAndEveryCloseStoresWhatO
   HWND options = open();
   ASSERT_NE(nullptr, options) << "Alt+T, O opened no Options dialog";
   EXPECT_FALSE(::IsWindowEnabled(main)) << "the main window takes input under the dialog";
+  // Past Defaults, the frame goes back to Ok, which Enter presses.
+  HWND ok = ControlOf(options, "&Ok");
+  HWND defaults = ControlOf(options, "&Defaults");
+  ASSERT_TRUE(TabTo(options, defaults));
+  EXPECT_TRUE(Framed(defaults) && !Framed(ok));
+  ASSERT_TRUE(TabTo(options, ControlOf(options, "Start minimi&zed")));
+  EXPECT_TRUE(Framed(ok) && !Framed(defaults));
 
   Send(ControlOf(options, "Start with &windows"), BM_CLICK);
   EXPECT_TRUE(HasSetting("104", 1));
