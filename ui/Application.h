@@ -108,8 +108,8 @@ class Application {
   // A message box over `over` (by default the form in use) while none of the program's windows
   // takes input; timers and the tray go on. Returns the button pressed.
   int ShowMessageBox(const std::string& text, UINT type, Form* over = nullptr);
-  // Whether `form`, which is `showing` now, is held back until no box is open; a later request
-  // for the form replaces an earlier one.
+  // Whether `form`, about to appear (`showing`) or not, waits until no box is open; each request
+  // for a form replaces its earlier one.
   bool HoldBack(Form& form, bool showing);
 
   // The real controls behind the forms; null when headless.

@@ -170,7 +170,8 @@ bool Form::Visible() const {
 
 void Form::SetVisible(bool visible) {
   const bool appearing = visible && !Visible();
-  // A modal form is shown all the same: its own loop waits on it.
+  // While a box is open, a form waits for its answer; a modal one is shown all the same, since
+  // its own loop waits on it.
   Application* app = Application::Current();
   if (app != nullptr && app->HoldBack(*this, appearing && !modal_)) return;
   if (appearing) CreatePeers();  // a window shown for the first time gets its real controls
