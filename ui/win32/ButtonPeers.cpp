@@ -4,11 +4,14 @@
 #include "ui/win32/WindowPeer.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
+#include "ui/Palette.h"
 #include "ui/RadioGroup.h"
 #include "ui/SpeedButton.h"
 #include "ui/win32/Dpi.h"
@@ -249,8 +252,14 @@ class SpeedButtonPeer final : public WindowPeer {
     const int shift = pressed ? 1 : 0;
     const int x = face.left + (face.right - face.left - glyphWidth) / 2 + shift;
     const int y = face.top + (face.bottom - face.top - glyphHeight) / 2 + shift;
-    const UINT state = (item.itemState & ODS_DISABLED) != 0 ? DSS_DISABLED : DSS_NORMAL;
-    DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(glyph), 0, x, y, 0, 0,
+    UINT state = (item.itemState & ODS_DISABLED) != 0 ? DSS_DISABLED : DSS_NORMAL;
+    // In high contrast the picture's own colours give way: its shape in the scheme's text colour.
+    BrushHandle ink;
+    if (const std::optional<std::uint32_t> color = GlyphColor(); color && state == DSS_NORMAL) {
+      ink = BrushHandle(CreateSolidBrush(static_cast<COLORREF>(*color)));
+      if (ink.Get() != nullptr) state = DSS_MONO;
+    }
+    DrawStateA(dc, ink.Get(), nullptr, reinterpret_cast<LPARAM>(glyph), 0, x, y, 0, 0,
                DST_ICON | state);
     return true;
   }

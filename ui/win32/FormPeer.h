@@ -64,6 +64,9 @@ class FormPeer {
   int nextControlId_;
   HWND lastFocus_ = nullptr;
   bool askedForDefault_ = false;  // IsDialogMessage may send DM_GETDEFID now
+  // Where the pointer was when the window was last shown, while it has not moved since.
+  POINT shownUnder_{};
+  bool pointerRests_ = false;
 };
 
 }  // namespace tarnwick::ui::win32
