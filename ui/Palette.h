@@ -16,6 +16,7 @@ struct GaugeColors {
   std::uint32_t text;  // over the ground
   std::uint32_t bar;
   std::uint32_t barText;  // over the bar
+  bool operator==(const GaugeColors&) const = default;
 };
 
 bool HighContrast();

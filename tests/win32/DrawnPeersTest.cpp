@@ -1,6 +1,7 @@
 // The peers that draw themselves, on a form of their own under Wine: the memo's view read like
 // a real EDIT holding the same lines, following the end of a long text, scrolled, selected and
-// copied; the gauge's repaints and inverted text; the speed button; and key preview.
+// copied; the gauge's repaints and inverted text; the speed button; key preview; and a link
+// under a pointer at rest.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -15,11 +16,13 @@
 #include "ui/Button.h"
 #include "ui/Form.h"
 #include "ui/Gauge.h"
+#include "ui/Label.h"
 #include "ui/Memo.h"
 #include "ui/SpeedButton.h"
 #include "ui/win32/Handles.h"
 #include "ui/win32/Resources.h"
 #include "ui/win32/Win32Peers.h"
+#include "ui/win32/WindowPeer.h"
 
 namespace {
 
@@ -175,8 +178,10 @@ class DrawnPeers : public ::testing::Test {
     stop_ = ui::win32::MakeStopGlyph(16);
     speed_.SetGlyph(stop_.Get());
     speed_.OnClick = [this](ui::Component&) { ++clicks_; };
+    link_.SetBounds(250, 220, 0, 0);
+    link_.SetCaption("A link");
     for (ui::Control* control :
-         std::initializer_list<ui::Control*>{&memo_, &gauge_, &speed_, &button_}) {
+         std::initializer_list<ui::Control*>{&memo_, &gauge_, &speed_, &button_, &link_}) {
       form_.AddControl(*control);
     }
     form_.CreatePeers();
@@ -234,6 +239,7 @@ class DrawnPeers : public ::testing::Test {
   ui::Gauge gauge_;
   ui::SpeedButton speed_;
   ui::Button button_;
+  ui::LinkLabel link_;
   ui::win32::IconHandle stop_;
   HWND window_ = nullptr;
   HWND view_ = nullptr;
@@ -507,6 +513,13 @@ TEST_F(DrawnPeers, TheGaugeRepaintsOnlyWhenItsWholePercentageChanges) {
     SendMessageA(bar_, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     EXPECT_STREQ(step.text, text);
   }
+  // A new scheme or theme is painted at once.
+  for (const UINT message : {WM_SYSCOLORCHANGE, WM_SETTINGCHANGE, WM_THEMECHANGED}) {
+    paints = 0;
+    SendMessageA(window_, message, 0, 0);
+    UpdateWindow(bar_);
+    EXPECT_EQ(1, paints) << "message " << message;
+  }
   SetWindowLongPtrA(bar_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
 }
 
@@ -564,6 +577,37 @@ TEST_F(DrawnPeers, TheSpeedButtonIsAFlatButtonWithItsGlyphThatClicksItsModel) {
   }
   EXPECT_EQ(RGB(224, 0, 0), middle);
   EXPECT_EQ(GetSysColor(COLOR_BTNFACE), corner);
+}
+
+TEST_F(DrawnPeers, AFormShownUnderAPointerAtRestIsHoveredOnlyOnceThePointerMoves) {
+  HWND link = dynamic_cast<ui::win32::WindowPeer*>(link_.Peer())->Window();
+  form_.SetVisible(false);
+  app_.ProcessMessages();
+  RECT place{};
+  GetWindowRect(link, &place);
+  const POINT middle{(place.left + place.right) / 2, (place.top + place.bottom) / 2};
+  SetCursorPos(middle.x, middle.y);
+  form_.SetVisible(true);
+  const auto underlined = [&] {
+    app_.ProcessMessages();
+    return (link_.GetFont().style & ui::kFontUnderline) != 0;
+  };
+  for (int i = 0; i < 15; ++i) {
+    ASSERT_FALSE(underlined()) << "underlined before the pointer moved";
+    Sleep(20);
+  }
+  INPUT move{};
+  move.type = INPUT_MOUSE;
+  move.mi.dx = (middle.x + 2) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  move.mi.dy = middle.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &move, sizeof move);
+  bool hovered = false;
+  for (int i = 0; i < 100 && !hovered; ++i) {
+    hovered = underlined();
+    Sleep(20);
+  }
+  EXPECT_TRUE(hovered) << "the pointer moved over the link, which did not underline";
 }
 
 TEST(StopGlyph, IsARedSquareOnATransparentGround) {

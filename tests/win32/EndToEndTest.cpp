@@ -799,6 +799,85 @@ TEST_F(EndToEnd, OptionsOpensFromTheMenuKeysStoresAtOnceAndEveryCloseStoresWhatO
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
 
+// A colour scheme of the user's, in place for the programs started while it lives; the colours
+// it replaced come back after, since every test of the prefix sees them.
+class Scheme {
+ public:
+  explicit Scheme(std::vector<std::pair<std::string, std::string>> colors) {
+    for (const auto& [name, rgb] : colors) {
+      saved_.emplace_back(name, ReadText(HKEY_CURRENT_USER, kColorsKey, name.c_str()));
+      Write(name, rgb);
+    }
+  }
+  ~Scheme() {
+    for (const auto& [name, old] : saved_) {
+      if (old) {
+        Write(name, *old);
+      } else {
+        DeleteValue(HKEY_CURRENT_USER, kColorsKey, name.c_str());
+      }
+    }
+  }
+  Scheme(const Scheme&) = delete;
+  Scheme& operator=(const Scheme&) = delete;
+
+ private:
+  static constexpr char kColorsKey[] = "Control Panel\\Colors";
+  static void Write(const std::string& name, const std::string& rgb) {
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, kColorsKey, name.c_str(), REG_SZ, rgb.c_str(),
+                      static_cast<DWORD>(rgb.size() + 1));
+  }
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// How many pixels of `control` on screen are of `color`.
+int PixelsOf(const Control& control, COLORREF color) {
+  HDC screen = ::GetDC(nullptr);
+  int count = 0;
+  for (LONG y = control.rect.top; y < control.rect.bottom; ++y) {
+    for (LONG x = control.rect.left; x < control.rect.right; ++x) {
+      count += ::GetPixel(screen, x, y) == color ? 1 : 0;
+    }
+  }
+  ::ReleaseDC(nullptr, screen);
+  return count;
+}
+
+// Every caption of a choice, a box or a group of `window` shows text in `color`.
+void ExpectCaptionsIn(HWND window, COLORREF color) {
+  int captions = 0;
+  for (const Control& c : ControlsOf(window)) {
+    const LONG type = c.style & BS_TYPEMASK;
+    if (!SameClass(c.className, "Button") || c.text.empty() ||
+        (type != BS_GROUPBOX && type != BS_RADIOBUTTON && type != BS_CHECKBOX)) {
+      continue;
+    }
+    ++captions;
+    EXPECT_TRUE(WaitUntil([&] { return PixelsOf(c, color) > 0; }, kStateWait))
+        << "\"" << c.text << "\" shows no text in the scheme's colour";
+  }
+  EXPECT_GT(captions, 3);
+}
+
+TEST_F(EndToEnd, InAHighContrastSchemeEveryChoiceAndOptionIsWrittenInTheSchemesTextColour) {
+  // White on black with the buttons' text yellow and the frames grey, so that the text alone
+  // has that yellow.
+  const Scheme scheme({{"ButtonFace", "0 0 0"}, {"ButtonText", "255 255 0"},
+                       {"Window", "0 0 0"}, {"WindowText", "255 255 255"},
+                       {"ButtonHilight", "192 192 192"}, {"ButtonLight", "160 160 160"},
+                       {"ButtonShadow", "128 128 128"}, {"ButtonDkShadow", "96 96 96"}});
+  Program program;
+  HWND main = program.VisibleMainWindow();
+  ASSERT_NE(nullptr, main);
+  ExpectCaptionsIn(main, RGB(255, 255, 0));
+  Keys(main, {{'T', true}, {'O', false}});
+  HWND options = ShownWindow(program.Id(), "TSettingsF");
+  ASSERT_NE(nullptr, options);
+  ExpectCaptionsIn(options, RGB(255, 255, 0));
+  Keys(options, {{VK_ESCAPE, false}});
+  EXPECT_EQ(std::optional<DWORD>(0), program.End());
+}
+
 TEST_F(EndToEnd, WhileAboutIsOpenMonitoringGoesOnAndItsLinkFollowsThePointer) {
   WriteDword(HKEY_CURRENT_USER, kSettingsKey, "102", 1);  // monitoring from the start
   Program program;

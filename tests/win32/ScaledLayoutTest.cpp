@@ -27,6 +27,7 @@
 #include "ui/ListBox.h"
 #include "ui/win32/WindowPeer.h"
 #include "ui/win32/Dpi.h"
+#include "ui/win32/Handles.h"
 #include "ui/win32/Resources.h"
 #include "ui/win32/Win32Peers.h"
 
@@ -77,6 +78,19 @@ SIZE TextExtent(HWND window, const std::string& text, UINT format, int width) {
   SelectObject(dc, previous);
   ReleaseDC(window, dc);
   return {rect.right, rect.bottom};
+}
+
+// The height of the characters of `font` (the window's own when null): the cell less its
+// internal leading.
+int CharacterHeight(HWND window, HFONT font) {
+  if (font == nullptr) font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+  HDC dc = GetDC(window);
+  HGDIOBJ previous = SelectObject(dc, font);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  SelectObject(dc, previous);
+  ReleaseDC(window, dc);
+  return metrics.tmHeight - metrics.tmInternalLeading;
 }
 
 TEST(Scaling, RoundsAsMulDivAndNeighboursStillTouch) {
@@ -190,7 +204,9 @@ TEST_F(ScaledWindows, EveryControlLiesAtItsLayoutPlaceScaledInItsFontScaled) {
       const ui::Font& font =
           ui::win32::SameFont(control.GetFont(), ui::Font{}) ? form->GetFont() : control.GetFont();
       const LOGFONTA shown = FontOf(window);
-      EXPECT_STREQ(font.name.c_str(), shown.lfFaceName);
+      // A bitmap face without a size that tall gives way to the scalable face of dialogs.
+      const std::string face = shown.lfFaceName;
+      EXPECT_TRUE(face == font.name || face == "MS Shell Dlg") << face;
       EXPECT_EQ(ScaledTo(font.height, dpi), shown.lfHeight);
       if (auto* list = dynamic_cast<ui::ListBox*>(&control)) {
         EXPECT_EQ(ScaledTo(list->ItemHeight(), dpi), SendMessageA(window, LB_GETITEMHEIGHT, 0, 0));
@@ -198,6 +214,18 @@ TEST_F(ScaledWindows, EveryControlLiesAtItsLayoutPlaceScaledInItsFontScaled) {
     });
     EXPECT_GT(controls, 3);
   }
+
+  // The About title's characters, as drawn, against the same text in its face at 96 DPI: as tall
+  // at 96, and at least 1.4 times as tall at 144.
+  const ui::Font& title = about_->Label1.GetFont();
+  HWND titleWindow = dynamic_cast<ui::win32::WindowPeer*>(about_->Label1.Peer())->Window();
+  const ui::win32::FontHandle designed(CreateFontA(title.height, 0, 0, 0, FW_BOLD, FALSE, FALSE,
+                                                   FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                                   title.name.c_str()));
+  const int at96 = CharacterHeight(titleWindow, designed.Get());
+  const int shown = CharacterHeight(titleWindow, nullptr);
+  EXPECT_GE(15 * 96 * shown, 14 * dpi * at96) << shown << " pixels at " << dpi << " DPI, " << at96
+                                              << " at 96";
 }
 
 TEST_F(ScaledWindows, EveryCaptionFitsItsControlAndNoLabelRunsIntoAnother) {
