@@ -830,12 +830,12 @@ class Scheme {
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-// How many pixels of `control` on screen are of `color`.
-int PixelsOf(const Control& control, COLORREF color) {
+// How many pixels of `area` on screen are of `color`.
+int PixelsOf(const RECT& area, COLORREF color) {
   HDC screen = ::GetDC(nullptr);
   int count = 0;
-  for (LONG y = control.rect.top; y < control.rect.bottom; ++y) {
-    for (LONG x = control.rect.left; x < control.rect.right; ++x) {
+  for (LONG y = area.top; y < area.bottom; ++y) {
+    for (LONG x = area.left; x < area.right; ++x) {
       count += ::GetPixel(screen, x, y) == color ? 1 : 0;
     }
   }
@@ -846,14 +846,24 @@ int PixelsOf(const Control& control, COLORREF color) {
 // Every caption of a choice, a box or a group of `window` shows text in `color`.
 void ExpectCaptionsIn(HWND window, COLORREF color) {
   int captions = 0;
-  for (const Control& c : ControlsOf(window)) {
+  const std::vector<Control> controls = ControlsOf(window);
+  for (const Control& c : controls) {
     const LONG type = c.style & BS_TYPEMASK;
     if (!SameClass(c.className, "Button") || c.text.empty() ||
         (type != BS_GROUPBOX && type != BS_RADIOBUTTON && type != BS_CHECKBOX)) {
       continue;
     }
     ++captions;
-    EXPECT_TRUE(WaitUntil([&] { return PixelsOf(c, color) > 0; }, kStateWait))
+    // A group's own caption lies above what it holds.
+    RECT text = c.rect;
+    for (const Control& inner : controls) {
+      const RECT& r = inner.rect;
+      if (type == BS_GROUPBOX && r.top > c.rect.top && r.left >= c.rect.left &&
+          r.right <= c.rect.right && r.bottom <= c.rect.bottom) {
+        text.bottom = std::min(text.bottom, r.top);
+      }
+    }
+    EXPECT_TRUE(WaitUntil([&] { return PixelsOf(text, color) > 0; }, kStateWait))
         << "\"" << c.text << "\" shows no text in the scheme's colour";
   }
   EXPECT_GT(captions, 3);

@@ -3,6 +3,8 @@
 // never flat.
 #include "ui/win32/WindowPeer.h"
 
+#include <uxtheme.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -25,6 +27,11 @@ namespace {
 // transparent.
 constexpr DWORD kSeeThrough = WS_EX_TRANSPARENT;
 
+// A group box drawn in a visual style writes its caption in the style's colour, which no colour
+// scheme changes (Wine keeps the style under any scheme): drawn plain, the caption is in the text
+// colour its form gives it. A name that matches no style turns the style off.
+void PlainFrame(HWND box) { SetWindowTheme(box, L" ", L" "); }
+
 // The height of a line of text in `font`, which decides where a radio group's items go.
 int TextHeight(HWND window, HFONT font) {
   if (font == nullptr) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -39,6 +46,7 @@ class GroupBoxPeer : public WindowPeer {
   GroupBoxPeer(std::shared_ptr<FormPeer> form, GroupBox& control)
       : WindowPeer(std::move(form), control) {
     Adopt(CreateChild(Shape("BUTTON", BS_GROUPBOX | WS_GROUP, kSeeThrough)));
+    PlainFrame(Window());
   }
 };
 
@@ -66,6 +74,7 @@ class RadioGroupPeer : public WindowPeer {
   RadioGroupPeer(std::shared_ptr<FormPeer> form, RadioGroup& group)
       : WindowPeer(std::move(form), group), group_(group) {
     Adopt(CreateChild(Shape("BUTTON", BS_GROUPBOX | WS_GROUP, kSeeThrough)));
+    PlainFrame(Window());
     BuildButtons();
   }
   ~RadioGroupPeer() override { DiscardButtons(); }
