@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ScopeExit.h"
 #include "tests/support/ReferenceDump.h"
 #include "tests/win32/support/ProgramDriver.h"
 
@@ -799,83 +800,57 @@ TEST_F(EndToEnd, OptionsOpensFromTheMenuKeysStoresAtOnceAndEveryCloseStoresWhatO
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
 
-// A colour scheme of the user's, in place for the programs started while it lives; the colours
-// it replaced come back after, since every test of the prefix sees them.
-class Scheme {
- public:
-  explicit Scheme(std::vector<std::pair<std::string, std::string>> colors) {
-    for (const auto& [name, rgb] : colors) {
-      saved_.emplace_back(name, ReadText(HKEY_CURRENT_USER, kColorsKey, name.c_str()));
-      Write(name, rgb);
-    }
-  }
-  ~Scheme() {
-    for (const auto& [name, old] : saved_) {
-      if (old) {
-        Write(name, *old);
-      } else {
-        DeleteValue(HKEY_CURRENT_USER, kColorsKey, name.c_str());
-      }
-    }
-  }
-  Scheme(const Scheme&) = delete;
-  Scheme& operator=(const Scheme&) = delete;
-
- private:
-  static constexpr char kColorsKey[] = "Control Panel\\Colors";
-  static void Write(const std::string& name, const std::string& rgb) {
-    ::RegSetKeyValueA(HKEY_CURRENT_USER, kColorsKey, name.c_str(), REG_SZ, rgb.c_str(),
-                      static_cast<DWORD>(rgb.size() + 1));
-  }
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
-// How many pixels of `area` on screen are of `color`.
-int PixelsOf(const RECT& area, COLORREF color) {
-  HDC screen = ::GetDC(nullptr);
-  int count = 0;
-  for (LONG y = area.top; y < area.bottom; ++y) {
-    for (LONG x = area.left; x < area.right; ++x) {
-      count += ::GetPixel(screen, x, y) == color ? 1 : 0;
-    }
-  }
-  ::ReleaseDC(nullptr, screen);
-  return count;
-}
-
-// Every caption of a choice, a box or a group of `window` shows text in `color`.
+// Whether every caption of a choice, a box or a group of `window` shows on screen in `color`.
 void ExpectCaptionsIn(HWND window, COLORREF color) {
-  int captions = 0;
   const std::vector<Control> controls = ControlsOf(window);
+  int checked = 0;
   for (const Control& c : controls) {
     const LONG type = c.style & BS_TYPEMASK;
-    if (!SameClass(c.className, "Button") || c.text.empty() ||
+    if (!SameClass(c.className, "Button") ||
         (type != BS_GROUPBOX && type != BS_RADIOBUTTON && type != BS_CHECKBOX)) {
       continue;
     }
-    ++captions;
-    // A group's own caption lies above what it holds.
-    RECT text = c.rect;
-    for (const Control& inner : controls) {
-      const RECT& r = inner.rect;
-      if (type == BS_GROUPBOX && r.top > c.rect.top && r.left >= c.rect.left &&
-          r.right <= c.rect.right && r.bottom <= c.rect.bottom) {
-        text.bottom = std::min(text.bottom, r.top);
+    RECT text = c.rect;  // a group's own caption lies above what it holds
+    for (const Control& in : controls) {
+      if (type == BS_GROUPBOX && in.rect.top > text.top && in.rect.left >= text.left &&
+          in.rect.right <= text.right && in.rect.bottom <= c.rect.bottom) {
+        text.bottom = std::min(text.bottom, in.rect.top);
       }
     }
-    EXPECT_TRUE(WaitUntil([&] { return PixelsOf(text, color) > 0; }, kStateWait))
-        << "\"" << c.text << "\" shows no text in the scheme's colour";
+    ++checked;
+    EXPECT_TRUE(WaitUntil([&] {
+      HDC screen = ::GetDC(nullptr);
+      bool found = false;
+      for (LONG y = text.top; y < text.bottom && !found; ++y) {
+        for (LONG x = text.left; x < text.right && !found; ++x) {
+          found = ::GetPixel(screen, x, y) == color;
+        }
+      }
+      ::ReleaseDC(nullptr, screen);
+      return found;
+    }, kStateWait)) << "\"" << c.text << "\" is not in the scheme's text colour";
   }
-  EXPECT_GT(captions, 3);
+  EXPECT_GT(checked, 3);
 }
 
 TEST_F(EndToEnd, InAHighContrastSchemeEveryChoiceAndOptionIsWrittenInTheSchemesTextColour) {
-  // White on black with the buttons' text yellow and the frames grey, so that the text alone
-  // has that yellow.
-  const Scheme scheme({{"ButtonFace", "0 0 0"}, {"ButtonText", "255 255 0"},
-                       {"Window", "0 0 0"}, {"WindowText", "255 255 255"},
-                       {"ButtonHilight", "192 192 192"}, {"ButtonLight", "160 160 160"},
-                       {"ButtonShadow", "128 128 128"}, {"ButtonDkShadow", "96 96 96"}});
+  // Black, with the buttons' text yellow, a colour nothing else has. Every test of the prefix
+  // sees the user's colours, so the prefix's come back after.
+  constexpr char kColors[] = "Control Panel\\Colors";
+  const char* const scheme[][2] = {{"ButtonFace", "0 0 0"}, {"ButtonText", "255 255 0"},
+                                   {"Window", "0 0 0"}, {"WindowText", "255 255 255"}};
+  const auto put = [&](const char* name, const std::string& rgb) {
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, kColors, name, REG_SZ, rgb.c_str(),
+                      static_cast<DWORD>(rgb.size() + 1));
+  };
+  std::vector<std::pair<const char*, std::string>> saved;
+  for (const auto& [name, rgb] : scheme) {
+    saved.emplace_back(name, ReadText(HKEY_CURRENT_USER, kColors, name).value_or(""));
+    put(name, rgb);
+  }
+  const tarnwick::platform::ScopeExit restore([&] {
+    for (const auto& [name, rgb] : saved) put(name, rgb);
+  });
   Program program;
   HWND main = program.VisibleMainWindow();
   ASSERT_NE(nullptr, main);

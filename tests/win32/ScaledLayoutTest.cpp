@@ -68,29 +68,18 @@ LOGFONTA FontOf(HWND window) {
   return font;
 }
 
-// The room `text` takes in the window's own font, laid out as `format` says within `width`.
-SIZE TextExtent(HWND window, const std::string& text, UINT format, int width) {
+// The room `text` takes in `font` (the window's own when null), laid out as `format` says within
+// `width`.
+SIZE TextExtent(HWND window, const std::string& text, UINT format, int width,
+                HFONT font = nullptr) {
   HDC dc = GetDC(window);
-  HGDIOBJ previous =
-      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
+  HGDIOBJ previous = SelectObject(
+      dc, font != nullptr ? font : reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
   RECT rect{0, 0, width, 0};
   DrawTextA(dc, text.c_str(), -1, &rect, format | DT_CALCRECT);
   SelectObject(dc, previous);
   ReleaseDC(window, dc);
   return {rect.right, rect.bottom};
-}
-
-// The height of the characters of `font` (the window's own when null): the cell less its
-// internal leading.
-int CharacterHeight(HWND window, HFONT font) {
-  if (font == nullptr) font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
-  HDC dc = GetDC(window);
-  HGDIOBJ previous = SelectObject(dc, font);
-  TEXTMETRICA metrics{};
-  GetTextMetricsA(dc, &metrics);
-  SelectObject(dc, previous);
-  ReleaseDC(window, dc);
-  return metrics.tmHeight - metrics.tmInternalLeading;
 }
 
 TEST(Scaling, RoundsAsMulDivAndNeighboursStillTouch) {
@@ -214,18 +203,14 @@ TEST_F(ScaledWindows, EveryControlLiesAtItsLayoutPlaceScaledInItsFontScaled) {
     });
     EXPECT_GT(controls, 3);
   }
-
-  // The About title's characters, as drawn, against the same text in its face at 96 DPI: as tall
-  // at 96, and at least 1.4 times as tall at 144.
-  const ui::Font& title = about_->Label1.GetFont();
-  HWND titleWindow = dynamic_cast<ui::win32::WindowPeer*>(about_->Label1.Peer())->Window();
-  const ui::win32::FontHandle designed(CreateFontA(title.height, 0, 0, 0, FW_BOLD, FALSE, FALSE,
-                                                   FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                                   title.name.c_str()));
-  const int at96 = CharacterHeight(titleWindow, designed.Get());
-  const int shown = CharacterHeight(titleWindow, nullptr);
-  EXPECT_GE(15 * 96 * shown, 14 * dpi * at96) << shown << " pixels at " << dpi << " DPI, " << at96
-                                              << " at 96";
+  // The About title is as tall as its face makes it at 96 DPI, and 1.4 times as tall at 144.
+  const ui::Label& title = about_->Label1;
+  HWND label = dynamic_cast<ui::win32::WindowPeer*>(title.Peer())->Window();
+  const ui::win32::FontHandle at96(CreateFontA(title.GetFont().height, 0, 0, 0, FW_BOLD, 0, 0, 0,
+                                               DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif"));
+  const int designed = TextExtent(label, title.Caption(), DT_SINGLELINE, 0, at96.Get()).cy;
+  const int shown = TextExtent(label, title.Caption(), DT_SINGLELINE, 0).cy;
+  EXPECT_GE(15 * 96 * shown, 14 * dpi * designed) << shown << " high, " << designed << " at 96";
 }
 
 TEST_F(ScaledWindows, EveryCaptionFitsItsControlAndNoLabelRunsIntoAnother) {
