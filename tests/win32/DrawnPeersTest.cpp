@@ -1,7 +1,6 @@
 // The peers that draw themselves, on a form of their own under Wine: the memo's view read like
 // a real EDIT holding the same lines, following the end of a long text, scrolled, selected and
-// copied; the gauge's repaints and inverted text; the speed button; key preview; and a link
-// under a pointer at rest.
+// copied; the gauge's repaints and inverted text; the speed button; and key preview.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -16,13 +15,11 @@
 #include "ui/Button.h"
 #include "ui/Form.h"
 #include "ui/Gauge.h"
-#include "ui/Label.h"
 #include "ui/Memo.h"
 #include "ui/SpeedButton.h"
 #include "ui/win32/Handles.h"
 #include "ui/win32/Resources.h"
 #include "ui/win32/Win32Peers.h"
-#include "ui/win32/WindowPeer.h"
 
 namespace {
 
@@ -178,10 +175,8 @@ class DrawnPeers : public ::testing::Test {
     stop_ = ui::win32::MakeStopGlyph(16);
     speed_.SetGlyph(stop_.Get());
     speed_.OnClick = [this](ui::Component&) { ++clicks_; };
-    link_.SetBounds(250, 220, 0, 0);
-    link_.SetCaption("A link");
     for (ui::Control* control :
-         std::initializer_list<ui::Control*>{&memo_, &gauge_, &speed_, &button_, &link_}) {
+         std::initializer_list<ui::Control*>{&memo_, &gauge_, &speed_, &button_}) {
       form_.AddControl(*control);
     }
     form_.CreatePeers();
@@ -239,7 +234,6 @@ class DrawnPeers : public ::testing::Test {
   ui::Gauge gauge_;
   ui::SpeedButton speed_;
   ui::Button button_;
-  ui::LinkLabel link_;
   ui::win32::IconHandle stop_;
   HWND window_ = nullptr;
   HWND view_ = nullptr;
@@ -577,28 +571,6 @@ TEST_F(DrawnPeers, TheSpeedButtonIsAFlatButtonWithItsGlyphThatClicksItsModel) {
   }
   EXPECT_EQ(RGB(224, 0, 0), middle);
   EXPECT_EQ(GetSysColor(COLOR_BTNFACE), corner);
-}
-
-TEST_F(DrawnPeers, AFormShownUnderAPointerAtRestIsHoveredOnlyOnceThePointerMoves) {
-  form_.SetVisible(false);
-  RECT place{};
-  GetWindowRect(dynamic_cast<ui::win32::WindowPeer*>(link_.Peer())->Window(), &place);
-  SetCursorPos(place.left + 2, place.top + 2);
-  form_.SetVisible(true);
-  const auto underlinedWithin = [&](int ms) {
-    for (int waited = 0; waited < ms; waited += 20, Sleep(20)) {
-      app_.ProcessMessages();
-      if ((link_.GetFont().style & ui::kFontUnderline) != 0) return true;
-    }
-    return false;
-  };
-  EXPECT_FALSE(underlinedWithin(300)) << "underlined before the pointer moved";
-  INPUT move{};
-  move.type = INPUT_MOUSE;
-  move.mi.dx = 1;
-  move.mi.dwFlags = MOUSEEVENTF_MOVE;
-  SendInput(1, &move, sizeof move);
-  EXPECT_TRUE(underlinedWithin(3000)) << "the pointer moved over the link, which did not underline";
 }
 
 TEST(StopGlyph, IsARedSquareOnATransparentGround) {

@@ -800,65 +800,56 @@ TEST_F(EndToEnd, OptionsOpensFromTheMenuKeysStoresAtOnceAndEveryCloseStoresWhatO
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
 
-// Whether every caption of a choice, a box or a group of `window` shows on screen in `color`.
-void ExpectCaptionsIn(HWND window, COLORREF color) {
-  const std::vector<Control> controls = ControlsOf(window);
-  int checked = 0;
-  for (const Control& c : controls) {
-    const LONG type = c.style & BS_TYPEMASK;
-    if (!SameClass(c.className, "Button") ||
-        (type != BS_GROUPBOX && type != BS_RADIOBUTTON && type != BS_CHECKBOX)) {
-      continue;
-    }
-    RECT text = c.rect;  // a group's own caption lies above what it holds
-    for (const Control& in : controls) {
-      if (type == BS_GROUPBOX && in.rect.top > text.top && in.rect.left >= text.left &&
-          in.rect.right <= text.right && in.rect.bottom <= c.rect.bottom) {
-        text.bottom = std::min(text.bottom, in.rect.top);
-      }
-    }
-    ++checked;
-    EXPECT_TRUE(WaitUntil([&] {
-      HDC screen = ::GetDC(nullptr);
-      bool found = false;
-      for (LONG y = text.top; y < text.bottom && !found; ++y) {
-        for (LONG x = text.left; x < text.right && !found; ++x) {
-          found = ::GetPixel(screen, x, y) == color;
-        }
-      }
-      ::ReleaseDC(nullptr, screen);
-      return found;
-    }, kStateWait)) << "\"" << c.text << "\" is not in the scheme's text colour";
+// Whether a pixel of `at` on screen is of `color`.
+bool Shows(const RECT& at, COLORREF color) {
+  HDC screen = ::GetDC(nullptr);
+  bool found = false;
+  for (LONG y = at.top; y < at.bottom && !found; ++y) {
+    for (LONG x = at.left; x < at.right && !found; ++x) found = ::GetPixel(screen, x, y) == color;
   }
-  EXPECT_GT(checked, 3);
+  ::ReleaseDC(nullptr, screen);
+  return found;
 }
 
 TEST_F(EndToEnd, InAHighContrastSchemeEveryChoiceAndOptionIsWrittenInTheSchemesTextColour) {
-  // Black, with the buttons' text yellow, a colour nothing else has. Every test of the prefix
-  // sees the user's colours, so the prefix's come back after.
+  // Black, the buttons' text yellow, a colour nothing else has. Every test of the prefix sees the
+  // user's colours, so the prefix's come back after: swapped in, and swapped back.
   constexpr char kColors[] = "Control Panel\\Colors";
-  const char* const scheme[][2] = {{"ButtonFace", "0 0 0"}, {"ButtonText", "255 255 0"},
-                                   {"Window", "0 0 0"}, {"WindowText", "255 255 255"}};
-  const auto put = [&](const char* name, const std::string& rgb) {
-    ::RegSetKeyValueA(HKEY_CURRENT_USER, kColors, name, REG_SZ, rgb.c_str(),
-                      static_cast<DWORD>(rgb.size() + 1));
+  std::pair<std::string, std::string> scheme[] = {
+      {"ButtonFace", "0 0 0"}, {"ButtonText", "255 255 0"}, {"Window", "0 0 0"}};
+  const auto swap = [&] {
+    for (auto& [name, rgb] : scheme) {
+      std::string before = ReadText(HKEY_CURRENT_USER, kColors, name.c_str()).value_or("");
+      ::RegSetKeyValueA(HKEY_CURRENT_USER, kColors, name.c_str(), REG_SZ, rgb.c_str(),
+                        static_cast<DWORD>(rgb.size() + 1));
+      rgb = before;
+    }
   };
-  std::vector<std::pair<const char*, std::string>> saved;
-  for (const auto& [name, rgb] : scheme) {
-    saved.emplace_back(name, ReadText(HKEY_CURRENT_USER, kColors, name).value_or(""));
-    put(name, rgb);
-  }
-  const tarnwick::platform::ScopeExit restore([&] {
-    for (const auto& [name, rgb] : saved) put(name, rgb);
-  });
+  swap();
+  const tarnwick::platform::ScopeExit restore(swap);
+  const auto expectCaptions = [](HWND window) {
+    const std::vector<Control> controls = ControlsOf(window);
+    EXPECT_GT(controls.size(), 3u);
+    for (const Control& c : controls) {
+      if (!SameClass(c.className, "Button") || IsPushButton(c)) continue;
+      RECT text = c.rect;  // a group's own caption lies above what it holds
+      for (const Control& in : controls) {
+        if (IsGroupBox(c) && in.rect.top > c.rect.top && in.rect.left >= c.rect.left &&
+            in.rect.right <= c.rect.right) {
+          text.bottom = std::min(text.bottom, in.rect.top);
+        }
+      }
+      EXPECT_TRUE(WaitUntil([&] { return Shows(text, RGB(255, 255, 0)); }, kStateWait)) << c.text;
+    }
+  };
   Program program;
   HWND main = program.VisibleMainWindow();
   ASSERT_NE(nullptr, main);
-  ExpectCaptionsIn(main, RGB(255, 255, 0));
+  expectCaptions(main);
   Keys(main, {{'T', true}, {'O', false}});
   HWND options = ShownWindow(program.Id(), "TSettingsF");
   ASSERT_NE(nullptr, options);
-  ExpectCaptionsIn(options, RGB(255, 255, 0));
+  expectCaptions(options);
   Keys(options, {{VK_ESCAPE, false}});
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
@@ -885,6 +876,13 @@ TEST_F(EndToEnd, WhileAboutIsOpenMonitoringGoesOnAndItsLinkFollowsThePointer) {
   ::GetWindowRect(link, &place);
   const int width = place.right - place.left;
   const int plain = UnderlinePixels(link);
+  // Shown again under a pointer at rest on the link, it stays plain until the pointer moves.
+  Keys(about, {{VK_RETURN, false}});
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(about); }, kStateWait));
+  ::SetCursorPos(place.left + 2, place.top + 2);
+  Keys(main, {{'H', true}, {'A', false}});
+  ASSERT_EQ(about, ShownWindow(program.Id(), "TAboutF"));
+  EXPECT_FALSE(WaitUntil([&] { return UnderlinePixels(link) > plain + width / 2; }, 500));
   MoveMouseTo(place.left + width / 2, (place.top + place.bottom) / 2);
   EXPECT_TRUE(WaitUntil([&] { return UnderlinePixels(link) > plain + width / 2; }, kStateWait))
       << "no underline under the pointer";
