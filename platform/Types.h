@@ -294,8 +294,23 @@ constexpr int kSwShow = 5;
 constexpr int kSwMinimize = 6;
 constexpr int kSwRestore = 9;
 
-// The system colour of dialog faces; a class brush of (colour + 1) paints with it.
+// System colours, as GetSysColor's indexes; a class brush of (index + 1) paints with one.
+constexpr int kColorWindow = 5;
+constexpr int kColorWindowText = 8;
+constexpr int kColorHighlight = 13;
+constexpr int kColorHighlightText = 14;
 constexpr int kColorBtnFace = 15;
+constexpr int kColorBtnText = 18;
+constexpr int kColorHotLight = 26;  // links
+
+// The user's high-contrast setting, as SystemParametersInfoA gives it.
+constexpr UINT kSpiGetHighContrast = 0x0042;
+constexpr DWORD kHcfHighContrastOn = 0x00000001;
+struct HIGHCONTRASTA {
+  UINT cbSize = sizeof(HIGHCONTRASTA);
+  DWORD dwFlags = 0;
+  char* lpszDefaultScheme = nullptr;
+};
 
 // GetWindowLongPtr indexes.
 constexpr int kGwlpWndProc = -4;

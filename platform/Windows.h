@@ -104,6 +104,11 @@ class Windows {
   virtual os::HCURSOR SetCursor(os::HCURSOR cursor) = 0;
   virtual SHORT GetAsyncKeyState(int virtualKey) = 0;
   virtual UINT GetDoubleClickTime() = 0;
+  // A system colour (kColorBtnText, ...) as a COLORREF, 0x00BBGGRR.
+  virtual DWORD GetSysColor(int index) = 0;
+  // A system setting; the program asks only kSpiGetHighContrast, with a HIGHCONTRASTA whose
+  // cbSize is set.
+  virtual BOOL SystemParametersInfoA(UINT action, UINT param, void* data, UINT winIni) = 0;
   virtual DWORD GetTickCount() = 0;
 };
 

@@ -8,7 +8,8 @@
 #   about.png         the About dialog, opened from the menu
 #   demo.png          the demonstration window after "View the demo", at a fifteenth start
 # all at 96 DPI, then the same again at 144 DPI (150 %) on a screen half as large again, named
-# main-window-144dpi.png and so on.
+# main-window-144dpi.png and so on; and at 96 DPI main-window-high-contrast.png, the main window
+# in a white-on-black high-contrast scheme.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -45,6 +46,44 @@ shoot_dialog() {  # menu letter, item letter, class, file
   rm -f "$out/shot.png"
   "$WINE_BIN" "$command_exe" close "$3" </dev/null >/dev/null 2>&1
   sleep 0.5
+}
+
+# A white-on-black scheme as Windows' "High Contrast Black" has it: links yellow, selections cyan.
+high_contrast=(Window='0 0 0' WindowText='255 255 255' ButtonFace='0 0 0' ButtonText='255 255 255'
+  ButtonHilight='255 255 255' ButtonLight='192 192 192' ButtonShadow='128 128 128'
+  ButtonDkShadow='64 64 64' WindowFrame='255 255 255' Menu='0 0 0' MenuBar='0 0 0'
+  MenuText='255 255 255' MenuHilight='26 235 255' Hilight='26 235 255' HilightText='0 0 0'
+  HotTrackingColor='255 255 0' GrayText='63 242 63' Scrollbar='0 0 0' InfoWindow='0 0 0'
+  InfoText='255 255 255' ActiveTitle='0 0 0' GradientActiveTitle='0 0 0' TitleText='255 255 255')
+
+# The main window in that scheme. Windows keeps a scheme in the user's colours, which a program
+# reads when it starts; the prefix's own colours come back after, for the shots that follow.
+shoot_high_contrast() {
+  local colors='HKCU\Control Panel\Colors' pair name saved=() rect
+  "$WINE_BIN" "$command_exe" close TQuillmoor 'Tarnwick v1.0b Personal' </dev/null >/dev/null 2>&1
+  sleep 1
+  for pair in "${high_contrast[@]}"; do
+    name="${pair%%=*}"
+    saved+=("$name=$("$WINE_BIN" reg query "$colors" /v "$name" </dev/null 2>/dev/null |
+      tr -d '\r' | sed -nE "s/^ +$name +REG_SZ +//p")")
+    "$WINE_BIN" reg add "$colors" /v "$name" /d "${pair#*=}" /f </dev/null >/dev/null 2>&1
+  done
+  "$WINE_BIN" "$exe" </dev/null >/dev/null 2>&1 &
+  rect="$(where TQuillmoor 'Tarnwick v1.0b Personal')"
+  [ -n "$rect" ] || { echo "screenshots: the main window did not appear in high contrast" >&2; exit 1; }
+  sleep 1.5
+  import -window root "$out/shot.png"
+  cut "$rect" "$out/shot.png" "$out/main-window-high-contrast.png"
+  rm -f "$out/shot.png"
+  "$WINE_BIN" "$command_exe" close TQuillmoor 'Tarnwick v1.0b Personal' </dev/null >/dev/null 2>&1
+  sleep 1
+  for pair in "${saved[@]}"; do
+    if [ -n "${pair#*=}" ]; then
+      "$WINE_BIN" reg add "$colors" /v "${pair%%=*}" /d "${pair#*=}" /f </dev/null >/dev/null 2>&1
+    else
+      "$WINE_BIN" reg delete "$colors" /v "${pair%%=*}" /f </dev/null >/dev/null 2>&1 || true
+    fi
+  done
 }
 
 # Every picture at one DPI: the system reads LogPixels when each process starts, so the session
@@ -116,6 +155,7 @@ shoot_at() {  # DPI, width x height of the screen, file name suffix
   import -window root "$out/shot.png"
   cut "$demo_rect" "$out/shot.png" "$out/demo$suffix.png"
   rm -f "$out/shot.png"
+  [ "$dpi" != 96 ] || shoot_high_contrast
   end_private_session
 }
 
@@ -124,4 +164,4 @@ main_96="$main_rect"
 shoot_at 144 1536x1152 -144dpi
 
 echo "screenshots: in $out, at 96 DPI main-window.png (${main_96// /,}), tray.png, desktop.png," \
-  "options.png, about.png, demo.png; at 144 DPI the same with -144dpi (main window ${main_rect// /,})"
+  "options.png, about.png, demo.png, main-window-high-contrast.png; at 144 DPI the same with -144dpi (main window ${main_rect// /,})"

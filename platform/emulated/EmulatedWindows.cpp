@@ -627,6 +627,37 @@ SHORT EmulatedWindows::GetAsyncKeyState(int virtualKey) {
 
 UINT EmulatedWindows::GetDoubleClickTime() { return doubleClickTime_; }
 
+DWORD EmulatedWindows::GetSysColor(int index) {
+  if (const auto set = sysColors_.find(index); set != sysColors_.end()) return set->second;
+  switch (index) {
+    case os::kColorWindow:
+    case os::kColorHighlightText:
+      return 0x00FFFFFF;
+    case os::kColorWindowText:
+    case os::kColorBtnText:
+      return 0x00000000;
+    case os::kColorHighlight:
+      return 0x00D77800;
+    case os::kColorBtnFace:
+      return 0x00F0F0F0;
+    case os::kColorHotLight:
+      return 0x00CC6600;
+    default:
+      return 0;
+  }
+}
+
+BOOL EmulatedWindows::SystemParametersInfoA(UINT action, UINT, void* data, UINT) {
+  auto* contrast = static_cast<os::HIGHCONTRASTA*>(data);
+  if (action != os::kSpiGetHighContrast || contrast == nullptr ||
+      contrast->cbSize != sizeof(os::HIGHCONTRASTA)) {
+    return 0;
+  }
+  contrast->dwFlags = highContrast_ ? os::kHcfHighContrastOn : 0;
+  contrast->lpszDefaultScheme = nullptr;
+  return 1;
+}
+
 os::HCURSOR EmulatedWindows::LoadStandardCursor(int id) {
   // IDC_ARROW .. IDC_UPARROW, IDC_SIZE .. IDC_SIZEALL, IDC_NO .. IDC_HELP.
   const bool standard = (id >= 32512 && id <= 32516) || (id >= 32640 && id <= 32646) ||

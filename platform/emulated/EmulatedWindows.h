@@ -146,6 +146,11 @@ class EmulatedWindows final : public Windows {
   os::HCURSOR SetCursor(os::HCURSOR cursor) override;
   SHORT GetAsyncKeyState(int virtualKey) override;
   UINT GetDoubleClickTime() override;
+  // Windows' own default colours until a test sets one; an index user32 does not have reads 0.
+  DWORD GetSysColor(int index) override;
+  // Answers kSpiGetHighContrast alone, and only for a HIGHCONTRASTA of the right cbSize, as
+  // user32 checks it; high contrast is off until a test turns it on.
+  BOOL SystemParametersInfoA(UINT action, UINT param, void* data, UINT winIni) override;
   DWORD GetTickCount() override;
 
   // --- Test drivers ---------------------------------------------------------------------------
@@ -207,6 +212,9 @@ class EmulatedWindows final : public Windows {
   void FailGetCursorPos(bool fail = true) { cursorFails_ = fail; }
   void SetKeyDown(int virtualKey, bool down = true);
   void SetDoubleClickTime(UINT milliseconds) { doubleClickTime_ = milliseconds; }
+  // The user's colour scheme: one colour, and whether high contrast is on.
+  void SetSysColor(int index, DWORD color) { sysColors_[index] = color; }
+  void SetHighContrast(bool on) { highContrast_ = on; }
   // While set, SetTimer fails with 0 and sets nothing.
   void RefuseTimers(bool refuse = true) { refuseTimers_ = refuse; }
   HWND ForegroundWindow() const { return foreground_; }
@@ -292,6 +300,8 @@ class EmulatedWindows final : public Windows {
   bool cursorFails_ = false;
   std::set<int> keysDown_;
   UINT doubleClickTime_ = kDefaultDoubleClickTime;
+  std::map<int, DWORD> sysColors_;  // those a test set
+  bool highContrast_ = false;
   bool refuseTimers_ = false;
   HWND foreground_ = nullptr;
   std::vector<HWND> foregroundCalls_;

@@ -60,6 +60,14 @@ TARNWICK_SAME_FIELD(CREATESTRUCTA, ::CREATESTRUCTA, lpCreateParams);
 TARNWICK_SAME_FIELD(CREATESTRUCTA, ::CREATESTRUCTA, hwndParent);
 TARNWICK_SAME_FIELD(CREATESTRUCTA, ::CREATESTRUCTA, x);
 TARNWICK_SAME_FIELD(CREATESTRUCTA, ::CREATESTRUCTA, dwExStyle);
+static_assert(sizeof(os::HIGHCONTRASTA) == sizeof(::HIGHCONTRASTA));
+TARNWICK_SAME_FIELD(os::HIGHCONTRASTA, ::HIGHCONTRASTA, dwFlags);
+static_assert(os::kSpiGetHighContrast == SPI_GETHIGHCONTRAST &&
+              os::kHcfHighContrastOn == HCF_HIGHCONTRASTON);
+static_assert(os::kColorWindow == COLOR_WINDOW && os::kColorWindowText == COLOR_WINDOWTEXT &&
+              os::kColorHighlight == COLOR_HIGHLIGHT &&
+              os::kColorHighlightText == COLOR_HIGHLIGHTTEXT && os::kColorBtnFace == COLOR_BTNFACE &&
+              os::kColorBtnText == COLOR_BTNTEXT && os::kColorHotLight == COLOR_HOTLIGHT);
 #undef TARNWICK_SAME_FIELD
 
 // Our procedure types are handed to user32 as its own, so they must agree on every argument
@@ -347,6 +355,12 @@ os::HCURSOR Win32Windows::SetCursor(os::HCURSOR cursor) {
 SHORT Win32Windows::GetAsyncKeyState(int virtualKey) { return ::GetAsyncKeyState(virtualKey); }
 
 UINT Win32Windows::GetDoubleClickTime() { return ::GetDoubleClickTime(); }
+
+DWORD Win32Windows::GetSysColor(int index) { return ::GetSysColor(index); }
+
+BOOL Win32Windows::SystemParametersInfoA(UINT action, UINT param, void* data, UINT winIni) {
+  return ::SystemParametersInfoA(action, param, data, winIni);
+}
 
 DWORD Win32Windows::GetTickCount() { return ::GetTickCount(); }
 

@@ -60,6 +60,8 @@ class Win32Windows final : public Windows {
   os::HCURSOR SetCursor(os::HCURSOR cursor) override;
   SHORT GetAsyncKeyState(int virtualKey) override;
   UINT GetDoubleClickTime() override;
+  DWORD GetSysColor(int index) override;
+  BOOL SystemParametersInfoA(UINT action, UINT param, void* data, UINT winIni) override;
   DWORD GetTickCount() override;
 };
 

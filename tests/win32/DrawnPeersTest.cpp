@@ -507,6 +507,13 @@ TEST_F(DrawnPeers, TheGaugeRepaintsOnlyWhenItsWholePercentageChanges) {
     SendMessageA(bar_, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     EXPECT_STREQ(step.text, text);
   }
+  // A new scheme or theme is painted at once.
+  for (const UINT message : {WM_SYSCOLORCHANGE, WM_SETTINGCHANGE, WM_THEMECHANGED}) {
+    paints = 0;
+    SendMessageA(window_, message, 0, 0);
+    UpdateWindow(bar_);
+    EXPECT_EQ(1, paints) << "message " << message;
+  }
   SetWindowLongPtrA(bar_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
 }
 

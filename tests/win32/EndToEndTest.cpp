@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ScopeExit.h"
 #include "tests/support/ReferenceDump.h"
 #include "tests/win32/support/ProgramDriver.h"
 
@@ -849,6 +850,60 @@ TEST_F(EndToEnd, OptionsOpensFromTheMenuKeysStoresAtOnceAndEveryCloseStoresWhatO
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
 
+// Whether a pixel of `at` on screen is of `color`.
+bool Shows(const RECT& at, COLORREF color) {
+  HDC screen = ::GetDC(nullptr);
+  bool found = false;
+  for (LONG y = at.top; y < at.bottom && !found; ++y) {
+    for (LONG x = at.left; x < at.right && !found; ++x) found = ::GetPixel(screen, x, y) == color;
+  }
+  ::ReleaseDC(nullptr, screen);
+  return found;
+}
+
+TEST_F(EndToEnd, InAHighContrastSchemeEveryChoiceAndOptionIsWrittenInTheSchemesTextColour) {
+  // Black, the buttons' text yellow, a colour nothing else has. Every test of the prefix sees the
+  // user's colours, so the prefix's come back after: swapped in, and swapped back.
+  constexpr char kColors[] = "Control Panel\\Colors";
+  std::pair<std::string, std::string> scheme[] = {
+      {"ButtonFace", "0 0 0"}, {"ButtonText", "255 255 0"}, {"Window", "0 0 0"}};
+  const auto swap = [&] {
+    for (auto& [name, rgb] : scheme) {
+      std::string before = ReadText(HKEY_CURRENT_USER, kColors, name.c_str()).value_or("");
+      ::RegSetKeyValueA(HKEY_CURRENT_USER, kColors, name.c_str(), REG_SZ, rgb.c_str(),
+                        static_cast<DWORD>(rgb.size() + 1));
+      rgb = before;
+    }
+  };
+  swap();
+  const tarnwick::platform::ScopeExit restore(swap);
+  const auto expectCaptions = [](HWND window) {
+    const std::vector<Control> controls = ControlsOf(window);
+    EXPECT_GT(controls.size(), 3u);
+    for (const Control& c : controls) {
+      if (!SameClass(c.className, "Button") || IsPushButton(c)) continue;
+      RECT text = c.rect;  // a group's own caption lies above what it holds
+      for (const Control& in : controls) {
+        if (IsGroupBox(c) && in.rect.top > c.rect.top && in.rect.left >= c.rect.left &&
+            in.rect.right <= c.rect.right) {
+          text.bottom = std::min(text.bottom, in.rect.top);
+        }
+      }
+      EXPECT_TRUE(WaitUntil([&] { return Shows(text, RGB(255, 255, 0)); }, kStateWait)) << c.text;
+    }
+  };
+  Program program;
+  HWND main = program.VisibleMainWindow();
+  ASSERT_NE(nullptr, main);
+  expectCaptions(main);
+  Keys(main, {{'T', true}, {'O', false}});
+  HWND options = ShownWindow(program.Id(), "TSettingsF");
+  ASSERT_NE(nullptr, options);
+  expectCaptions(options);
+  Keys(options, {{VK_ESCAPE, false}});
+  EXPECT_EQ(std::optional<DWORD>(0), program.End());
+}
+
 TEST_F(EndToEnd, WhileAboutIsOpenMonitoringGoesOnAndItsLinkFollowsThePointer) {
   WriteDword(HKEY_CURRENT_USER, kSettingsKey, "102", 1);  // monitoring from the start
   Program program;
@@ -871,6 +926,13 @@ TEST_F(EndToEnd, WhileAboutIsOpenMonitoringGoesOnAndItsLinkFollowsThePointer) {
   ::GetWindowRect(link, &place);
   const int width = place.right - place.left;
   const int plain = UnderlinePixels(link);
+  // Shown again under a pointer at rest on the link, it stays plain until the pointer moves.
+  Keys(about, {{VK_RETURN, false}});
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(about); }, kStateWait));
+  ::SetCursorPos(place.left + 2, place.top + 2);
+  Keys(main, {{'H', true}, {'A', false}});
+  ASSERT_EQ(about, ShownWindow(program.Id(), "TAboutF"));
+  EXPECT_FALSE(WaitUntil([&] { return UnderlinePixels(link) > plain + width / 2; }, 500));
   MoveMouseTo(place.left + width / 2, (place.top + place.bottom) / 2);
   EXPECT_TRUE(WaitUntil([&] { return UnderlinePixels(link) > plain + width / 2; }, kStateWait))
       << "no underline under the pointer";

@@ -27,6 +27,7 @@
 #include "ui/ListBox.h"
 #include "ui/win32/WindowPeer.h"
 #include "ui/win32/Dpi.h"
+#include "ui/win32/Handles.h"
 #include "ui/win32/Resources.h"
 #include "ui/win32/Win32Peers.h"
 
@@ -67,11 +68,13 @@ LOGFONTA FontOf(HWND window) {
   return font;
 }
 
-// The room `text` takes in the window's own font, laid out as `format` says within `width`.
-SIZE TextExtent(HWND window, const std::string& text, UINT format, int width) {
+// The room `text` takes in `font` (the window's own when null), laid out as `format` says within
+// `width`.
+SIZE TextExtent(HWND window, const std::string& text, UINT format, int width,
+                HFONT font = nullptr) {
   HDC dc = GetDC(window);
-  HGDIOBJ previous =
-      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
+  HGDIOBJ previous = SelectObject(
+      dc, font != nullptr ? font : reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
   RECT rect{0, 0, width, 0};
   DrawTextA(dc, text.c_str(), -1, &rect, format | DT_CALCRECT);
   SelectObject(dc, previous);
@@ -190,7 +193,9 @@ TEST_F(ScaledWindows, EveryControlLiesAtItsLayoutPlaceScaledInItsFontScaled) {
       const ui::Font& font =
           ui::win32::SameFont(control.GetFont(), ui::Font{}) ? form->GetFont() : control.GetFont();
       const LOGFONTA shown = FontOf(window);
-      EXPECT_STREQ(font.name.c_str(), shown.lfFaceName);
+      // A bitmap face without a size that tall gives way to the scalable face of dialogs.
+      const std::string face = shown.lfFaceName;
+      EXPECT_TRUE(face == font.name || face == "MS Shell Dlg") << face;
       EXPECT_EQ(ScaledTo(font.height, dpi), shown.lfHeight);
       if (auto* list = dynamic_cast<ui::ListBox*>(&control)) {
         EXPECT_EQ(ScaledTo(list->ItemHeight(), dpi), SendMessageA(window, LB_GETITEMHEIGHT, 0, 0));
@@ -198,6 +203,14 @@ TEST_F(ScaledWindows, EveryControlLiesAtItsLayoutPlaceScaledInItsFontScaled) {
     });
     EXPECT_GT(controls, 3);
   }
+  // The About title is as tall as its face makes it at 96 DPI, and 1.4 times as tall at 144.
+  const ui::Label& title = about_->Label1;
+  HWND label = dynamic_cast<ui::win32::WindowPeer*>(title.Peer())->Window();
+  const ui::win32::FontHandle at96(CreateFontA(title.GetFont().height, 0, 0, 0, FW_BOLD, 0, 0, 0,
+                                               DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif"));
+  const int designed = TextExtent(label, title.Caption(), DT_SINGLELINE, 0, at96.Get()).cy;
+  const int shown = TextExtent(label, title.Caption(), DT_SINGLELINE, 0).cy;
+  EXPECT_GE(15 * 96 * shown, 14 * dpi * designed) << shown << " high, " << designed << " at 96";
 }
 
 TEST_F(ScaledWindows, EveryCaptionFitsItsControlAndNoLabelRunsIntoAnother) {

@@ -4,13 +4,17 @@
 #include "ui/win32/WindowPeer.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
+#include "ui/Palette.h"
 #include "ui/RadioGroup.h"
 #include "ui/SpeedButton.h"
 #include "ui/win32/Dpi.h"
@@ -23,6 +27,11 @@ namespace {
 // panel beneath, which would leave that area out (WS_CLIPSIBLINGS) unless the box is
 // transparent.
 constexpr DWORD kSeeThrough = WS_EX_TRANSPARENT;
+
+// A group box drawn in a visual style writes its caption in the style's colour, which no colour
+// scheme changes (Wine keeps the style under any scheme): drawn plain, the caption is in the text
+// colour its form gives it. A name that matches no style turns the style off.
+void PlainFrame(HWND box) { SetWindowTheme(box, L" ", L" "); }
 
 // The height of a line of text in `font`, which decides where a radio group's items go.
 int TextHeight(HWND window, HFONT font) {
@@ -38,6 +47,7 @@ class GroupBoxPeer : public WindowPeer {
   GroupBoxPeer(std::shared_ptr<FormPeer> form, GroupBox& control)
       : WindowPeer(std::move(form), control) {
     Adopt(CreateChild(Shape("BUTTON", BS_GROUPBOX | WS_GROUP, kSeeThrough)));
+    PlainFrame(Window());
   }
 };
 
@@ -76,6 +86,7 @@ class RadioGroupPeer : public WindowPeer {
   RadioGroupPeer(std::shared_ptr<FormPeer> form, RadioGroup& group)
       : WindowPeer(std::move(form), group), group_(group) {
     Adopt(CreateChild(Shape("BUTTON", BS_GROUPBOX | WS_GROUP, kSeeThrough)));
+    PlainFrame(Window());
     BuildButtons();
   }
   ~RadioGroupPeer() override { DiscardButtons(); }
@@ -262,8 +273,14 @@ class SpeedButtonPeer final : public WindowPeer {
     const int shift = pressed ? 1 : 0;
     const int x = face.left + (face.right - face.left - glyphWidth) / 2 + shift;
     const int y = face.top + (face.bottom - face.top - glyphHeight) / 2 + shift;
-    const UINT state = (item.itemState & ODS_DISABLED) != 0 ? DSS_DISABLED : DSS_NORMAL;
-    DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(glyph), 0, x, y, 0, 0,
+    UINT state = (item.itemState & ODS_DISABLED) != 0 ? DSS_DISABLED : DSS_NORMAL;
+    // In high contrast the picture's own colours give way: its shape in the scheme's text colour.
+    BrushHandle ink;
+    if (const std::optional<std::uint32_t> color = GlyphColor(); color && state == DSS_NORMAL) {
+      ink = BrushHandle(CreateSolidBrush(static_cast<COLORREF>(*color)));
+      if (ink.Get() != nullptr) state = DSS_MONO;
+    }
+    DrawStateA(dc, ink.Get(), nullptr, reinterpret_cast<LPARAM>(glyph), 0, x, y, 0, 0,
                DST_ICON | state);
     return true;
   }

@@ -2,9 +2,11 @@
 // percentage over the bar. And what every peer that draws itself shares.
 #include "ui/win32/DrawnPeers.h"
 
+#include <cstdint>
 #include <string>
 
 #include "ui/Gauge.h"
+#include "ui/Palette.h"
 #include "ui/win32/FormPeer.h"
 
 namespace tarnwick::ui::win32 {
@@ -17,10 +19,6 @@ std::size_t CopyOut(const std::string& text, char* out, std::size_t size) {
   out[n] = '\0';
   return n;
 }
-
-// The gauge's colours: black on white, the bar black.
-constexpr COLORREF kGaugeFore = RGB(0, 0, 0);
-constexpr COLORREF kGaugeBack = RGB(255, 255, 255);
 
 class GaugePeer final : public DrawnPeer {
  public:
@@ -43,8 +41,9 @@ class GaugePeer final : public DrawnPeer {
     return CopyOut(gauge_.Text(), out, size);
   }
 
-  // Off screen, so that the inversion never flickers: the text in the fore colour on the back
-  // colour, then the bar's part inverted, which turns the text over it into the back colour.
+  // Off screen, so that it never flickers: the text is written twice, once over the ground and
+  // once over the bar, each in its own colours and clipped to its part, so that it can be read
+  // over both.
   void Draw(HDC target) {
     RECT client{};
     GetClientRect(Self(), &client);
@@ -58,15 +57,22 @@ class GaugePeer final : public DrawnPeer {
     HGDIOBJ previousPicture = offScreen ? SelectObject(dc, picture.Get()) : nullptr;
     HGDIOBJ previousFont = ShownFont() != nullptr ? SelectObject(dc, ShownFont()) : nullptr;
 
-    SetBkColor(dc, kGaugeBack);
-    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &client, "", 0, nullptr);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, kGaugeFore);
+    const GaugeColors colors = GaugePalette();
     const std::string text = gauge_.Text();
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &client,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    RECT bar{0, 0, MulDiv(width, gauge_.PercentDone(), 100), height};
-    InvertRect(dc, &bar);
+    const auto length = static_cast<int>(text.size());
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text.c_str(), length, &extent);
+    const int x = (width - extent.cx) / 2;
+    const int y = (height - extent.cy) / 2;
+    const int done = MulDiv(width, gauge_.PercentDone(), 100);
+    const auto part = [&](RECT area, std::uint32_t ground, std::uint32_t ink) {
+      SetBkColor(dc, static_cast<COLORREF>(ground));
+      SetTextColor(dc, static_cast<COLORREF>(ink));
+      ExtTextOutA(dc, x, y, ETO_OPAQUE | ETO_CLIPPED, &area, text.c_str(),
+                  static_cast<UINT>(length), nullptr);
+    };
+    part({done, 0, width, height}, colors.ground, colors.text);
+    part({0, 0, done, height}, colors.bar, colors.barText);
 
     if (previousFont != nullptr) SelectObject(dc, previousFont);
     if (offScreen) {

@@ -210,9 +210,18 @@ std::optional<LRESULT> FormPeer::Hook(UINT message, WPARAM wParam, LPARAM lParam
       return std::nullopt;
     case WM_THEMECHANGED:
     case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:  // high contrast switched on or off
       for (const auto& [window, peer] : peers_) {
         if (window == peer->Window()) peer->AppearanceChanged();
+        // The common controls hear of new colours only from their form.
+        if (message == WM_SYSCOLORCHANGE) SendMessageA(window, message, wParam, lParam);
       }
+      // Every colour is asked at paint time, so a paint is all it takes.
+      RedrawWindow(window_, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      return std::nullopt;
+    case WM_SHOWWINDOW:
+      if (wParam != FALSE && GetCursorPos(&shownUnder_) != 0) pointerRests_ = true;
       return std::nullopt;
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
@@ -250,6 +259,12 @@ void FormPeer::SyncFocus() {
 }
 
 bool FormPeer::HandleMouse(const MSG& message) {
+  // Windows reports a move when a window appears under a pointer at rest; no control takes it
+  // as the pointer coming over it until the pointer has moved.
+  if (message.message == WM_MOUSEMOVE && pointerRests_) {
+    if (message.pt.x == shownUnder_.x && message.pt.y == shownUnder_.y) return false;
+    pointerRests_ = false;
+  }
   WindowPeer* peer = PeerOf(message.hwnd);
   return peer != nullptr && peer->Mouse(message.hwnd, message.message, message.wParam, message.lParam);
 }

@@ -71,6 +71,9 @@ class FormPeer {
   HWND keyboardTakenFrom_ = nullptr;  // a control disabled while it had the keyboard
   HWND keyboardHeldAt_ = nullptr;     // where the keyboard went then
   bool askedForDefault_ = false;  // IsDialogMessage may send DM_GETDEFID now
+  // Where the pointer was when the window was last shown, while it has not moved since.
+  POINT shownUnder_{};
+  bool pointerRests_ = false;
 };
 
 }  // namespace tarnwick::ui::win32

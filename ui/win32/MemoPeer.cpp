@@ -12,6 +12,7 @@
 
 #include "platform/ScopeExit.h"
 #include "ui/Memo.h"
+#include "ui/Palette.h"
 #include "ui/TextView.h"
 #include "ui/win32/DrawnPeers.h"
 #include "ui/win32/FormPeer.h"
@@ -210,11 +211,10 @@ class MemoPeer final : public DrawnPeer, private TextView::Window {
     if (SetClipboardData(CF_TEXT, memory.Get()) != nullptr) (void)memory.Release();
   }
 
+  // The face's own text colour: the window's, on the face, can be unreadable in a scheme.
   COLORREF TextColour() const {
     if (IsWindowEnabled(Self()) == 0) return GetSysColor(COLOR_GRAYTEXT);
-    const std::uint32_t colour = Model().GetFont().color;
-    return colour != kDefaultTextColor ? static_cast<COLORREF>(colour)
-                                       : GetSysColor(COLOR_WINDOWTEXT);
+    return static_cast<COLORREF>(TextColor(Model()));
   }
 
   void Paint(HDC dc, const RECT& area) override {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "ui/Menu.h"
+#include "ui/Palette.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/FormPeer.h"
 
@@ -148,8 +149,10 @@ bool WindowPeer::EnabledOnForm() const {
 }
 
 HBRUSH WindowPeer::Background(HWND window, HDC dc) {
-  const std::uint32_t color = control_.GetFont().color;
-  if (color != kDefaultTextColor) SetTextColor(dc, static_cast<COLORREF>(color));
+  // Always the scheme's text colour: a control left with its device context's black vanishes on
+  // a dark face.
+  SetTextColor(dc, static_cast<COLORREF>(TextColor(control_)));
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   for (Control* parent = control_.Parent(); parent != nullptr; parent = parent->Parent()) {
     auto* peer = dynamic_cast<WindowPeer*>(parent->Peer());
     HBRUSH pane = peer != nullptr ? peer->PaneBrush() : nullptr;
@@ -163,9 +166,6 @@ HBRUSH WindowPeer::Background(HWND window, HDC dc) {
     SetBkMode(dc, TRANSPARENT);
     return pane;
   }
-  if (color == kDefaultTextColor) return nullptr;
-  // The default handling would set the text colour back; the face is what it would paint.
-  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   return GetSysColorBrush(COLOR_BTNFACE);
 }
 

@@ -53,7 +53,7 @@ class WindowPeer : public ControlPeer {
   // The system's colours or theme changed.
   virtual void AppearanceChanged() {}
   // The brush for WM_CTLCOLORSTATIC or WM_CTLCOLORBTN from `window`, one of this peer's, drawn
-  // on `dc`: the pane of the container it lies on, or null for the default.
+  // on `dc`: the pane of the container it lies on, or the face; the text in the scheme's colours.
   HBRUSH Background(HWND window, HDC dc);
   // For a container that paints a pane of its own: a brush with the pane's picture.
   virtual HBRUSH PaneBrush() { return nullptr; }
