@@ -3,6 +3,8 @@
 // never flat.
 #include "ui/win32/WindowPeer.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "ui/CheckBox.h"
 #include "ui/RadioGroup.h"
 #include "ui/SpeedButton.h"
+#include "ui/win32/Accessible.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/FormPeer.h"
 
@@ -214,6 +217,11 @@ class SpeedButtonPeer final : public WindowPeer {
   SpeedButtonPeer(std::shared_ptr<FormPeer> form, SpeedButton& button)
       : WindowPeer(std::move(form), button), button_(button) {
     Adopt(CreateChild(Shape("BUTTON", BS_OWNERDRAW)));
+    // Owner-drawn, the button would read as a plain one without a name.
+    reader_.Attach(Window(), {.role = ROLE_SYSTEM_PUSHBUTTON,
+                              .name = [this] { return button_.AccessibleName(); },
+                              .action = "Press",
+                              .act = [this] { if (EnabledOnForm()) button_.UserClick(); }});
   }
 
   void Changed(Change what) override {
@@ -256,6 +264,7 @@ class SpeedButtonPeer final : public WindowPeer {
   }
 
   bool Mouse(HWND window, UINT message, WPARAM, LPARAM) override {
+    if (message == WM_MOUSEMOVE) tip_.Hover(window, button_.AccessibleName());
     if (message == WM_MOUSEMOVE && !hot_) {
       TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
       hot_ = TrackMouseEvent(&track) != 0;
@@ -273,6 +282,8 @@ class SpeedButtonPeer final : public WindowPeer {
  private:
   SpeedButton& button_;
   bool hot_ = false;
+  ToolTip tip_;
+  AccessibleWindow reader_;
 };
 
 }  // namespace
