@@ -79,10 +79,9 @@ HRESULT Safely(Body&& body) noexcept {
   }
 }
 
-// `text` in the program's code page as the reader's string; S_FALSE and no string when empty.
+// `text` in the program's code page as the reader's string.
 HRESULT ToReader(const std::string& text, BSTR* out) {
   *out = nullptr;
-  if (text.empty()) return S_FALSE;
   const int size = static_cast<int>(text.size());
   const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
@@ -142,7 +141,12 @@ class ReaderObject final : public IAccessible, public IOleWindow {
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
     if (!IsSelf(child)) return Standard([&](IAccessible* s) { return s->get_accName(child, name); });
     if (name == nullptr) return E_POINTER;
-    return Own([&] { return ToReader(reading_->name ? reading_->name() : "", name); });
+    return Own([&] {
+      const std::string text = reading_->name ? reading_->name() : std::string();
+      if (!text.empty()) return ToReader(text, name);
+      *name = nullptr;
+      return S_FALSE;  // what a reader is told of a control without a name
+    });
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
     if (!IsSelf(child)) return Standard([&](IAccessible* s) { return s->get_accRole(child, role); });
