@@ -1,6 +1,7 @@
 // The peers that draw themselves, on a form of their own under Wine: the memo's view read like
 // a real EDIT holding the same lines, following the end of a long text, scrolled, selected and
-// copied; the gauge's repaints and inverted text; the speed button; and key preview.
+// copied; the gauge's repaints and inverted text; the speed button, its tooltip and what a
+// screen reader makes of it; and key preview.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>

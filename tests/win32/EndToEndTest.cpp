@@ -989,7 +989,8 @@ TEST_F(EndToEnd, ViewTheDemoDumpsEachFileAStopEndsOnlyOneAndOnlyAnIdleWindowClos
       {memos[2], {ROLE_SYSTEM_TEXT, "Cookies", "", STATE_SYSTEM_READONLY, ""}},
       {gauge, {ROLE_SYSTEM_PROGRESSBAR, "Progress", "100%", 0, ""}},
       {stop, {ROLE_SYSTEM_PUSHBUTTON, "Stop", "", 0, "Press"}},
-      {ControlOf(demo, "Hollowguard"), {ROLE_SYSTEM_LINK, "Hollowguard", "", STATE_SYSTEM_LINKED, "Jump"}},
+      {ControlOf(demo, "Hollowguard"),
+       {ROLE_SYSTEM_LINK, "Hollowguard", "", STATE_SYSTEM_LINKED, "Jump"}},
   };
   for (const auto& reader : readers) {
     SCOPED_TRACE(reader.heard.name);

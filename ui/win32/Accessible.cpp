@@ -94,6 +94,7 @@ HRESULT ToReader(const std::string& text, BSTR* out) {
 
 // The object a reader holds. What its Reading does not say, the window's standard object
 // answers. Once its window goes it answers nothing, even to a reader that still holds it.
+//
 // COM interfaces have no virtual destructor: the object deletes itself, never through one.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
@@ -139,7 +140,9 @@ class ReaderObject final : public IAccessible, public IOleWindow {
 
   // What the object says itself.
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-    if (!IsSelf(child)) return Standard([&](IAccessible* s) { return s->get_accName(child, name); });
+    if (!IsSelf(child)) {
+      return Standard([&](IAccessible* s) { return s->get_accName(child, name); });
+    }
     if (name == nullptr) return E_POINTER;
     return Own([&] {
       const std::string text = reading_->name ? reading_->name() : std::string();
@@ -149,7 +152,9 @@ class ReaderObject final : public IAccessible, public IOleWindow {
     });
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-    if (!IsSelf(child)) return Standard([&](IAccessible* s) { return s->get_accRole(child, role); });
+    if (!IsSelf(child)) {
+      return Standard([&](IAccessible* s) { return s->get_accRole(child, role); });
+    }
     if (role == nullptr) return E_POINTER;
     return Own([&] {
       role->vt = VT_I4;
@@ -201,7 +206,8 @@ class ReaderObject final : public IAccessible, public IOleWindow {
   }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID id, LPOLESTR* names, UINT count, LCID locale,
                                           DISPID* ids) override {
-    return Standard([&](IAccessible* s) { return s->GetIDsOfNames(id, names, count, locale, ids); });
+    return Standard(
+        [&](IAccessible* s) { return s->GetIDsOfNames(id, names, count, locale, ids); });
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID id, LCID locale, WORD flags,
                                    DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* exception,
@@ -242,7 +248,8 @@ class ReaderObject final : public IAccessible, public IOleWindow {
   }
   HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
                                         VARIANT child) override {
-    return Standard([&](IAccessible* s) { return s->accLocation(left, top, width, height, child); });
+    return Standard(
+        [&](IAccessible* s) { return s->accLocation(left, top, width, height, child); });
   }
   HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
     return Standard([&](IAccessible* s) { return s->accNavigate(direction, start, end); });
@@ -296,7 +303,9 @@ void AccessibleWindow::Attach(HWND window, Reading reading) {
 
 void AccessibleWindow::Unhook() {
   Disconnect();
-  if (window_ != nullptr) RemoveWindowSubclass(window_, &Subclass, reinterpret_cast<UINT_PTR>(this));
+  if (window_ != nullptr) {
+    RemoveWindowSubclass(window_, &Subclass, reinterpret_cast<UINT_PTR>(this));
+  }
   window_ = nullptr;
 }
 

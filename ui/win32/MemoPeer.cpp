@@ -42,7 +42,7 @@ class MemoPeer final : public DrawnPeer, private TextView::Window {
     Reload();
     reader_.Attach(Self(), {.role = ROLE_SYSTEM_TEXT,
                             .name = [this] { return memo_.AccessibleName(); },
-                            .value = [this] { return std::optional<std::string>(ValueForReader()); },
+                            .value = [this] { return std::optional(ValueForReader()); },
                             .state = STATE_SYSTEM_READONLY});
   }
 
