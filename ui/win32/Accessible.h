@@ -18,12 +18,12 @@ class ReaderObject;
 
 // Asked anew at every request, so that it follows the model.
 struct Reading {
-  long role = 0;                      // ROLE_SYSTEM_*
+  long role = 0;                        // ROLE_SYSTEM_*
   std::function<std::string()> name{};  // no name when it is empty
   // The value when the window has one of its own; otherwise the standard object's.
   std::function<std::optional<std::string>()> value{};
-  long state = 0;                  // STATE_SYSTEM_* added to the standard object's
-  const char* action = nullptr;    // the name of the default action, which `act` does
+  long state = 0;                // STATE_SYSTEM_* added to the standard object's
+  const char* action = nullptr;  // the name of the default action, which `act` does
   std::function<void()> act{};
 };
 
@@ -51,7 +51,7 @@ class AccessibleWindow {
 };
 
 // A tooltip that tells what a picture-only control is, made the first time the pointer comes
-// over it, so that a window that is never pointed at makes none.
+// over it, so that a window that is never pointed at makes none. Its text is taken then.
 class ToolTip {
  public:
   // The pointer moved over `tool`, which the tooltip names `text`. Called before the move is
