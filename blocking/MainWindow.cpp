@@ -24,6 +24,10 @@ constexpr const char* kHideCaption = "H&ide";
 constexpr const char* kRestoreCaption = "Restore";
 constexpr const char* kMonitorCaption = "M&onitor";
 constexpr const char* kStopMonitorCaption = "Stop m&onitor";
+// What a screen reader hears of the state picture. Monitoring is off until Monitor first runs,
+// whichever picture shows then.
+constexpr const char* kMonitoringOffName = "Monitoring off";
+constexpr const char* kMonitoringOnName = "Monitoring on";
 
 // An Options setting as the main window reads it: on only when it is 1.
 bool IsOn(const settings::Option& option) {
@@ -99,6 +103,7 @@ void TQuillmoor::LoadLayout(const MainWindowImages& images) {
   Image1.SetBounds(292, 160, 32, 32);
   Image1.SetTransparent(true);
   Image1.SetPicture(images.designPicture);
+  Image1.SetAccessibleName(kMonitoringOffName);
 
   ExitAction.SetCaption("E&xit");
   ExitAction.OnExecute = [this](ui::Component& sender) { ExitActionExecute(sender); };
@@ -208,6 +213,7 @@ void TQuillmoor::MonitorActionExecute(ui::Component&) {
   ui::Icon picture;
   ImageList1.GetIcon(starting ? 1 : 0, picture);
   Image1.SetPicture(picture.Handle());
+  Image1.SetAccessibleName(starting ? kMonitoringOnName : kMonitoringOffName);
   TrayIcon1.SetIconIndex(starting ? 1 : 0);
   // The button carries the action, so setting the action's caption sets both.
   MonitorAction.SetCaption(starting ? kStopMonitorCaption : kMonitorCaption);

@@ -155,6 +155,8 @@ void TDemo::LoadLayout(os::HICON stopGlyph) {
     c.memo.SetParent(&GroupBox1);
     c.memo.SetBounds(left, 36, 213, 126);
     c.memo.SetFont(courier);
+    // A reader names the memo by the file it shows, as its check box does.
+    c.memo.SetAccessibleName(kIndexFiles[i].folderName);
   }
 
   Panel1.SetBounds(0, 466, 687, 27);
@@ -164,6 +166,8 @@ void TDemo::LoadLayout(os::HICON stopGlyph) {
   SpeedButton1.SetParent(&Panel1);
   SpeedButton1.SetBounds(658, 2, 23, 23);
   SpeedButton1.SetGlyph(stopGlyph);
+  SpeedButton1.SetAccessibleName("Stop");  // also its tooltip: the picture has no words
+  Gauge1.SetAccessibleName("Progress");    // its value is the percentage
 
   Button1.OnClick = [this](ui::Component& sender) { Button1Click(sender); };
   Button2.OnClick = [this](ui::Component& sender) { Button2Click(sender); };

@@ -42,6 +42,7 @@ void TAboutF::LoadLayout(os::HICON programIcon) {
   }
   Image1.SetBounds(8, 16, 32, 32);
   Image1.SetPicture(programIcon);
+  Image1.SetAccessibleName("Tarnwick");  // the program's icon
   Label1.SetFont({"MS Sans Serif", -16, 1, ui::kFontBold});
   Label2.SetCaption(kCopyright);
   Label3.SetCaption("Visit our website at");

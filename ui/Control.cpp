@@ -40,6 +40,12 @@ void Control::SetCaption(std::string caption) {
   NotifyPeer(Change::Caption);
 }
 
+void Control::SetAccessibleName(std::string name) {
+  if (name == accessibleName_) return;
+  accessibleName_ = std::move(name);
+  NotifyPeer(Change::AccessibleName);
+}
+
 void Control::SetVisible(bool visible) {
   if (visible == visible_) return;
   visible_ = visible;

@@ -16,7 +16,8 @@ class PopupMenu;
 
 // What a peer must bring up to date.
 enum class Change {
-  Caption, Items, ItemAdded, ItemIndex, Visible, Enabled, Picture, Font, Checked, Progress
+  Caption, Items, ItemAdded, ItemIndex, Visible, Enabled, Picture, Font, Checked, Progress,
+  AccessibleName
 };
 
 class ControlPeer {
@@ -75,6 +76,12 @@ class Control : public Component {
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string caption);
+  // What a screen reader calls the control: the name the form gave it, or else its caption. A
+  // control that shows a picture or a value instead of words needs one.
+  const std::string& AccessibleName() const {
+    return accessibleName_.empty() ? caption_ : accessibleName_;
+  }
+  void SetAccessibleName(std::string name);
   const Bounds& GetBounds() const { return bounds_; }
   void SetBounds(int left, int top, int width, int height) { bounds_ = {left, top, width, height}; }
   bool Visible() const { return visible_; }
@@ -98,6 +105,7 @@ class Control : public Component {
   Control* parent_ = nullptr;
   std::vector<Control*> children_;
   std::string caption_;
+  std::string accessibleName_;
   Bounds bounds_;
   bool visible_ = true;
   bool enabled_ = true;

@@ -143,8 +143,10 @@ TEST_F(MainWindowTest, BanAtStartMonitorsBeforeTheChoicesAreApplied) {
 TEST_F(MainWindowTest, MonitorTwiceStopsTheTimerAndShowsTheIdleIcon) {
   TQuillmoor& w = Start();
   reg_.ClearCalls();
+  EXPECT_EQ("Monitoring off", w.Image1.AccessibleName());  // whichever picture it shows
   w.Button1.UserClick();
   EXPECT_EQ(Fake(1), w.Image1.Picture());
+  EXPECT_EQ("Monitoring on", w.Image1.AccessibleName());
   EXPECT_EQ(Fake(1), shell_.Icons().front().hIcon);
   const std::size_t firstPass = BrowserWrites();
   EXPECT_EQ(6u, firstPass);  // kinds 1, 4 (two keys in each of two views) and 5
@@ -154,6 +156,7 @@ TEST_F(MainWindowTest, MonitorTwiceStopsTheTimerAndShowsTheIdleIcon) {
   EXPECT_TRUE(w.MonitorOff());
   EXPECT_EQ(0, w.TrayIcon1.IconIndex());
   EXPECT_EQ(Fake(0), w.Image1.Picture());
+  EXPECT_EQ("Monitoring off", w.Image1.AccessibleName());
   EXPECT_EQ("M&onitor", w.Button1.Caption());
   EXPECT_EQ("M&onitor", w.Monitor1->Caption());
   const auto& log = w.ListBox1.Items();

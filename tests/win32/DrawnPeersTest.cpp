@@ -1,8 +1,11 @@
 // The peers that draw themselves, on a form of their own under Wine: the memo's view read like
 // a real EDIT holding the same lines, following the end of a long text, scrolled, selected and
-// copied; the gauge's repaints and inverted text; the speed button; and key preview.
+// copied; the gauge's repaints and inverted text; the speed button, its tooltip and what a
+// screen reader makes of it; and key preview.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "platform/win32/Win32Platform.h"
+#include "tests/win32/support/ProgramDriver.h"
 #include "ui/Application.h"
 #include "ui/Button.h"
 #include "ui/Form.h"
@@ -547,9 +551,15 @@ TEST_F(DrawnPeers, TheSpeedButtonIsAFlatButtonWithItsGlyphThatClicksItsModel) {
   EXPECT_EQ(0, style & WS_TABSTOP);
   SendMessageA(speedWindow_, BM_CLICK, 0, 0);
   EXPECT_EQ(1, clicks_);
+  // A screen reader's default action clicks it too, once it is back on the queue.
+  EXPECT_EQ(S_OK, test::DoDefaultAction(speedWindow_));
+  app_.ProcessMessages();
+  EXPECT_EQ(2, clicks_);
   speed_.SetEnabled(false);
   SendMessageA(speedWindow_, BM_CLICK, 0, 0);
-  EXPECT_EQ(1, clicks_);
+  EXPECT_EQ(E_FAIL, test::DoDefaultAction(speedWindow_));
+  app_.ProcessMessages();
+  EXPECT_EQ(2, clicks_);
   speed_.SetEnabled(true);
 
   // The glyph in the middle of the face, which shows round it. Wine puts a window's drawing on
@@ -571,6 +581,34 @@ TEST_F(DrawnPeers, TheSpeedButtonIsAFlatButtonWithItsGlyphThatClicksItsModel) {
   }
   EXPECT_EQ(RGB(224, 0, 0), middle);
   EXPECT_EQ(GetSysColor(COLOR_BTNFACE), corner);
+
+  // Under the pointer its name shows as a tooltip.
+  speed_.SetAccessibleName("Stop");
+  HWND tip = nullptr;
+  EXPECT_TRUE(test::WaitUntil([&] {
+    test::MoveMouseTo((place.left + place.right) / 2, (place.top + place.bottom) / 2);
+    app_.ProcessMessages();
+    while ((tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr)) != nullptr) {
+      if (GetWindow(tip, GW_OWNER) == window_) return true;
+    }
+    return false;
+  }, 3000));
+  char text[16] = {};
+  TTTOOLINFOA tool{};
+  tool.cbSize = TTTOOLINFOA_V2_SIZE;
+  tool.lpszText = text;
+  EXPECT_TRUE(SendMessageA(tip, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&tool)));
+  EXPECT_STREQ("Stop", text);
+
+  // A reader that holds its object after it went is told so.
+  IAccessible* object = test::ReaderObjectOf(speedWindow_);
+  ASSERT_NE(nullptr, object);
+  speed_.SetPeer(nullptr);
+  VARIANT self{};
+  self.vt = VT_I4;
+  BSTR name = nullptr;
+  EXPECT_EQ(CO_E_OBJNOTCONNECTED, object->get_accName(self, &name));
+  object->Release();
 }
 
 TEST(StopGlyph, IsARedSquareOnATransparentGround) {

@@ -2,6 +2,7 @@
 // start or an installer would: through its controls and window messages, with its state read
 // back from the controls and the registry. Every wait ends by a deadline.
 #include <windows.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -201,15 +202,6 @@ int UnderlinePixels(HWND window) {
   return blue;
 }
 
-void MoveMouseTo(LONG x, LONG y) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
-  input.mi.dy = y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  ::SendInput(1, &input, sizeof input);
-}
-
 HWND ControlOf(HWND window, const char* text) {
   for (const Control& c : ControlsOf(window)) {
     if (c.text == text) return c.handle;
@@ -405,6 +397,15 @@ TEST_F(EndToEnd, BanAtStartStartsMonitoringBeforeTheChoicesAreApplied) {
                                       "* Applying settings...", "* Done..."}),
             window.Log());
   EXPECT_EQ("Stop m&onitor", window.Caption(window.Button("Stop m&onitor")));
+  // A screen reader hears what the state picture shows.
+  HWND picture = nullptr;
+  for (const Control& c : ControlsOf(main)) {
+    if (SameClass(c.className, "Static") && (c.style & SS_TYPEMASK) == SS_ICON) picture = c.handle;
+  }
+  const std::optional<Heard> heard = Hear(picture);
+  ASSERT_TRUE(heard.has_value());
+  EXPECT_EQ(ROLE_SYSTEM_GRAPHIC, heard->role);
+  EXPECT_EQ("Monitoring on", heard->name);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1089,6 +1090,35 @@ TEST_F(EndToEnd, ViewTheDemoDumpsEachFileAStopEndsOnlyOneAndOnlyAnIdleWindowClos
   EXPECT_EQ(DumpText(cache), MemoText(memos[1]));
   EXPECT_EQ(0u, Send(memos[2], WM_GETTEXTLENGTH));
   EXPECT_EQ(DumpText(history.substr(0, 26 * 20)), MemoText(memos[0]).substr(0, 20 * 29 - 2));
+
+  // A screen reader, from its own process, hears each drawn control for what it is.
+  HWND gauge = nullptr;
+  for (const Control& c : ControlsOf(demo)) {
+    if (SameClass(c.className, "TarnwickGauge")) gauge = c.handle;
+  }
+  const struct {
+    HWND control;
+    Heard heard;  // the state's bits that must be set
+  } readers[] = {
+      {memos[0], {ROLE_SYSTEM_TEXT, "History", MemoText(memos[0]).substr(0, 65536),
+                  STATE_SYSTEM_READONLY, ""}},
+      {memos[1], {ROLE_SYSTEM_TEXT, "Cache", DumpText(cache), STATE_SYSTEM_READONLY, ""}},
+      {memos[2], {ROLE_SYSTEM_TEXT, "Cookies", "", STATE_SYSTEM_READONLY, ""}},
+      {gauge, {ROLE_SYSTEM_PROGRESSBAR, "Progress", "100%", 0, ""}},
+      {stop, {ROLE_SYSTEM_PUSHBUTTON, "Stop", "", 0, "Press"}},
+      {ControlOf(demo, "Hollowguard"),
+       {ROLE_SYSTEM_LINK, "Hollowguard", "", STATE_SYSTEM_LINKED, "Jump"}},
+  };
+  for (const auto& reader : readers) {
+    SCOPED_TRACE(reader.heard.name);
+    const std::optional<Heard> heard = Hear(reader.control);
+    ASSERT_TRUE(heard.has_value());
+    EXPECT_EQ(reader.heard.role, heard->role);
+    EXPECT_EQ(reader.heard.name, heard->name);
+    EXPECT_EQ(reader.heard.value, heard->value);
+    EXPECT_EQ(reader.heard.state, heard->state & reader.heard.state);
+    EXPECT_EQ(reader.heard.action, heard->action);
+  }
 
   // Idle, the close box hides it and keeps the text; Escape clears the memos.
   ::PostMessageA(demo, WM_CLOSE, 0, 0);

@@ -4,6 +4,7 @@
 #include "ui/win32/WindowPeer.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <uxtheme.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "ui/Palette.h"
 #include "ui/RadioGroup.h"
 #include "ui/SpeedButton.h"
+#include "ui/win32/Accessible.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/FormPeer.h"
 
@@ -238,6 +240,11 @@ class SpeedButtonPeer final : public WindowPeer {
   SpeedButtonPeer(std::shared_ptr<FormPeer> form, SpeedButton& button)
       : WindowPeer(std::move(form), button), button_(button) {
     Adopt(CreateChild(Shape("BUTTON", BS_OWNERDRAW)));
+    // Owner-drawn, the button would read as a plain one without a name.
+    reader_.Attach(Window(), {.role = ROLE_SYSTEM_PUSHBUTTON,
+                              .name = [this] { return button_.AccessibleName(); },
+                              .action = "Press",
+                              .act = [this] { if (EnabledOnForm()) button_.UserClick(); }});
   }
 
   void Changed(Change what) override {
@@ -286,6 +293,7 @@ class SpeedButtonPeer final : public WindowPeer {
   }
 
   bool Mouse(HWND window, UINT message, WPARAM, LPARAM) override {
+    if (message == WM_MOUSEMOVE) tip_.Hover(window, button_.AccessibleName());
     if (message == WM_MOUSEMOVE && !hot_) {
       TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
       hot_ = TrackMouseEvent(&track) != 0;
@@ -303,6 +311,8 @@ class SpeedButtonPeer final : public WindowPeer {
  private:
   SpeedButton& button_;
   bool hot_ = false;
+  ToolTip tip_;
+  AccessibleWindow reader_;
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "ui/win32/WindowPeer.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <string>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "ui/Image.h"
 #include "ui/Label.h"
 #include "ui/ListBox.h"
+#include "ui/win32/Accessible.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/FormPeer.h"
 
@@ -90,6 +92,21 @@ class LabelPeer : public WindowPeer {
   bool tracking_ = false;
 };
 
+// A label that opens an address: to a reader, a link named by its text.
+class LinkPeer final : public LabelPeer {
+ public:
+  LinkPeer(std::shared_ptr<FormPeer> form, LinkLabel& link) : LabelPeer(std::move(form), link) {
+    reader_.Attach(Window(), {.role = ROLE_SYSTEM_LINK,
+                              .name = [&link] { return link.AccessibleName(); },
+                              .state = STATE_SYSTEM_LINKED,
+                              .action = "Jump",
+                              .act = [&link] { link.UserClick(); }});
+  }
+
+ private:
+  AccessibleWindow reader_;
+};
+
 class ListBoxPeer : public WindowPeer {
  public:
   ListBoxPeer(std::shared_ptr<FormPeer> form, ListBox& list)
@@ -151,6 +168,8 @@ class ImagePeer : public WindowPeer {
     Adopt(CreateChild(
         {.className = "STATIC", .style = SS_ICON | SS_CENTERIMAGE, .at = FormBounds()}));
     ShowPicture();
+    reader_.Attach(Window(), {.role = ROLE_SYSTEM_GRAPHIC,
+                              .name = [&image] { return image.AccessibleName(); }});
   }
 
   void Changed(Change what) override {
@@ -169,6 +188,7 @@ class ImagePeer : public WindowPeer {
   }
 
   Image& image_;
+  AccessibleWindow reader_;
 };
 
 class TabControlPeer : public WindowPeer {
@@ -246,7 +266,7 @@ class StatusBarPeer : public WindowPeer {
 
 std::span<const PeerKind> DisplayPeers() {
   static const PeerKind kinds[] = {
-      KindOf<LabelPeer, Label>(),           KindOf<LabelPeer, LinkLabel>(),
+      KindOf<LabelPeer, Label>(),           KindOf<LinkPeer, LinkLabel>(),
       KindOf<ListBoxPeer, ListBox>(),       KindOf<ImagePeer, Image>(),
       KindOf<TabControlPeer, TabControl>(), KindOf<StatusBarPeer, StatusBar>(),
   };

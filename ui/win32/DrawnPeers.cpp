@@ -2,11 +2,14 @@
 // percentage over the bar. And what every peer that draws itself shares.
 #include "ui/win32/DrawnPeers.h"
 
+#include <oleacc.h>
+
 #include <cstdint>
 #include <string>
 
 #include "ui/Gauge.h"
 #include "ui/Palette.h"
+#include "ui/win32/Accessible.h"
 #include "ui/win32/FormPeer.h"
 
 namespace tarnwick::ui::win32 {
@@ -25,12 +28,17 @@ class GaugePeer final : public DrawnPeer {
   GaugePeer(std::shared_ptr<FormPeer> form, Gauge& gauge)
       : DrawnPeer(std::move(form), gauge), gauge_(gauge) {
     CreateSelf(kGaugeClass, 0, IDC_ARROW);
+    // Its text is its value to a reader, never its name.
+    reader_.Attach(Self(), {.role = ROLE_SYSTEM_PROGRESSBAR,
+                            .name = [this] { return gauge_.AccessibleName(); },
+                            .value = [this] { return std::optional<std::string>(gauge_.Text()); }});
   }
 
   // The model tells only of whole-percent changes, so each one is a repaint.
   void Changed(Change what) override {
     if (what != Change::Progress) return WindowPeer::Changed(what);
     InvalidateRect(Self(), nullptr, FALSE);
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, Self(), OBJID_CLIENT, CHILDID_SELF);
   }
 
  private:
@@ -82,6 +90,7 @@ class GaugePeer final : public DrawnPeer {
   }
 
   Gauge& gauge_;
+  AccessibleWindow reader_;
 };
 
 }  // namespace

@@ -2,6 +2,9 @@
 // model's store. An edit control copies every line into itself and slows down with each one;
 // this view costs the same at the first line and at the millionth. What it does with the text
 // is the TextView's; here it is painted, scrolled and read as an edit control is read.
+#include <windows.h>
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -14,6 +17,7 @@
 #include "ui/Memo.h"
 #include "ui/Palette.h"
 #include "ui/TextView.h"
+#include "ui/win32/Accessible.h"
 #include "ui/win32/DrawnPeers.h"
 #include "ui/win32/FormPeer.h"
 
@@ -37,6 +41,10 @@ class MemoPeer final : public DrawnPeer, private TextView::Window {
       : DrawnPeer(std::move(form), memo), memo_(memo), view_(memo, *this) {
     CreateSelf(kMemoClass, WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_GROUP, IDC_IBEAM);
     Reload();
+    reader_.Attach(Self(), {.role = ROLE_SYSTEM_TEXT,
+                            .name = [this] { return memo_.AccessibleName(); },
+                            .value = [this] { return std::optional(ValueForReader()); },
+                            .state = STATE_SYSTEM_READONLY});
   }
 
   void Changed(Change what) override {
@@ -257,6 +265,15 @@ class MemoPeer final : public DrawnPeer, private TextView::Window {
     if (previous != nullptr) SelectObject(dc, previous);
   }
 
+  // A reader is given the text as its value up to a bound: a dump of a hundred megabytes would
+  // be copied whole at every ask. The rest it reads line by line, as from an edit control.
+  std::string ValueForReader() const {
+    constexpr std::size_t kMostRead = 64 * 1024;
+    std::string start(std::min(memo_.TextLength(), kMostRead) + 1, '\0');
+    start.resize(view_.CopyText(start.data(), start.size()));
+    return start;
+  }
+
   std::size_t TextLength() const override { return memo_.TextLength(); }
   std::size_t CopyText(char* out, std::size_t size) const override {
     return view_.CopyText(out, size);
@@ -264,6 +281,7 @@ class MemoPeer final : public DrawnPeer, private TextView::Window {
 
   Memo& memo_;
   TextView view_;
+  AccessibleWindow reader_;
 };
 
 }  // namespace

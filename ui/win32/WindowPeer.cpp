@@ -37,6 +37,9 @@ void WindowPeer::Changed(Change what) {
     case Change::Enabled:
       ApplyEnabled();
       break;
+    case Change::AccessibleName:
+      NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window_.Get(), OBJID_CLIENT, CHILDID_SELF);
+      break;
     case Change::Font: {
       // The old font goes only after the window has the new one.
       FontHandle previous = std::move(ownFont_);

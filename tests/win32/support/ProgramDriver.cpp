@@ -1,5 +1,7 @@
 #include "tests/win32/support/ProgramDriver.h"
 
+#include <ole2.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
@@ -41,6 +43,30 @@ std::string DescribeKey(HKEY root, const char* path, REGSAM view = 0) {
   }
   for (const std::string& sub : key.SubKeys()) text += "  [" + sub + "]\n";
   return text;
+}
+
+// MinGW's import library gives IID_IAccessible as an import thunk, not the identifier.
+constexpr IID kIidAccessible = {
+    0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+// The reader's string as text of this code page; the string is freed.
+std::string Narrow(HRESULT result, BSTR text) {
+  std::string narrow;
+  if (SUCCEEDED(result) && text != nullptr) {
+    const int length = static_cast<int>(::SysStringLen(text));
+    narrow.resize(static_cast<std::size_t>(
+        ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr)));
+    ::WideCharToMultiByte(CP_ACP, 0, text, length, narrow.data(), static_cast<int>(narrow.size()),
+                          nullptr, nullptr);
+  }
+  ::SysFreeString(text);
+  return narrow;
+}
+
+long Number(HRESULT result, VARIANT& number) {
+  const long value = SUCCEEDED(result) && number.vt == VT_I4 ? number.lVal : 0;
+  ::VariantClear(&number);
+  return value;
 }
 
 bool IsButtonClass(const std::string& name) { return SameClass(name, "Button"); }
@@ -519,6 +545,62 @@ void Window::Click(HWND control) const {
 }
 
 // --- The notification area -------------------------------------------------------------------
+
+void MoveMouseTo(LONG x, LONG y) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  ::SendInput(1, &input, sizeof input);
+}
+
+// With COM ready on this thread, as a reader has it.
+IAccessible* ReaderObjectOf(HWND control) {
+  static const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  (void)com;
+  IAccessible* object = nullptr;
+  const HRESULT result = ::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                                      kIidAccessible,
+                                                      reinterpret_cast<void**>(&object));
+  return SUCCEEDED(result) ? object : nullptr;
+}
+
+std::optional<Heard> Hear(HWND control) {
+  IAccessible* object = ReaderObjectOf(control);
+  if (object == nullptr) return std::nullopt;
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  Heard heard;
+  BSTR text = nullptr;
+  HRESULT result = object->get_accName(self, &text);
+  heard.name = Narrow(result, text);
+  text = nullptr;
+  result = object->get_accValue(self, &text);
+  heard.value = Narrow(result, text);
+  text = nullptr;
+  result = object->get_accDefaultAction(self, &text);
+  heard.action = Narrow(result, text);
+  VARIANT number{};
+  result = object->get_accRole(self, &number);
+  heard.role = Number(result, number);
+  result = object->get_accState(self, &number);
+  heard.state = Number(result, number);
+  object->Release();
+  return heard;
+}
+
+HRESULT DoDefaultAction(HWND control) {
+  IAccessible* object = ReaderObjectOf(control);
+  if (object == nullptr) return E_NOINTERFACE;
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  const HRESULT result = object->accDoDefaultAction(self);
+  object->Release();
+  return result;
+}
 
 std::optional<TrayIcon> FindTrayIcon(DWORD processId) {
   for (HWND window : TopLevelWindows(processId)) {

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "tests/support/BrowserSwitches.h"
+
+struct IAccessible;
 #include "tests/win32/support/WineSession.h"
 
 namespace tarnwick::test {
@@ -203,6 +205,26 @@ class Window {
  private:
   HWND handle_;
 };
+
+// Moves the pointer as a hand on the mouse does, through the system's input queue.
+void MoveMouseTo(LONG x, LONG y);
+
+// --- What a screen reader hears ----------------------------------------------------------------
+
+// A control's object, read as a reader reads it (with AccessibleObjectFromWindow), from this
+// process or another; what it does not answer stays empty.
+struct Heard {
+  long role = 0;
+  std::string name;
+  std::string value;
+  long state = 0;
+  std::string action;  // the default action's name
+};
+std::optional<Heard> Hear(HWND control);
+// The object itself, for the caller to release; null when the control gives none.
+IAccessible* ReaderObjectOf(HWND control);
+// The default action, as a reader's user asks for it; the object's answer.
+HRESULT DoDefaultAction(HWND control);
 
 // --- The notification area -------------------------------------------------------------------
 
