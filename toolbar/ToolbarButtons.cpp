@@ -121,9 +121,9 @@ void RemoveListedButton(const std::string& buttonText, platform::REGSAM listView
   TRegAccessor list;
   list.SetRoot(os::HkeyLocalMachine());
   list.SetView(listView);
-  bool missing = false;
-  const bool mayChange = list.OpenPath(kButtonListKey, false, &missing);
-  if (!mayChange && !missing && !list.OpenPathToRead(kButtonListKey, &missing) && !missing) {
+  bool noList = false;
+  const bool mayChange = list.OpenPath(kButtonListKey, false, &noList);
+  if (!mayChange && !noList && !list.OpenPathToRead(kButtonListKey, &noList) && !noList) {
     throw settings::ERegistryError::GetFailed(buttonText);
   }
   const std::string id = list.ReadText(buttonText);
