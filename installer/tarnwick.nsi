@@ -248,9 +248,11 @@ Function MoveOldBack
   ${EndIf}
 FunctionEnd
 
-; Moves the old file $R0 aside as $R0.old and $R0.new into its place; the error flag, and the old
-; file in its place, when either cannot be moved.
+; Moves the old file $R0 aside as $R0.old and $R0.new into its place: $R2 is 1 when done, and 0,
+; with the old file in its place, when either cannot be moved. (The error flag would not do:
+; testing it clears it.)
 Function MoveNewInPlace
+  StrCpy $R2 0
   Delete "$INSTDIR\$R0.old"
   ClearErrors
   ${If} ${FileExists} "$INSTDIR\$R0"
@@ -262,8 +264,9 @@ Function MoveNewInPlace
   Rename "$INSTDIR\$R0.new" "$INSTDIR\$R0"
   ${If} ${Errors}
     Call MoveOldBack
-    SetErrors
+    Return
   ${EndIf}
+  StrCpy $R2 1
 FunctionEnd
 
 ; Each file is written beside its place first, so a failure never leaves half of a new one; and
@@ -272,17 +275,16 @@ FunctionEnd
 Function ReplaceFiles
   StrCpy $R0 "tarnwick.exe"
   Call MoveNewInPlace
-  ${IfNot} ${Errors}
+  ${If} $R2 = 1
     StrCpy $R0 "help.chm"
     Call MoveNewInPlace
-    ${If} ${Errors}
+    ${If} $R2 = 0
       StrCpy $R0 "tarnwick.exe"
       Call MoveOldBack
       StrCpy $R0 "help.chm"
-      SetErrors
     ${EndIf}
   ${EndIf}
-  ${If} ${Errors}
+  ${If} $R2 = 0
     Delete "$INSTDIR\tarnwick.exe.new"
     Delete "$INSTDIR\help.chm.new"
     StrCpy $R1 "Setup could not replace $INSTDIR\$R0: another program is using it. Close that \

@@ -2,6 +2,7 @@
 // start or an installer would: through its controls and window messages, with its state read
 // back from the controls and the registry. Every wait ends by a deadline.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -506,7 +507,9 @@ TEST_F(EndToEnd, WithExitOnCloseOffClosingHidesAndExitStillEnds) {
     DWORD_PTR agreed = 0;
     ::SendMessageTimeoutA(each, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG,
                           kSendWait, &agreed);
-    if (each == asked.MainWindow()) EXPECT_EQ(TRUE, agreed);
+    if (each == asked.MainWindow()) {
+      EXPECT_EQ(TRUE, agreed);
+    }
   }
   for (HWND each : windows) {
     ::SendMessageTimeoutA(each, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG,
