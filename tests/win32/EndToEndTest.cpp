@@ -503,17 +503,11 @@ TEST_F(EndToEnd, WithExitOnCloseOffClosingHidesAndExitStillEnds) {
   std::optional<TrayIcon> icon;
   ASSERT_TRUE(WaitUntil([&] { return (icon = FindTrayIcon(asked.Id())).has_value(); }, kStateWait));
   const std::vector<HWND> windows = TopLevelWindows(asked.Id());
-  for (HWND each : windows) {
-    DWORD_PTR agreed = 0;
-    ::SendMessageTimeoutA(each, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG,
-                          kSendWait, &agreed);
-    if (each == asked.MainWindow()) {
-      EXPECT_EQ(TRUE, agreed);
+  for (const UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION}) {
+    for (HWND each : windows) {
+      ::SendMessageTimeoutA(each, message, message == WM_ENDSESSION, ENDSESSION_CLOSEAPP,
+                            SMTO_ABORTIFHUNG, kSendWait, nullptr);
     }
-  }
-  for (HWND each : windows) {
-    ::SendMessageTimeoutA(each, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG,
-                          kSendWait, nullptr);
   }
   EXPECT_EQ(std::optional<DWORD>(0), asked.WaitForExit());
   NOTIFYICONDATAA probe = {};
