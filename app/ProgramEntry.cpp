@@ -20,8 +20,9 @@ using namespace platform::os;
 using platform::Win;
 
 // Register and Unregister remove before they add; two runs interleaving would each remove the
-// other's nothing and both add, leaving a button no list entry names. They take turns instead.
-constexpr const char* kRegistrationLock = "Local\\TarnwickToolbarRegistration";
+// other's nothing and both add, leaving a button no list entry names. They take turns instead,
+// across sessions: a package runs them as the system, in a session of its own.
+constexpr const char* kRegistrationLock = "Global\\TarnwickToolbarRegistration";
 constexpr DWORD kRegistrationWait = 10000;
 // How long Register and Unregister wait for a running instance to end after telling it to quit.
 constexpr DWORD kQuitWait = 10000;

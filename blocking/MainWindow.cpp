@@ -321,6 +321,12 @@ LRESULT TQuillmoor::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     exitRequested_ = true;
     return 1;
   }
+  // An installer that replaces the program's file asks it to close this way; the system ends it
+  // only at a log-off, so here it ends by itself, as Exit ends it.
+  if (message == kWmEndSession && wParam != 0 && (lParam & kEndSessionCloseApp) != 0) {
+    ExitActionExecute(*this);
+    return 0;
+  }
   // Only the message a second start posts is the hand-over, never one another program sends.
   // IsDialogMessage's DM_GETDEFID has the same number; the form's peer answers that one.
   if (message == kShowYourselfMessage && platform::Win().InSendMessage() == 0) {

@@ -216,52 +216,114 @@ Function .onInstFailed
   !insertmacro CloseLog 2
 FunctionEnd
 
-; The build that fits this machine, written to PATH.
+; The build that fits this machine, written to PATH; the error flag when it could not be.
 !macro ExtractProgramTo PATH
   ${If} ${RunningX64}
-    File "/oname=${PATH}" "${EXE64}"
+    File /nonfatal "/oname=${PATH}" "${EXE64}"
   ${Else}
-    File "/oname=${PATH}" "${EXE32}"
+    File /nonfatal "/oname=${PATH}" "${EXE32}"
   ${EndIf}
 !macroend
 
-; Each file is written beside its place and then renamed over the old one, so a failure leaves
-; the old file whole and never half of the new one. $R0 is the file's name.
-Function PutInPlace
+; Set when closing the running program took its toolbar button away.
+Var ButtonTaken
+
+; Ends a Setup that stopped, with 2 and the reason $R1, once what it changed is back: the
+; installed program, whole again, registers the button that closing it took away.
+Function StopSetup
+  ${If} $ButtonTaken = 1
+  ${AndIf} ${FileExists} "$INSTDIR\tarnwick.exe"
+    !insertmacro RunProgram "" "$INSTDIR\tarnwick.exe" Register
+  ${EndIf}
+  !insertmacro Log "$R1"
+  SetErrorLevel 2
+  Abort "$R1"
+FunctionEnd
+
+; Puts back the file $R0 that was moved aside as $R0.old; one that was not there goes.
+Function MoveOldBack
   Delete "$INSTDIR\$R0"
+  ${If} ${FileExists} "$INSTDIR\$R0.old"
+    Rename "$INSTDIR\$R0.old" "$INSTDIR\$R0"
+  ${EndIf}
+FunctionEnd
+
+; Moves the old file $R0 aside as $R0.old and $R0.new into its place: $R2 is 1 when done, and 0,
+; with the old file in its place, when either cannot be moved. (The error flag would not do:
+; testing it clears it.)
+Function MoveNewInPlace
+  StrCpy $R2 0
+  Delete "$INSTDIR\$R0.old"
   ClearErrors
+  ${If} ${FileExists} "$INSTDIR\$R0"
+    Rename "$INSTDIR\$R0" "$INSTDIR\$R0.old"
+    ${If} ${Errors}
+      Return
+    ${EndIf}
+  ${EndIf}
   Rename "$INSTDIR\$R0.new" "$INSTDIR\$R0"
   ${If} ${Errors}
-    Delete "$INSTDIR\$R0.new"
-    !insertmacro Log "Setup could not replace $INSTDIR\$R0: another program is using it."
-    SetErrorLevel 2
-    Abort "Setup could not replace $INSTDIR\$R0: another program is using it. Close that \
-      program and run Setup again."
+    Call MoveOldBack
+    Return
   ${EndIf}
+  StrCpy $R2 1
+FunctionEnd
+
+; Each file is written beside its place first, so a failure never leaves half of a new one; and
+; the old ones are deleted only once every new one is in, so a stop leaves the installed version
+; whole, its program and its help together.
+Function ReplaceFiles
+  StrCpy $R0 "tarnwick.exe"
+  Call MoveNewInPlace
+  ${If} $R2 = 1
+    StrCpy $R0 "help.chm"
+    Call MoveNewInPlace
+    ${If} $R2 = 0
+      StrCpy $R0 "tarnwick.exe"
+      Call MoveOldBack
+      StrCpy $R0 "help.chm"
+    ${EndIf}
+  ${EndIf}
+  ${If} $R2 = 0
+    Delete "$INSTDIR\tarnwick.exe.new"
+    Delete "$INSTDIR\help.chm.new"
+    StrCpy $R1 "Setup could not replace $INSTDIR\$R0: another program is using it. Close that \
+      program and run Setup again."
+    Call StopSetup
+  ${EndIf}
+  ; One still in use (by a copy running in another session) goes with the next run.
+  Delete "$INSTDIR\tarnwick.exe.old"
+  Delete "$INSTDIR\help.chm.old"
 FunctionEnd
 
 Section "${PRODUCT}" SecProgram
   !insertmacro Log "Installing in $INSTDIR"
   ; A running instance ends before any of its files is touched. The new build does the asking,
   ; so an earlier installation whose files are gone is no obstacle; the button it removes comes
-  ; back with the registration below.
+  ; back with the registration below, or, when Setup stops, with the installed program.
+  StrCpy $ButtonTaken 0
   FindWindow $0 "${MAIN_CLASS}" "${TITLE}"
   ${If} $0 <> 0
     !insertmacro Log "Closing the running ${PRODUCT}..."
     InitPluginsDir
     !insertmacro ExtractProgramTo "$PLUGINSDIR\tarnwick.exe"
     !insertmacro RunProgram "" "$PLUGINSDIR\tarnwick.exe" Unregister
+    StrCpy $ButtonTaken 1
     StrCpy $R9 "$INSTDIR\tarnwick.exe"
     Call WaitUntilNotRunning
   ${EndIf}
 
   SetOutPath "$INSTDIR"
+  ClearErrors
   !insertmacro ExtractProgramTo "$INSTDIR\tarnwick.exe.new"
-  File "/oname=$INSTDIR\help.chm.new" "${HELP}"
-  StrCpy $R0 "tarnwick.exe"
-  Call PutInPlace
-  StrCpy $R0 "help.chm"
-  Call PutInPlace
+  File /nonfatal "/oname=$INSTDIR\help.chm.new" "${HELP}"
+  ${If} ${Errors}
+    Delete "$INSTDIR\tarnwick.exe.new"
+    Delete "$INSTDIR\help.chm.new"
+    StrCpy $R1 "Setup could not write its files into $INSTDIR."
+    Call StopSetup
+  ${EndIf}
+  Call ReplaceFiles
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   SetShellVarContext all
@@ -346,15 +408,55 @@ Function un.onUninstFailed
   !insertmacro CloseLog 2
 FunctionEnd
 
+; Whether $0 is an identifier of the form the program writes, "{8-4-4-4-12}" in hexadecimal
+; digits of either case: $2 is 1 or 0. A list entry edited by hand to anything else could name
+; a key above the button's own, such as the whole Extensions key.
+Function un.IsGuidText
+  StrCpy $2 0
+  StrLen $3 $0
+  StrCpy $4 $0 1
+  StrCpy $5 $0 1 37
+  ${If} $3 <> 38
+  ${OrIf} $4 != "{"
+  ${OrIf} $5 != "}"
+    Return
+  ${EndIf}
+  ${For} $3 1 36
+    StrCpy $4 $0 1 $3
+    ${If} $3 = 9
+    ${OrIf} $3 = 14
+    ${OrIf} $3 = 19
+    ${OrIf} $3 = 24
+      ${If} $4 != "-"
+        Return
+      ${EndIf}
+    ${Else}
+      ; The comparison ignores case.
+      StrCpy $5 0
+      ${For} $6 0 15
+        StrCpy $7 "0123456789ABCDEF" 1 $6
+        ${If} $4 == $7
+          StrCpy $5 1
+        ${EndIf}
+      ${Next}
+      ${If} $5 = 0
+        Return
+      ${EndIf}
+    ${EndIf}
+  ${Next}
+  StrCpy $2 1
+FunctionEnd
+
 ; What "tarnwick.exe Unregister" removes, for when the program's file is gone: the button named
 ; in the program's list, from every registry view of the machine, and its list entry. The list is
 ; kept in the 64-bit view on 64-bit Windows; an earlier 32-bit build kept it in the 32-bit one.
-; An entry of any other length is not the program's.
+; An entry of any other length is not the program's; one of 38 characters that is no identifier
+; goes, and names no key.
 !macro RemoveListedButton LIST_VIEW
   SetRegView ${LIST_VIEW}
   ReadRegStr $0 HKLM "${BUTTON_LIST_KEY}" "${TITLE}"
-  StrLen $1 $0
-  ${If} $1 = 38
+  Call un.IsGuidText
+  ${If} $2 = 1
     ${If} ${RunningX64}
       SetRegView 64
       DeleteRegKey HKLM "${EXTENSIONS_KEY}\$0"
@@ -362,6 +464,9 @@ FunctionEnd
     ${EndIf}
     DeleteRegKey HKLM "${EXTENSIONS_KEY}\$0"
     SetRegView ${LIST_VIEW}
+  ${EndIf}
+  StrLen $1 $0
+  ${If} $1 = 38
     DeleteRegValue HKLM "${BUTTON_LIST_KEY}" "${TITLE}"
   ${EndIf}
 !macroend
@@ -425,6 +530,8 @@ Section "Uninstall"
   Delete "$INSTDIR\help.chm"
   Delete "$INSTDIR\tarnwick.exe.new"
   Delete "$INSTDIR\help.chm.new"
+  Delete "$INSTDIR\tarnwick.exe.old"
+  Delete "$INSTDIR\help.chm.old"
   ; Not the current folder of this run or of the one it starts, so that it can go.
   SetOutPath "$TEMP"
   Delete "$INSTDIR\uninstall.exe"

@@ -259,6 +259,8 @@ constexpr UINT kWmQueryEndSession = 0x0011;
 constexpr UINT kWmQuit = 0x0012;
 constexpr UINT kWmShowWindow = 0x0018;
 constexpr UINT kWmEndSession = 0x0016;
+// In the lParam of both session messages: the Restart Manager asks this program alone to close.
+constexpr LPARAM kEndSessionCloseApp = 0x00000001;
 constexpr UINT kWmWindowPosChanged = 0x0047;
 constexpr UINT kWmNcCreate = 0x0081;
 constexpr UINT kWmNcDestroy = 0x0082;

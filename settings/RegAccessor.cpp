@@ -85,16 +85,25 @@ std::pair<HKEY, std::string> TRegAccessor::Resolve(const std::string& path) cons
   return {openKey_ ? openKey_.Get() : root_, path};
 }
 
-bool TRegAccessor::OpenPath(const std::string& path, bool create) {
+bool TRegAccessor::OpenPath(const std::string& path, bool create, bool* missing) {
+  return Open(path, create, kKeyAllAccess, missing);
+}
+
+bool TRegAccessor::OpenPathToRead(const std::string& path, bool* missing) {
+  return Open(path, false, kKeyRead, missing);
+}
+
+bool TRegAccessor::Open(const std::string& path, bool create, REGSAM access, bool* missing) {
   auto [base, rest] = Resolve(path);
   HKEY key = nullptr;
   LONG result = 0;
   if (create && !rest.empty()) {
     result = Reg().RegCreateKeyExA(base, rest.c_str(), 0, nullptr, kRegOptionNonVolatile,
-                                   kKeyAllAccess | view_, nullptr, &key, nullptr);
+                                   access | view_, nullptr, &key, nullptr);
   } else {
-    result = Reg().RegOpenKeyExA(base, rest.c_str(), 0, kKeyAllAccess | view_, &key);
+    result = Reg().RegOpenKeyExA(base, rest.c_str(), 0, access | view_, &key);
   }
+  if (missing != nullptr) *missing = result == kErrorFileNotFound;
   if (result != kErrorSuccess) return false;
   openKey_ = RegKey(key);  // closes the key open before
   return true;

@@ -38,8 +38,11 @@ class TRegAccessor {
   void SetView(REGSAM view);
 
   // Opens `path` (creating missing keys when `create` and the path is not empty). On success the
-  // new key replaces the open one; on failure nothing changes and the result is false.
-  bool OpenPath(const std::string& path, bool create);
+  // new key replaces the open one; on failure nothing changes, the result is false, and
+  // `missing` (when given) tells an absent key from one that was refused.
+  bool OpenPath(const std::string& path, bool create, bool* missing = nullptr);
+  // The same for reading only, never creating: a key that may not be changed can still be read.
+  bool OpenPathToRead(const std::string& path, bool* missing = nullptr);
   void ClosePath() { openKey_.Reset(); }
 
   // Writes raise ERegistryError "Failed to set data for '<name>'" with no key open or on refusal.
@@ -74,6 +77,8 @@ class TRegAccessor {
   static bool HasValueIn(HKEY key, const std::string& name);
 
  private:
+  bool Open(const std::string& path, bool create, REGSAM access, bool* missing);
+
   HKEY root_;
   REGSAM view_ = 0;
   platform::RegKey openKey_;

@@ -121,9 +121,16 @@ void RemoveListedButton(const std::string& buttonText, platform::REGSAM listView
   TRegAccessor list;
   list.SetRoot(os::HkeyLocalMachine());
   list.SetView(listView);
-  list.OpenPath(kButtonListKey, false);
+  bool noList = false;
+  const bool mayChange = list.OpenPath(kButtonListKey, false, &noList);
+  if (!mayChange && !noList && !list.OpenPathToRead(kButtonListKey, &noList) && !noList) {
+    throw settings::ERegistryError::GetFailed(buttonText);
+  }
   const std::string id = list.ReadText(buttonText);
   if (id.size() != kGuidTextLength) return;
+  // A list that may be read but not changed (a user without the right to) still names a button:
+  // taking the refusal for an absence would report a removal that never happened.
+  if (!mayChange) throw settings::ERegistryError::SetFailed(buttonText);
 
   // The entry may have been edited by hand: 38 backslashes would name the whole Extensions key,
   // other texts a key below another button. Only an identifier of our own form names a key.

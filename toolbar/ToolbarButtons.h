@@ -48,8 +48,8 @@ void AddToolbarButton(bool visibleByDefault, TToolbarButtonKind kind, const std:
 
 // Removes the newest button listed under `buttonText`, if any. Only a listed GUID names a key
 // that is erased, before its entry is. Raises "Invalid data type" for a list entry that is not
-// text, and "Failed to set data for '<buttonText>'" when the key or the entry stays. Otherwise
-// true.
+// text, and "Failed to set data for '<buttonText>'" when the key or the entry stays, also when
+// the list names a button but may not be changed. Otherwise true.
 bool RemoveToolbarButton(const std::string& buttonText);
 
 // Replaces the program's own button (titled `programTitle`) with a new one that starts this file.

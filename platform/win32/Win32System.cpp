@@ -1,6 +1,7 @@
 #include "platform/win32/Win32System.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <cstddef>
 #include <cstring>
@@ -46,8 +47,28 @@ os::WORD Win32System::GetNativeProcessorArchitecture() {
   return info.wProcessorArchitecture;
 }
 
+namespace {
+
+// A lock in the global namespace is met by accounts of other sessions, whose objects' default
+// security shuts each other out: the system account (a package's actions) and administrators
+// may each wait for it and hold it, whoever made it.
+constexpr char kGlobalPrefix[] = "Global\\";
+constexpr char kGlobalLockSecurity[] = "D:(A;;0x00100001;;;SY)(A;;0x00100001;;;BA)";
+constexpr ::DWORD kLockAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
+
+}  // namespace
+
 void* Win32System::AcquireNamedLock(const char* name, os::DWORD timeoutMs) {
-  ::HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name);
+  ::SECURITY_ATTRIBUTES security = {sizeof security, nullptr, FALSE};
+  const bool global =
+      name != nullptr && std::strncmp(name, kGlobalPrefix, sizeof kGlobalPrefix - 1) == 0;
+  if (global && !::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                    kGlobalLockSecurity, SDDL_REVISION_1, &security.lpSecurityDescriptor,
+                    nullptr)) {
+    return nullptr;
+  }
+  ::HANDLE mutex = ::CreateMutexExA(global ? &security : nullptr, name, 0, kLockAccess);
+  ::LocalFree(security.lpSecurityDescriptor);
   if (mutex == nullptr) return nullptr;
   const ::DWORD result = ::WaitForSingleObject(mutex, timeoutMs);
   // An abandoned lock (its holder died) is ours now.

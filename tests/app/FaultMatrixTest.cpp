@@ -287,9 +287,8 @@ bool Names(const Call& call, const char* part) {
 }
 
 // Where the rules make a failing call silent: a settings read whose key does not open reads the
-// default, and a button list that does not open reads as no button. Telling "cannot open" from
-// "not there" for the list would change the error of every Register by a user who may not write
-// the machine's keys.
+// default, and a button list that may not be changed is read to tell whether it names a button:
+// only one that is not there is no button.
 bool SilentByTheRules(const std::vector<Call>& calls, std::size_t k) {
   const Call& call = calls[k];
   const std::string settingsKey = std::string("HKCU\\") + settings::kSettingsKey;
@@ -297,7 +296,8 @@ bool SilentByTheRules(const std::vector<Call>& calls, std::size_t k) {
                            calls[k + 1].name.empty();
   return (call.function == "RegCreateKeyExA" && call.name == settings::kSettingsKey && readerOpens) ||
          (call.function == "RegOpenKeyExA" && call.key == settingsKey && call.name.empty()) ||
-         (call.function == "RegOpenKeyExA" && Names(call, "ToolBar Buttons"));
+         (call.function == "RegOpenKeyExA" && Names(call, "ToolBar Buttons") &&
+          call.result == kErrorFileNotFound);
 }
 
 // The message a failing call must show: a read names the value it reads; a write, a deletion or

@@ -136,7 +136,7 @@ TEST_F(ProgramEntryTest, RegisterAddsOneButtonAndEndsTheRunningInstance) {
 TEST_F(ProgramEntryTest, RegistrationsTakeTurnsThroughOneLockAndGiveItBack) {
   EXPECT_EQ(0, RunProgram({"Register"}, {}));
   EXPECT_EQ(0, RunProgram({"Unregister"}, {}));
-  const std::string lock = "Local\\TarnwickToolbarRegistration";
+  const std::string lock = "Global\\TarnwickToolbarRegistration";
   EXPECT_EQ((std::vector<std::string>{"acquire " + lock, "release " + lock, "acquire " + lock,
                                       "release " + lock}),
             os_.system().LockEvents());

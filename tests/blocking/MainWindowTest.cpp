@@ -324,13 +324,25 @@ TEST_F(MainWindowTest, WithExitOnCloseOffClosingHidesAndExitStillEnds) {
   EXPECT_TRUE(win_.PendingQuit().has_value());
 }
 
-TEST_F(MainWindowTest, AnnouncedShutdownLetsTheNextCloseThrough) {
+TEST_F(MainWindowTest, AnnouncedShutdownLetsTheNextCloseThroughAndARequestToCloseTheAppEnds) {
   Setting("103", 0);
   TQuillmoor& w = Start();
   EXPECT_EQ(1, win_.SendMessageA(w.Handle(), kWmQueryEndSession, 0, 0));
   EXPECT_TRUE(w.ExitRequested());
+  // A log-off is ended by the system, and a request to close that was called off ends nothing.
+  win_.SendMessageA(w.Handle(), kWmEndSession, 1, 0);
+  win_.SendMessageA(w.Handle(), kWmEndSession, 0, kEndSessionCloseApp);
+  EXPECT_FALSE(win_.PendingQuit().has_value());
   win_.SendMessageA(w.Handle(), kWmClose, 0, 0);
   EXPECT_TRUE(win_.PendingQuit().has_value());
+
+  MSG quit;
+  EXPECT_EQ(0, win_.GetMessageA(&quit, nullptr, 0, 0));
+  w.SetVisible(true);
+  EXPECT_EQ(1, win_.SendMessageA(w.Handle(), kWmQueryEndSession, 0, kEndSessionCloseApp));
+  win_.SendMessageA(w.Handle(), kWmEndSession, 1, kEndSessionCloseApp);
+  EXPECT_TRUE(win_.PendingQuit().has_value());
+  EXPECT_FALSE(w.Visible());
 }
 
 TEST_F(MainWindowTest, StartMinimisedShowsOnlyTheIcon) {

@@ -392,13 +392,17 @@ TEST_F(ToolbarButtonsTest, UnregisterWithNothingRegisteredChangesNothing) {
   EXPECT_TRUE(Changes().empty());
   EXPECT_EQ(before, reg_.Dump(HkeyLocalMachine()));
 
+  // A list without the program's entry, also one that the user may not change.
   SeedButton("Other", "{0C1D2E3F-4A5B-6C7D-8E9F-A0B1C2D3E4F5}");
   const std::string seeded = reg_.Dump(HkeyLocalMachine());
-  reg_.ClearCalls();
-  EXPECT_EQ("(no error)", MessageOf([] { UnregisterProgramButton(kTitle); }));
-  EXPECT_TRUE(Changes().empty());
-  EXPECT_EQ(seeded, reg_.Dump(HkeyLocalMachine()));
-  EXPECT_EQ(0u, reg_.OpenHandles());
+  for (const bool denied : {false, true}) {
+    reg_.DenyWrites(HkeyLocalMachine(), denied);
+    reg_.ClearCalls();
+    EXPECT_EQ("(no error)", MessageOf([] { UnregisterProgramButton(kTitle); }));
+    EXPECT_TRUE(Changes().empty());
+    EXPECT_EQ(seeded, reg_.Dump(HkeyLocalMachine()));
+    EXPECT_EQ(0u, reg_.OpenHandles());
+  }
 }
 
 TEST_F(ToolbarButtonsTest, AUserWhoMayNotWriteTheMachineKeysGetsAnErrorAndNoButton) {
@@ -411,8 +415,11 @@ TEST_F(ToolbarButtonsTest, AUserWhoMayNotWriteTheMachineKeysGetsAnErrorAndNoButt
               AddToolbarButton(true, TToolbarButtonKind::tbkExecutable, kTitle, "h", "i", "t", id);
             }));
   EXPECT_EQ("unchanged", id);
-  EXPECT_EQ("Failed to set data for 'Default Visible'",
+  // The earlier button, which cannot be removed, is what Register and Unregister stop at.
+  EXPECT_EQ("Failed to set data for 'Tarnwick v1.0b Personal'",
             MessageOf([] { RegisterProgramButton(kTitle); }));
+  EXPECT_EQ("Failed to set data for 'Tarnwick v1.0b Personal'",
+            MessageOf([] { UnregisterProgramButton(kTitle); }));
   EXPECT_EQ(before, reg_.Dump(HkeyLocalMachine()));
   for (const auto& call : reg_.Calls()) {
     if (call.function == "RegSetValueExA") {

@@ -3,6 +3,7 @@
 // back from the controls and the registry. Every wait ends by a deadline.
 #include <windows.h>
 #include <oleacc.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -536,6 +537,26 @@ TEST_F(EndToEnd, WithExitOnCloseOffClosingHidesAndExitStillEnds) {
   window.Click(window.Button("E&xit"));
   EXPECT_EQ(std::optional<DWORD>(0), program.WaitForExit());
   EXPECT_FALSE(HasSetting("i", 1)) << "closing showed the balloon";
+
+  // An installer's Restart Manager asks every top-level window to close the application: it
+  // ends as Exit ends it, with its icon taken from the notification area.
+  Program asked;
+  ASSERT_NE(nullptr, asked.VisibleMainWindow());
+  std::optional<TrayIcon> icon;
+  ASSERT_TRUE(WaitUntil([&] { return (icon = FindTrayIcon(asked.Id())).has_value(); }, kStateWait));
+  const std::vector<HWND> windows = TopLevelWindows(asked.Id());
+  for (const UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION}) {
+    for (HWND each : windows) {
+      ::SendMessageTimeoutA(each, message, message == WM_ENDSESSION, ENDSESSION_CLOSEAPP,
+                            SMTO_ABORTIFHUNG, kSendWait, nullptr);
+    }
+  }
+  EXPECT_EQ(std::optional<DWORD>(0), asked.WaitForExit());
+  NOTIFYICONDATAA probe = {};
+  probe.cbSize = sizeof probe;
+  probe.hWnd = icon->window;
+  probe.uID = icon->id;
+  EXPECT_FALSE(::Shell_NotifyIconA(NIM_MODIFY, &probe)) << "the icon stayed behind";
 }
 
 TEST_F(EndToEnd, StartMinimizedShowsOnlyTheTrayIcon) {

@@ -383,19 +383,24 @@ TEST_F(Installer,
   ExpectTheProgramsButton(exe);
   const std::optional<std::string> firstButton = TheOneButton();
 
-  // Register fails when the list of buttons is closed to writing, Unregister when the program's
-  // entry in it is no text. Silent, the install and the uninstall still end by themselves, with
-  // a code and the program's reason in their logs, and leave no box behind; the uninstall
-  // removes nothing.
+  // Register and Unregister fail when the list of buttons is closed to writing, Unregister also
+  // when the program's entry in it is no text. Silent, the install and the uninstall still end
+  // by themselves, with a code and the program's reason in their logs, and leave no box behind;
+  // the uninstall removes nothing.
   const std::string failed =
       "\" ended with code 1: Exception ERegistryError in module tarnwick.exe. ";
   {
     const ClosedKey closed(HKEY_LOCAL_MACHINE, kButtonListKey);
     EXPECT_EQ(std::optional<DWORD>(3), Install("/S"));
+    EXPECT_EQ(std::optional<DWORD>(2), RunQuietUninstall());
   }
   EXPECT_NE(std::string::npos,
             Log("setup.log").find("Register" + failed + "Failed to set data for '" + kTitle + "'"))
       << Log("setup.log");
+  EXPECT_NE(std::string::npos, Log("uninstall.log")
+                                   .find("Unregister" + failed + "Failed to set data for '" + kTitle))
+      << Log("uninstall.log");
+  EXPECT_EQ(firstButton, TheOneButton());
   WriteDword(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, 1);
   EXPECT_EQ(std::optional<DWORD>(2), RunQuietUninstall());
   ASSERT_TRUE(firstButton);
@@ -416,6 +421,24 @@ TEST_F(Installer,
     EXPECT_TRUE(Bytes(exe) == Bytes(ProgramPath()));
     ExpectTheProgramsButton(exe);
     EXPECT_NE(firstButton, TheOneButton());
+  }
+
+  // Again, with the program's file held open by another program: Setup stops, and leaves the
+  // installed program, its help and its button as they were.
+  {
+    Program running("", exe);
+    ASSERT_NE(nullptr, running.VisibleMainWindow());
+    const HANDLE held = ::CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held) << ::GetLastError();
+    EXPECT_EQ(std::optional<DWORD>(2), Install("/S"));
+    ::CloseHandle(held);
+    EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0));
+    ExpectTheProgramsButton(exe);
+    EXPECT_TRUE(Exists(Installed("help.chm")));
+    for (const char* left : {"tarnwick.exe.new", "help.chm.new", "tarnwick.exe.old", "help.chm.old"}) {
+      EXPECT_FALSE(Exists(Installed(left))) << left;
+    }
   }
 
   // A silent uninstall while the program runs, started with Windows.
@@ -442,9 +465,18 @@ TEST_F(Installer, UninstallingAfterFilesWentOrTwiceShowsNothingAndAskedItDeletes
   UninstallSilently();
   ExpectNothingLeft();
 
-  // Run again with nothing left to remove, it ends by itself and changes nothing.
+  // Run again with nothing left to remove, it ends by itself and changes nothing: a list entry
+  // edited by hand to 38 backslashes names no button, and another program's stays.
   WriteDword(HKEY_CURRENT_USER, kSettingsKey, "Ypos", 3);
+  const std::string edited(38, '\\');
+  ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, REG_SZ, edited.c_str(),
+                    static_cast<DWORD>(edited.size() + 1));
+  const std::string other = std::string(kExtensionsKey) + "\\{0C1D2E3F-4A5B-6C7D-8E9F-A0B1C2D3E4F5}";
+  for (const REGSAM view : MachineViews()) WriteDword(HKEY_LOCAL_MACHINE, other.c_str(), "x", 1, view);
   EXPECT_EQ(std::optional<DWORD>(0), RunCommand("\"" + copy + "\" /S _?=" + InstallDir()));
+  EXPECT_TRUE(InEveryView([&](REGSAM view) { return KeyExists(HKEY_LOCAL_MACHINE, other.c_str(), view); }))
+      << "another program's button went";
+  for (const REGSAM view : MachineViews()) DeleteTree(HKEY_LOCAL_MACHINE, other.c_str(), view);
   ExpectNothingLeft();
   EXPECT_TRUE(HasSetting("Ypos", 3));
   ::DeleteFileA(copy.c_str());
