@@ -69,8 +69,8 @@ foreach(field Subject Author Template)
   set(${field} "${CMAKE_MATCH_1}")
 endforeach()
 execute_process(
-  COMMAND ${at_commit} ${MSIBUILD} ${OUTPUT} -s ${Subject} ${Author} ${Template} {${package}}
+  COMMAND ${at_commit} ${MSIBUILD} ${OUTPUT} -s "${Subject}" "${Author}" "${Template}" {${package}}
   COMMAND_ERROR_IS_FATAL ANY)
 if(SIGN)
-  execute_process(COMMAND ${SIGN} ${OUTPUT} ${Subject} COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND ${SIGN} ${OUTPUT} "${Subject}" COMMAND_ERROR_IS_FATAL ANY)
 endif()
