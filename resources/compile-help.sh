@@ -17,4 +17,7 @@ if [ "$status" -ne 0 ] || grep -qE '^(Warning|Error)' <<<"$log" || [ ! -s "$outp
   rm -f "$output"
   exit 1
 fi
-python3 "$(dirname "$0")/date-help.py" "$output" "$(cat "$epoch_file")" || { rm -f "$output"; exit 1; }
+if ! python3 "$(dirname "$0")/date-help.py" "$output" "$(cat "$epoch_file")"; then
+  rm -f "$output"
+  exit 1
+fi
