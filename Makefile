@@ -2,8 +2,8 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build native windows windows32 installer msi check test run sanitize-build fuzz \
-  fuzz-build soak clean screenshots bench bench-dump
+.PHONY: all deps build native windows windows32 installer msi release sign check test run \
+  sanitize-build fuzz fuzz-build soak clean screenshots bench bench-dump
 
 all: build
 
@@ -23,22 +23,9 @@ windows32: deps
 	@cmake --preset windows32 >/dev/null
 	@cmake --build --preset windows32 -j $(JOBS) -- --no-print-directory
 
-# The installer carries both Windows builds and the help file.
-SETUP := build/windows/tarnwick-setup.exe
+# Setup, tarnwick-setup.exe, carries both Windows builds and the help file.
 installer: windows windows32
-	@$(MAKE) --no-print-directory $(SETUP)
-
-$(SETUP): installer/tarnwick.nsi build/windows/installer-facts.nsh build/windows/tarnwick.exe \
-    build/windows32/tarnwick.exe build/windows/help.chm build/windows/resources/main.ico
-	@echo "Building the installer"
-	@makensis -V2 -WX -DFACTS=$(CURDIR)/build/windows/installer-facts.nsh \
-	  -DEXE64=$(CURDIR)/build/windows/tarnwick.exe \
-	  -DEXE32=$(CURDIR)/build/windows32/tarnwick.exe -DHELP=$(CURDIR)/build/windows/help.chm \
-	  -DICON=$(CURDIR)/build/windows/resources/main.ico -DOUTFILE=$(CURDIR)/$(SETUP) \
-	  -DEXE64_KB=$$(( ($$(stat -c %s build/windows/tarnwick.exe) + 1023) / 1024 )) \
-	  -DEXE32_KB=$$(( ($$(stat -c %s build/windows32/tarnwick.exe) + 1023) / 1024 )) \
-	  -DHELP_KB=$$(( ($$(stat -c %s build/windows/help.chm) + 1023) / 1024 )) \
-	  installer/tarnwick.nsi
+	@cmake --build --preset windows --target setup -- --no-print-directory
 
 # The Windows Installer packages, tarnwick.msi beside each build's tarnwick.exe (with the older
 # copy that the installer test upgrades from).
@@ -47,6 +34,22 @@ msi: windows windows32
 	@cmake --build --preset windows32 --target msi_package -- --no-print-directory
 
 build: native windows windows32 installer msi
+
+# build/release/: Setup, both packages, both exes, the help file and SHA256SUMS, unsigned. Only
+# what ships is built, not the tests.
+release: deps
+	@cmake --preset windows32 >/dev/null
+	@cmake --build --preset windows32 -j $(JOBS) --target msi_package -- --no-print-directory
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows -j $(JOBS) --target msi_package setup -- --no-print-directory
+	@scripts/release.sh collect build/release
+
+# The same, signed: with the certificate SIGN_CERT and its key SIGN_KEY (PEM files), time-stamped
+# by the server at SIGN_TIMESTAMP_URL when that is set.
+sign: deps
+	@scripts/sign-file.sh --check
+	@$(MAKE) --no-print-directory release
+	@scripts/release.sh sign build/release
 
 # Builds targets of the 64-bit build that the default build leaves out: tools and benchmarks.
 windows-targets = @cmake --build --preset windows -j $(JOBS) --target $(1) -- --no-print-directory

@@ -12,6 +12,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/${TARNWICK_MINGW_TARGET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Everything static: a bare exe must run under Wine and on Windows with no DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # Tests run under Wine through a wrapper that prepares the build's own prefix. wine64 hands a

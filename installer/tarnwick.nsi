@@ -1,7 +1,9 @@
-; Tarnwick's installer and uninstaller. Built by `make installer`, which passes the inputs:
+; Tarnwick's installer and uninstaller. Built by `make installer` (installer/pack-setup.cmake),
+; which passes the inputs:
 ;   makensis -DFACTS=... -DEXE64=... -DEXE32=... -DHELP=... -DICON=... -DOUTFILE=... \
-;     -DEXE64_KB=... -DEXE32_KB=... -DHELP_KB=... tarnwick.nsi
-; The _KB values are the files' sizes, which Setup announces.
+;     -DEXE64_KB=... -DEXE32_KB=... -DHELP_KB=... [-DSIGN=...] tarnwick.nsi
+; The _KB values are the files' sizes, which Setup announces. SIGN is a command that signs the
+; file it is given (scripts/sign-file.sh).
 ; FACTS is the build's include of what the installer knows of the program: its name, maker,
 ; version and description, title, main window class and registry keys (installer/CMakeLists.txt).
 ;
@@ -19,6 +21,11 @@ ManifestSupportedOS all
 !include x64.nsh
 !include MUI2.nsh
 !include "${FACTS}"
+!ifdef SIGN
+  ; The uninstaller is signed before Setup packs it.
+  !uninstfinalize '"${SIGN}" "%1" "Remove ${PRODUCT}"' = 0
+  !finalize '"${SIGN}" "%1" "${PRODUCT} Setup"' = 0
+!endif
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 ; What Windows answers a program that needs administrator rights and was started without them.

@@ -3,13 +3,16 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ googletest
+  cmake make g++ libgtest-dev
+  googletest  # its sources, which the Windows builds build
   g++-mingw-w64-x86-64-posix
   g++-mingw-w64-i686-posix  # the 32-bit build
   wine64 fonts-wine fonts-dejavu-core
   wine32:i386  # runs the 32-bit build and the installer; about a minute to install
   nsis  # makensis, which builds the installer
   wixl msitools  # build the Windows Installer packages
+  faketime  # dates what wixl writes at the last commit
+  osslsigncode openssl  # sign a release; the installer test signs with a certificate of its own
   xvfb xauth imagemagick icoutils
   fp-utils-3.2.2  # chmcmd, which compiles help.chm
   xxd  # the yardstick of the dump benchmark

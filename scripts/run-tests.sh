@@ -22,9 +22,10 @@ suites=("$@")
 declare -A label=([sanitize]="native under ASan and UBSan" [fuzz]="fuzz" [wine]="wine"
   [wine32]="wine, 32-bit build")
 declare -A preset=([sanitize]=sanitize [fuzz]=fuzz [wine]=windows [wine32]=windows32)
+declare -A build=([wine]=build/windows [wine32]=build/windows32)
 for suite in "${suites[@]}"; do
   [ -n "${preset[$suite]:-}" ] || { echo "run-tests: no suite $suite" >&2; exit 2; }
-  rm -f "$logdir/$suite".* "$logdir/$suite"-retry.*
+  rm -f "$logdir/$suite".* "$logdir/$suite"-runs.*
 done
 mkdir -p "$logdir"
 
@@ -35,15 +36,16 @@ ctest_suite() {  # suite [ctest arguments]: its report in $logdir/<suite>.xml
 }
 
 # The Windows tests in the build's own prefix. Now and then Wine cannot start a test's process
-# (CreateProcess error 1359 while the cores are busy), so a test that failed runs once more, after
-# the others; the summary names every test that needed that.
+# (CreateProcess error 1359 while the cores are busy), so a test that failed runs once more. The
+# report holds each test's last run; ctest's log of every run, kept as <suite>-runs.log, tells the
+# summary which tests needed that.
 wine_suite() {  # suite prefix
   (
     export TARNWICK_WINEPREFIX="$2"
     source "$here/wine-env.sh"
     start_private_session || exit 1
-    ctest_suite "$1" || ctest --preset "${preset[$1]}" --rerun-failed \
-      --output-junit "$logdir/$1-retry.xml"
+    ctest_suite "$1" --repeat until-pass:2
+    cp "$root/${build[$1]}/Testing/Temporary/LastTest.log" "$logdir/$1-runs.log"
   ) >"$logdir/$1.log" 2>&1
 }
 

@@ -3,12 +3,14 @@
 
     test-summary.py DIR LABEL NAME [LABEL NAME ...]
 
-DIR/NAME.xml is the report of the suite's run; DIR/NAME-retry.xml, when present, that of the run
-again of the tests that failed in it, whose results replace theirs. A test that passed only then
-is named as one that needed its retry. Exits non-zero when a test failed, a suite has no report
-or a suite passed nothing.
+DIR/NAME.xml is the report of the suite's run, with each test's last result; DIR/NAME-runs.log,
+when present, ctest's log of every run of every test in it (LastTest.log). A test that ran more
+than once and passed is named as one that needed its retry. Exits non-zero when a test failed, a
+suite has no report or a suite passed nothing.
 """
+import collections
 import os
+import re
 import sys
 import xml.etree.ElementTree as ElementTree
 
@@ -31,21 +33,26 @@ def results(path):
     return found
 
 
+def runs(path):
+    """How many times each test ran, from ctest's log, which heads each run "i/n Testing: NAME"."""
+    if not os.path.exists(path):
+        return collections.Counter()
+    with open(path, encoding="utf-8", errors="replace") as log:
+        return collections.Counter(re.findall(r"^\d+/\d+ Testing: (.*)$", log.read(), re.M))
+
+
 def summarize(directory, label, name):
     """Prints the suite's line; returns its passed and failed counts and the tests retried."""
-    first = os.path.join(directory, name + ".xml")
-    retry = os.path.join(directory, name + "-retry.xml")
     try:
-        final = results(first)
-        again = results(retry) if os.path.exists(retry) else {}
+        final = results(os.path.join(directory, name + ".xml"))
+        ran = runs(os.path.join(directory, name + "-runs.log"))
     except FileNotFoundError:
         print(f"{label}: no report, so it did not build or did not run")
         return 0, 1, []
     except (OSError, ElementTree.ParseError) as error:
         print(f"{label}: no report ({error})")
         return 0, 1, []
-    retried = [test for test, result in again.items() if result == "passed"]
-    final.update(again)
+    retried = [test for test, result in final.items() if result == "passed" and ran[test] > 1]
     passed = sum(1 for result in final.values() if result == "passed")
     failed = [test for test, result in final.items() if result == "failed"]
     skipped = sum(1 for result in final.values() if result == "skipped")

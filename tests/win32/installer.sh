@@ -2,6 +2,8 @@
 # Runs the installer test in a Wine prefix, server and display of its own, copied from a ready
 # one: the installer writes Program Files, HKEY_LOCAL_MACHINE and the Start menu, and the test
 # starts and ends the installed program, none of which may meet the other tests.
+# What it installs is a release folder of its own, as `make release` makes it, signed as
+# `make sign` signs it with a throwaway certificate; every signed file must verify against it.
 # bits 64: the build's prefix, a 64-bit machine. bits 32: a machine with 32-bit Windows, a
 # prefix of Wine's 32-bit side alone, made once beside the 32-bit build.
 set -uo pipefail
@@ -17,11 +19,43 @@ fi
 source "$scripts/wine-env.sh"
 "$scripts/wine-prefix" || exit 1
 prefix="$WINEPREFIX-installer"
-rm -rf "$prefix"
+release="$prefix-release"
+certificate="$prefix-certificate"
+rm -rf "$prefix" "$release" "$certificate"
+# A test that runs out of time still leaves no server or copy behind.
+clean_up() { end_private_session; rm -rf "$prefix" "$prefix.lock" "$release" "$certificate"; }
+trap clean_up EXIT
+trap 'exit 143' INT TERM
+
+# Whether every file named is signed with the test's certificate, $certificate/cert.pem.
+verify() {
+  local file status=0
+  for file in "$@"; do
+    if ! osslsigncode verify -CAfile "$certificate/cert.pem" -in "$file" >"$file.verify" 2>&1; then
+      echo "$file is not signed with the test's certificate:"
+      cat "$file.verify"
+      status=1
+    fi
+    rm -f "$file.verify"
+  done
+  return $status
+}
+mkdir -p "$certificate"
+openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/CN=Tarnwick installer test" \
+  -addext extendedKeyUsage=codeSigning -keyout "$certificate/key.pem" \
+  -out "$certificate/cert.pem" 2>/dev/null || exit 1
+"$scripts/release.sh" collect "$release" >/dev/null || exit 1
+SIGN_CERT="$certificate/cert.pem" SIGN_KEY="$certificate/key.pem" \
+  "$scripts/release.sh" sign "$release" >/dev/null || exit 1
+verify "$release"/*.exe "$release"/*.msi || exit 1
+
 cp -a "$WINEPREFIX" "$prefix" || exit 1
-export TARNWICK_WINEPREFIX="$prefix"
+export TARNWICK_WINEPREFIX="$prefix" TARNWICK_RELEASE="$release"
 source "$scripts/wine-env.sh"
 start_private_session || exit 1
-trap 'end_private_session; rm -rf "$prefix" "$prefix.lock"' EXIT
-trap 'exit 143' INT TERM  # a test that runs out of time still leaves no server or copy behind
+trap clean_up EXIT  # in place of the session's own
 "$WINE_BIN" "$test_exe"
+status=$?
+# The test leaves a copy of the uninstaller that Setup installed.
+verify "$release/installed-uninstall.exe" || status=1
+exit $status
