@@ -185,29 +185,38 @@ bool Framed(HWND button) {
   return (::GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
 }
 
+// The most pixels in one row of `at` on screen that `matches` takes.
+int MostInARow(const RECT& at, const std::function<bool(COLORREF)>& matches) {
+  HDC screen = ::GetDC(nullptr);
+  int most = 0;
+  for (LONG y = at.top; y < at.bottom; ++y) {
+    int row = 0;
+    for (LONG x = at.left; x < at.right; ++x) row += matches(::GetPixel(screen, x, y)) ? 1 : 0;
+    most = std::max(most, row);
+  }
+  ::ReleaseDC(nullptr, screen);
+  return most;
+}
+
 // How many pixels of the bottom rows of `window` on screen are of the link's blue: its underline.
 int UnderlinePixels(HWND window) {
   RECT rect{};
   ::GetWindowRect(window, &rect);
-  HDC screen = ::GetDC(nullptr);
-  int blue = 0;
-  for (LONG y = rect.bottom - 4; y < rect.bottom; ++y) {
-    int row = 0;
-    for (LONG x = rect.left; x < rect.right; ++x) {
-      const COLORREF pixel = ::GetPixel(screen, x, y);
-      if (GetBValue(pixel) > 160 && GetRValue(pixel) < 90 && GetGValue(pixel) < 90) ++row;
-    }
-    blue = std::max(blue, row);
-  }
-  ::ReleaseDC(nullptr, screen);
-  return blue;
+  rect.top = rect.bottom - 4;
+  return MostInARow(rect, [](COLORREF pixel) {
+    return GetBValue(pixel) > 160 && GetRValue(pixel) < 90 && GetGValue(pixel) < 90;
+  });
 }
 
-HWND ControlOf(HWND window, const char* text) {
+// The first control of `window` that `is` takes.
+HWND FindControl(HWND window, const std::function<bool(const Control&)>& is) {
   for (const Control& c : ControlsOf(window)) {
-    if (c.text == text) return c.handle;
+    if (is(c)) return c.handle;
   }
   return nullptr;
+}
+HWND ControlOf(HWND window, const char* text) {
+  return FindControl(window, [&](const Control& c) { return c.text == text; });
 }
 
 const std::vector<std::string> kStartLog = {"* Reading settings...", "* Done.",
@@ -399,11 +408,9 @@ TEST_F(EndToEnd, BanAtStartStartsMonitoringBeforeTheChoicesAreApplied) {
             window.Log());
   EXPECT_EQ("Stop m&onitor", window.Caption(window.Button("Stop m&onitor")));
   // A screen reader hears what the state picture shows.
-  HWND picture = nullptr;
-  for (const Control& c : ControlsOf(main)) {
-    if (SameClass(c.className, "Static") && (c.style & SS_TYPEMASK) == SS_ICON) picture = c.handle;
-  }
-  const std::optional<Heard> heard = Hear(picture);
+  const std::optional<Heard> heard = Hear(FindControl(main, [](const Control& c) {
+    return SameClass(c.className, "Static") && (c.style & SS_TYPEMASK) == SS_ICON;
+  }));
   ASSERT_TRUE(heard.has_value());
   EXPECT_EQ(ROLE_SYSTEM_GRAPHIC, heard->role);
   EXPECT_EQ("Monitoring on", heard->name);
@@ -552,11 +559,7 @@ TEST_F(EndToEnd, WithExitOnCloseOffClosingHidesAndExitStillEnds) {
     }
   }
   EXPECT_EQ(std::optional<DWORD>(0), asked.WaitForExit());
-  NOTIFYICONDATAA probe = {};
-  probe.cbSize = sizeof probe;
-  probe.hWnd = icon->window;
-  probe.uID = icon->id;
-  EXPECT_FALSE(::Shell_NotifyIconA(NIM_MODIFY, &probe)) << "the icon stayed behind";
+  EXPECT_FALSE(IconIsThere(*icon)) << "the icon stayed behind";
 }
 
 TEST_F(EndToEnd, StartMinimizedShowsOnlyTheTrayIcon) {
@@ -643,8 +646,7 @@ TEST_F(EndToEnd, RegisterWritesOneToolbarButtonAndEndsTheRunningInstance) {
 }
 
 TEST_F(EndToEnd, UnregisterRemovesTheButtonAndOnlyItAndEndsTheRunningInstance) {
-  const std::string other = std::string(kExtensionsKey) + "\\{0C1D2E3F-4A5B-6C7D-8E9F-A0B1C2D3E4F5}";
-  for (const REGSAM view : MachineViews()) WriteDword(HKEY_LOCAL_MACHINE, other.c_str(), "x", 1, view);
+  const OtherProgramsButton other;
   EXPECT_EQ(std::optional<DWORD>(0), RunToEnd("Register"));
   ASSERT_TRUE(TheOneButton()) << RegistryState();
   Program running;
@@ -654,12 +656,10 @@ TEST_F(EndToEnd, UnregisterRemovesTheButtonAndOnlyItAndEndsTheRunningInstance) {
   // Already ended when Unregister has: an uninstaller deletes the file next.
   EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0)) << "the running instance went on";
   EXPECT_TRUE(NoProgramButton()) << RegistryState();
-  EXPECT_TRUE(InEveryView([&](REGSAM view) { return KeyExists(HKEY_LOCAL_MACHINE, other.c_str(), view); }))
-      << "another program's button went";
+  EXPECT_TRUE(other.Stays()) << "another program's button went";
 
   // With nothing left to remove it is no error.
   EXPECT_EQ(std::optional<DWORD>(0), RunToEnd("Unregister"));
-  for (const REGSAM view : MachineViews()) DeleteTree(HKEY_LOCAL_MACHINE, other.c_str(), view);
 }
 
 TEST_F(EndToEnd, AnyOtherArgumentEndsTheStartAndChangesNothing) {
@@ -872,17 +872,6 @@ TEST_F(EndToEnd, OptionsOpensFromTheMenuKeysStoresAtOnceAndEveryCloseStoresWhatO
   EXPECT_EQ(std::optional<DWORD>(0), program.End());
 }
 
-// Whether a pixel of `at` on screen is of `color`.
-bool Shows(const RECT& at, COLORREF color) {
-  HDC screen = ::GetDC(nullptr);
-  bool found = false;
-  for (LONG y = at.top; y < at.bottom && !found; ++y) {
-    for (LONG x = at.left; x < at.right && !found; ++x) found = ::GetPixel(screen, x, y) == color;
-  }
-  ::ReleaseDC(nullptr, screen);
-  return found;
-}
-
 TEST_F(EndToEnd, InAHighContrastSchemeEveryChoiceAndOptionIsWrittenInTheSchemesTextColour) {
   // Black, the buttons' text yellow, a colour nothing else has. Every test of the prefix sees the
   // user's colours, so the prefix's come back after: swapped in, and swapped back.
@@ -911,7 +900,8 @@ TEST_F(EndToEnd, InAHighContrastSchemeEveryChoiceAndOptionIsWrittenInTheSchemesT
           text.bottom = std::min(text.bottom, in.rect.top);
         }
       }
-      EXPECT_TRUE(WaitUntil([&] { return Shows(text, RGB(255, 255, 0)); }, kStateWait)) << c.text;
+      const auto yellow = [](COLORREF pixel) { return pixel == RGB(255, 255, 0); };
+      EXPECT_TRUE(WaitUntil([&] { return MostInARow(text, yellow) > 0; }, kStateWait)) << c.text;
     }
   };
   Program program;
@@ -1077,10 +1067,9 @@ TEST_F(EndToEnd, ViewTheDemoDumpsEachFileAStopEndsOnlyOneAndOnlyAnIdleWindowClos
   const std::vector<HWND> memos = Memos(demo);
   ASSERT_EQ(3u, memos.size());
   HWND exitButton = ControlOf(demo, "E&xit the demo");
-  HWND stop = nullptr;  // the one button without a caption
-  for (const Control& c : ControlsOf(demo)) {
-    if (SameClass(c.className, "Button") && c.text.empty()) stop = c.handle;
-  }
+  HWND stop = FindControl(demo, [](const Control& c) {  // the one button without a caption
+    return SameClass(c.className, "Button") && c.text.empty();
+  });
   ASSERT_TRUE(exitButton != nullptr && stop != nullptr);
   HWND view = ControlOf(demo, "&View the demo");
   HWND historyBox = ControlOf(demo, "History index.dat file");
@@ -1113,10 +1102,8 @@ TEST_F(EndToEnd, ViewTheDemoDumpsEachFileAStopEndsOnlyOneAndOnlyAnIdleWindowClos
   EXPECT_EQ(DumpText(history.substr(0, 26 * 20)), MemoText(memos[0]).substr(0, 20 * 29 - 2));
 
   // A screen reader, from its own process, hears each drawn control for what it is.
-  HWND gauge = nullptr;
-  for (const Control& c : ControlsOf(demo)) {
-    if (SameClass(c.className, "TarnwickGauge")) gauge = c.handle;
-  }
+  HWND gauge =
+      FindControl(demo, [](const Control& c) { return SameClass(c.className, "TarnwickGauge"); });
   const struct {
     HWND control;
     Heard heard;  // the state's bits that must be set

@@ -447,7 +447,8 @@ TEST_F(Installer,
     EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0));
     ExpectTheProgramsButton(exe);
     EXPECT_TRUE(Exists(Installed("help.chm")));
-    for (const char* left : {"tarnwick.exe.new", "help.chm.new", "tarnwick.exe.old", "help.chm.old"}) {
+    for (const char* left : {"tarnwick.exe.new", "help.chm.new", "tarnwick.exe.old",
+                             "help.chm.old"}) {
       EXPECT_FALSE(Exists(Installed(left))) << left;
     }
   }
@@ -482,12 +483,11 @@ TEST_F(Installer, UninstallingAfterFilesWentOrTwiceShowsNothingAndAskedItDeletes
   const std::string edited(38, '\\');
   ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, REG_SZ, edited.c_str(),
                     static_cast<DWORD>(edited.size() + 1));
-  const std::string other = std::string(kExtensionsKey) + "\\{0C1D2E3F-4A5B-6C7D-8E9F-A0B1C2D3E4F5}";
-  for (const REGSAM view : MachineViews()) WriteDword(HKEY_LOCAL_MACHINE, other.c_str(), "x", 1, view);
-  EXPECT_EQ(std::optional<DWORD>(0), RunCommand("\"" + copy + "\" /S _?=" + InstallDir()));
-  EXPECT_TRUE(InEveryView([&](REGSAM view) { return KeyExists(HKEY_LOCAL_MACHINE, other.c_str(), view); }))
-      << "another program's button went";
-  for (const REGSAM view : MachineViews()) DeleteTree(HKEY_LOCAL_MACHINE, other.c_str(), view);
+  {
+    const OtherProgramsButton other;
+    EXPECT_EQ(std::optional<DWORD>(0), RunCommand("\"" + copy + "\" /S _?=" + InstallDir()));
+    EXPECT_TRUE(other.Stays()) << "another program's button went";
+  }
   ExpectNothingLeft();
   EXPECT_TRUE(HasSetting("Ypos", 3));
   ::DeleteFileA(copy.c_str());

@@ -29,14 +29,10 @@ trap 'exit 143' INT TERM
 
 # Whether every file named is signed with the test's certificate, $certificate/cert.pem.
 verify() {
-  local file status=0
+  local file said status=0
   for file in "$@"; do
-    if ! osslsigncode verify -CAfile "$certificate/cert.pem" -in "$file" >"$file.verify" 2>&1; then
-      echo "$file is not signed with the test's certificate:"
-      cat "$file.verify"
-      status=1
-    fi
-    rm -f "$file.verify"
+    said="$(osslsigncode verify -CAfile "$certificate/cert.pem" -in "$file" 2>&1)" ||
+      { printf '%s is not signed with the test certificate:\n%s\n' "$file" "$said"; status=1; }
   done
   return $status
 }

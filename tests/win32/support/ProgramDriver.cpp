@@ -252,6 +252,17 @@ bool NoProgramButton() {
   return !ListedButton() && InEveryView([](REGSAM view) { return ProgramButtons(view).empty(); });
 }
 
+OtherProgramsButton::OtherProgramsButton()
+    : key_(std::string(kExtensionsKey) + "\\{0C1D2E3F-4A5B-6C7D-8E9F-A0B1C2D3E4F5}") {
+  for (const REGSAM view : MachineViews()) WriteDword(HKEY_LOCAL_MACHINE, key_.c_str(), "x", 1, view);
+}
+OtherProgramsButton::~OtherProgramsButton() {
+  for (const REGSAM view : MachineViews()) DeleteTree(HKEY_LOCAL_MACHINE, key_.c_str(), view);
+}
+bool OtherProgramsButton::Stays() const {
+  return InEveryView([&](REGSAM view) { return KeyExists(HKEY_LOCAL_MACHINE, key_.c_str(), view); });
+}
+
 std::string RegistryState() {
   std::string text = DescribeKey(HKEY_CURRENT_USER, kSettingsKey);
   for (const char* name : kTextSwitches) {
@@ -572,21 +583,19 @@ std::optional<Heard> Hear(HWND control) {
   VARIANT self{};
   self.vt = VT_I4;
   self.lVal = CHILDID_SELF;
-  Heard heard;
-  BSTR text = nullptr;
-  HRESULT result = object->get_accName(self, &text);
-  heard.name = Narrow(result, text);
-  text = nullptr;
-  result = object->get_accValue(self, &text);
-  heard.value = Narrow(result, text);
-  text = nullptr;
-  result = object->get_accDefaultAction(self, &text);
-  heard.action = Narrow(result, text);
-  VARIANT number{};
-  result = object->get_accRole(self, &number);
-  heard.role = Number(result, number);
-  result = object->get_accState(self, &number);
-  heard.state = Number(result, number);
+  const auto text = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+    BSTR answer = nullptr;
+    const HRESULT result = (object->*get)(self, &answer);
+    return Narrow(result, answer);
+  };
+  const auto number = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*)) {
+    VARIANT answer{};
+    const HRESULT result = (object->*get)(self, &answer);
+    return Number(result, answer);
+  };
+  const Heard heard{number(&IAccessible::get_accRole), text(&IAccessible::get_accName),
+                    text(&IAccessible::get_accValue), number(&IAccessible::get_accState),
+                    text(&IAccessible::get_accDefaultAction)};
   object->Release();
   return heard;
 }
@@ -602,15 +611,19 @@ HRESULT DoDefaultAction(HWND control) {
   return result;
 }
 
+bool IconIsThere(const TrayIcon& icon) {
+  NOTIFYICONDATAA probe = {};
+  probe.cbSize = sizeof probe;
+  probe.hWnd = icon.window;
+  probe.uID = icon.id;
+  return ::Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+}
+
 std::optional<TrayIcon> FindTrayIcon(DWORD processId) {
   for (HWND window : TopLevelWindows(processId)) {
     if (ClassOf(window) != kTrayWindowClass) continue;
     for (UINT id = 0; id < 16; ++id) {
-      NOTIFYICONDATAA probe = {};
-      probe.cbSize = sizeof probe;
-      probe.hWnd = window;
-      probe.uID = id;
-      if (::Shell_NotifyIconA(NIM_MODIFY, &probe)) return TrayIcon{window, id};
+      if (IconIsThere({window, id})) return TrayIcon{window, id};
     }
   }
   return std::nullopt;

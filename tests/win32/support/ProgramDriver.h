@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "tests/support/BrowserSwitches.h"
+#include "tests/win32/support/WineSession.h"
 
 struct IAccessible;
-#include "tests/win32/support/WineSession.h"
 
 namespace tarnwick::test {
 
@@ -108,6 +108,18 @@ std::optional<std::string> ListedButton();
 std::optional<std::string> TheOneButton();
 // Whether no view holds a button of the program and its list names none.
 bool NoProgramButton();
+// Another program's button, in every view, for as long as this lives.
+class OtherProgramsButton {
+ public:
+  OtherProgramsButton();
+  ~OtherProgramsButton();
+  OtherProgramsButton(const OtherProgramsButton&) = delete;
+  OtherProgramsButton& operator=(const OtherProgramsButton&) = delete;
+  bool Stays() const;
+
+ private:
+  std::string key_;
+};
 
 // Everything of the registry that the program reads or writes, as text to compare or show.
 std::string RegistryState();
@@ -233,8 +245,10 @@ struct TrayIcon {
   UINT id;
 };
 
-// The program's icon, found by asking the shell to change nothing about it: NIM_MODIFY succeeds
-// only for an icon that is there. Its icons belong to its hidden windows.
+// Whether the shell shows the icon, asked to change nothing about it: NIM_MODIFY succeeds only
+// for an icon that is there.
+bool IconIsThere(const TrayIcon& icon);
+// The program's icon, which belongs to one of its hidden windows.
 std::optional<TrayIcon> FindTrayIcon(DWORD processId);
 // Clicks the icon as the shell does, with the left or the right button: its callback messages
 // to the icon's window.
