@@ -646,7 +646,7 @@ TEST_F(EndToEnd, RegisterWritesOneToolbarButtonAndEndsTheRunningInstance) {
 }
 
 TEST_F(EndToEnd, UnregisterRemovesTheButtonAndOnlyItAndEndsTheRunningInstance) {
-  const OtherProgramsButton other;
+  PutOtherProgramsButton();
   EXPECT_EQ(std::optional<DWORD>(0), RunToEnd("Register"));
   ASSERT_TRUE(TheOneButton()) << RegistryState();
   Program running;
@@ -656,7 +656,7 @@ TEST_F(EndToEnd, UnregisterRemovesTheButtonAndOnlyItAndEndsTheRunningInstance) {
   // Already ended when Unregister has: an uninstaller deletes the file next.
   EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0)) << "the running instance went on";
   EXPECT_TRUE(NoProgramButton()) << RegistryState();
-  EXPECT_TRUE(other.Stays()) << "another program's button went";
+  EXPECT_TRUE(OtherProgramsButtonStays()) << "another program's button went";
 
   // With nothing left to remove it is no error.
   EXPECT_EQ(std::optional<DWORD>(0), RunToEnd("Unregister"));

@@ -483,11 +483,9 @@ TEST_F(Installer, UninstallingAfterFilesWentOrTwiceShowsNothingAndAskedItDeletes
   const std::string edited(38, '\\');
   ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, REG_SZ, edited.c_str(),
                     static_cast<DWORD>(edited.size() + 1));
-  {
-    const OtherProgramsButton other;
-    EXPECT_EQ(std::optional<DWORD>(0), RunCommand("\"" + copy + "\" /S _?=" + InstallDir()));
-    EXPECT_TRUE(other.Stays()) << "another program's button went";
-  }
+  PutOtherProgramsButton();
+  EXPECT_EQ(std::optional<DWORD>(0), RunCommand("\"" + copy + "\" /S _?=" + InstallDir()));
+  EXPECT_TRUE(OtherProgramsButtonStays()) << "another program's button went";
   ExpectNothingLeft();
   EXPECT_TRUE(HasSetting("Ypos", 3));
   ::DeleteFileA(copy.c_str());

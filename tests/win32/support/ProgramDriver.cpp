@@ -252,15 +252,17 @@ bool NoProgramButton() {
   return !ListedButton() && InEveryView([](REGSAM view) { return ProgramButtons(view).empty(); });
 }
 
-OtherProgramsButton::OtherProgramsButton()
-    : key_(std::string(kExtensionsKey) + "\\{0C1D2E3F-4A5B-6C7D-8E9F-A0B1C2D3E4F5}") {
-  for (const REGSAM view : MachineViews()) WriteDword(HKEY_LOCAL_MACHINE, key_.c_str(), "x", 1, view);
+std::string OtherButtonKey() {
+  return std::string(kExtensionsKey) + "\\{0C1D2E3F-4A5B-6C7D-8E9F-A0B1C2D3E4F5}";
 }
-OtherProgramsButton::~OtherProgramsButton() {
-  for (const REGSAM view : MachineViews()) DeleteTree(HKEY_LOCAL_MACHINE, key_.c_str(), view);
+void PutOtherProgramsButton() {
+  for (const REGSAM view : MachineViews()) {
+    WriteDword(HKEY_LOCAL_MACHINE, OtherButtonKey().c_str(), "x", 1, view);
+  }
 }
-bool OtherProgramsButton::Stays() const {
-  return InEveryView([&](REGSAM view) { return KeyExists(HKEY_LOCAL_MACHINE, key_.c_str(), view); });
+bool OtherProgramsButtonStays() {
+  return InEveryView(
+      [](REGSAM view) { return KeyExists(HKEY_LOCAL_MACHINE, OtherButtonKey().c_str(), view); });
 }
 
 std::string RegistryState() {
@@ -307,6 +309,7 @@ void ResetRegistry() {
       DeleteTree(HKEY_LOCAL_MACHINE, (std::string(kExtensionsKey) + "\\" + id).c_str(), view);
     }
     DeleteValue(HKEY_LOCAL_MACHINE, kButtonListKey, kTitle, view);
+    DeleteTree(HKEY_LOCAL_MACHINE, OtherButtonKey().c_str(), view);
   }
 }
 

@@ -108,18 +108,9 @@ std::optional<std::string> ListedButton();
 std::optional<std::string> TheOneButton();
 // Whether no view holds a button of the program and its list names none.
 bool NoProgramButton();
-// Another program's button, in every view, for as long as this lives.
-class OtherProgramsButton {
- public:
-  OtherProgramsButton();
-  ~OtherProgramsButton();
-  OtherProgramsButton(const OtherProgramsButton&) = delete;
-  OtherProgramsButton& operator=(const OtherProgramsButton&) = delete;
-  bool Stays() const;
-
- private:
-  std::string key_;
-};
+// Another program's button, put in every view; ResetRegistry takes it away.
+void PutOtherProgramsButton();
+bool OtherProgramsButtonStays();
 
 // Everything of the registry that the program reads or writes, as text to compare or show.
 std::string RegistryState();
