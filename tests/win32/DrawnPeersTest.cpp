@@ -552,12 +552,16 @@ TEST_F(DrawnPeers, TheSpeedButtonIsAFlatButtonWithItsGlyphThatClicksItsModel) {
   SendMessageA(speedWindow_, BM_CLICK, 0, 0);
   EXPECT_EQ(1, clicks_);
   // A screen reader's default action clicks it too, once it is back on the queue.
-  EXPECT_EQ(S_OK, test::DoDefaultAction(speedWindow_));
+  IAccessible* object = test::ReaderObjectOf(speedWindow_);
+  ASSERT_NE(nullptr, object);
+  VARIANT self{};
+  self.vt = VT_I4;
+  EXPECT_EQ(S_OK, object->accDoDefaultAction(self));
   app_.ProcessMessages();
   EXPECT_EQ(2, clicks_);
   speed_.SetEnabled(false);
   SendMessageA(speedWindow_, BM_CLICK, 0, 0);
-  EXPECT_EQ(E_FAIL, test::DoDefaultAction(speedWindow_));
+  EXPECT_EQ(E_FAIL, object->accDoDefaultAction(self));
   app_.ProcessMessages();
   EXPECT_EQ(2, clicks_);
   speed_.SetEnabled(true);
@@ -601,11 +605,7 @@ TEST_F(DrawnPeers, TheSpeedButtonIsAFlatButtonWithItsGlyphThatClicksItsModel) {
   EXPECT_STREQ("Stop", text);
 
   // A reader that holds its object after it went is told so.
-  IAccessible* object = test::ReaderObjectOf(speedWindow_);
-  ASSERT_NE(nullptr, object);
   speed_.SetPeer(nullptr);
-  VARIANT self{};
-  self.vt = VT_I4;
   BSTR name = nullptr;
   EXPECT_EQ(CO_E_OBJNOTCONNECTED, object->get_accName(self, &name));
   object->Release();

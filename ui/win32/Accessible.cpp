@@ -14,10 +14,6 @@
 namespace tarnwick::ui::win32 {
 namespace {
 
-// MinGW's import library gives IID_IAccessible as an import thunk, not the identifier.
-constexpr IID kIidAccessible = {
-    0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-
 // Posted to the window by a reader's default action, which then runs from the window's queue as
 // a click would. The reader's call returns at once, as Windows asks of an action that may open
 // something.

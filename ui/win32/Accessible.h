@@ -14,6 +14,10 @@
 
 namespace tarnwick::ui::win32 {
 
+// MinGW's import library gives IID_IAccessible as an import thunk, not the identifier.
+inline constexpr IID kIidAccessible = {
+    0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
 class ReaderObject;
 
 // Asked anew at every request, so that it follows the model.

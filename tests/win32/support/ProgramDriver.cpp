@@ -11,6 +11,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "ui/win32/Accessible.h"  // the reader's interface identifier
+
 #ifndef TARNWICK_EXE
 #error "TARNWICK_EXE must name the program under test"
 #endif
@@ -44,10 +46,6 @@ std::string DescribeKey(HKEY root, const char* path, REGSAM view = 0) {
   for (const std::string& sub : key.SubKeys()) text += "  [" + sub + "]\n";
   return text;
 }
-
-// MinGW's import library gives IID_IAccessible as an import thunk, not the identifier.
-constexpr IID kIidAccessible = {
-    0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 
 // The reader's string as text of this code page; the string is freed.
 std::string Narrow(HRESULT result, BSTR text) {
@@ -575,7 +573,7 @@ IAccessible* ReaderObjectOf(HWND control) {
   (void)com;
   IAccessible* object = nullptr;
   const HRESULT result = ::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
-                                                      kIidAccessible,
+                                                      ui::win32::kIidAccessible,
                                                       reinterpret_cast<void**>(&object));
   return SUCCEEDED(result) ? object : nullptr;
 }
@@ -601,17 +599,6 @@ std::optional<Heard> Hear(HWND control) {
                     text(&IAccessible::get_accDefaultAction)};
   object->Release();
   return heard;
-}
-
-HRESULT DoDefaultAction(HWND control) {
-  IAccessible* object = ReaderObjectOf(control);
-  if (object == nullptr) return E_NOINTERFACE;
-  VARIANT self{};
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
-  const HRESULT result = object->accDoDefaultAction(self);
-  object->Release();
-  return result;
 }
 
 bool IconIsThere(const TrayIcon& icon) {

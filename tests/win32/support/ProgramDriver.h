@@ -226,8 +226,6 @@ struct Heard {
 std::optional<Heard> Hear(HWND control);
 // The object itself, for the caller to release; null when the control gives none.
 IAccessible* ReaderObjectOf(HWND control);
-// The default action, as a reader's user asks for it; the object's answer.
-HRESULT DoDefaultAction(HWND control);
 
 // --- The notification area -------------------------------------------------------------------
 
