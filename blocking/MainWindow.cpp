@@ -321,6 +321,11 @@ LRESULT TQuillmoor::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     exitRequested_ = true;
     return 1;
   }
+  // Another program refused the shutdown: the session goes on, and so does the close rule.
+  if (message == kWmEndSession && wParam == 0) {
+    exitRequested_ = false;
+    return 0;
+  }
   // An installer that replaces the program's file asks it to close this way; the system ends it
   // only at a log-off, so here it ends by itself, as Exit ends it.
   if (message == kWmEndSession && wParam != 0 && (lParam & kEndSessionCloseApp) != 0) {

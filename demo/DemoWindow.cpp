@@ -219,15 +219,16 @@ void TDemo::Button2Click(ui::Component&) {
 
 void TDemo::SpeedButton1Click(ui::Component&) { StopRequested = true; }
 
-void TDemo::Memo1KeyDown(ui::Component&, int& key, unsigned) {
-  if (key == ui::kVkEscape && Button2.Enabled()) {
+void TDemo::Memo1KeyDown(ui::Component&, int& key, unsigned shift) {
+  // Alt+Escape is the system's, not the window's Escape.
+  if (key == ui::kVkEscape && (shift & ui::kAltKey) == 0 && Button2.Enabled()) {
     key = 0;  // the window's own Escape would press the Exit button a second time
     Button2.UserClick();
     return;
   }
   SpeedButton1.UserClick();
   // During a run the key is the stop and nothing else: a Space must not also tick the box that
-  // holds the keyboard while View is disabled.
+  // holds the keyboard while View is disabled, nor Alt+F4 ask to close a window that cannot.
   if (running_) key = 0;
 }
 

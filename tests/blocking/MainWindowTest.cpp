@@ -327,11 +327,19 @@ TEST_F(MainWindowTest, WithExitOnCloseOffClosingHidesAndExitStillEnds) {
 TEST_F(MainWindowTest, AnnouncedShutdownLetsTheNextCloseThroughAndARequestToCloseTheAppEnds) {
   Setting("103", 0);
   TQuillmoor& w = Start();
+  // Another program refused the shutdown: the session goes on, and closing hides again.
+  EXPECT_EQ(1, win_.SendMessageA(w.Handle(), kWmQueryEndSession, 0, kEndSessionCloseApp));
+  win_.SendMessageA(w.Handle(), kWmEndSession, 0, kEndSessionCloseApp);
+  EXPECT_FALSE(w.ExitRequested());
+  win_.SendMessageA(w.Handle(), kWmClose, 0, 0);
+  EXPECT_FALSE(win_.PendingQuit().has_value());
+  EXPECT_FALSE(w.Visible());
+  w.SetVisible(true);
+
   EXPECT_EQ(1, win_.SendMessageA(w.Handle(), kWmQueryEndSession, 0, 0));
   EXPECT_TRUE(w.ExitRequested());
-  // A log-off is ended by the system, and a request to close that was called off ends nothing.
+  // A log-off is ended by the system, which closes the window.
   win_.SendMessageA(w.Handle(), kWmEndSession, 1, 0);
-  win_.SendMessageA(w.Handle(), kWmEndSession, 0, kEndSessionCloseApp);
   EXPECT_FALSE(win_.PendingQuit().has_value());
   win_.SendMessageA(w.Handle(), kWmClose, 0, 0);
   EXPECT_TRUE(win_.PendingQuit().has_value());

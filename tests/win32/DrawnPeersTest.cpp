@@ -565,6 +565,14 @@ TEST_F(DrawnPeers, TheSpeedButtonIsAFlatButtonWithItsGlyphThatClicksItsModel) {
   app_.ProcessMessages();
   EXPECT_EQ(2, clicks_);
   speed_.SetEnabled(true);
+  // Under a message box, which disables the window and not its controls, neither an action
+  // asked for then nor one that was already on its way gets through.
+  EXPECT_EQ(S_OK, object->accDoDefaultAction(self));
+  EnableWindow(window_, FALSE);
+  EXPECT_EQ(E_FAIL, object->accDoDefaultAction(self));
+  app_.ProcessMessages();
+  EnableWindow(window_, TRUE);
+  EXPECT_EQ(2, clicks_);
 
   // The glyph in the middle of the face, which shows round it. Wine puts a window's drawing on
   // the screen a little later, so the screen is read until it shows it or three seconds pass.

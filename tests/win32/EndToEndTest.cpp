@@ -1093,6 +1093,18 @@ TEST_F(EndToEnd, ViewTheDemoDumpsEachFileAStopEndsOnlyOneAndOnlyAnIdleWindowClos
   EXPECT_EQ(0u, Send(memos[2], WM_GETTEXTLENGTH));
   EXPECT_EQ(DumpText(history.substr(0, 26 * 20)), MemoText(memos[0]).substr(0, 20 * 29 - 2));
 
+  // Alt+F4 during a run is a key like the others: it stops the dump and closes nothing.
+  Type({{VK_SPACE, false}});
+  ASSERT_TRUE(WaitUntil([&] { return Send(memos[0], EM_GETLINECOUNT) > 1000; }, kStateWait));
+  Type({{VK_F4, true}});
+  EXPECT_TRUE(WaitUntil([&] {
+    AnswerBoxes(program.Id(), answered, told);
+    return ::IsWindowEnabled(exitButton) != FALSE;
+  }, kTickWait)) << "the run did not end";
+  EXPECT_TRUE(::IsWindowVisible(demo)) << "Alt+F4 closed the window during the run";
+  EXPECT_LT(Send(memos[0], EM_GETLINECOUNT), static_cast<DWORD_PTR>(history.size() / 26))
+      << "Alt+F4 did not stop the dump";
+
   // A screen reader, from its own process, hears each drawn control for what it is.
   HWND gauge =
       FindControl(demo, [](const Control& c) { return SameClass(c.className, "TarnwickGauge"); });

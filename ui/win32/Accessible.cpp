@@ -19,6 +19,12 @@ namespace {
 // something.
 constexpr UINT kDoDefaultAction = WM_APP + 0x0A11;
 
+// Whether a click could reach `window`: it and its window are enabled. A message box disables
+// the window it stands over, not that window's controls.
+bool Usable(HWND window) {
+  return IsWindowEnabled(window) != 0 && IsWindowEnabled(GetAncestor(window, GA_ROOT)) != 0;
+}
+
 // ole32, oleaut32 and oleacc, loaded when a reader first asks and kept for the life of the
 // process.
 struct Libraries {
@@ -189,7 +195,7 @@ class ReaderObject final : public IAccessible, public IOleWindow {
       return Standard([&](IAccessible* s) { return s->accDoDefaultAction(child); });
     }
     // A control the user cannot use does nothing, and says so.
-    if (IsWindowEnabled(window_) == 0) return E_FAIL;
+    if (!Usable(window_)) return E_FAIL;
     return PostMessageA(window_, kDoDefaultAction, 0, 0) != 0 ? S_OK : E_FAIL;
   }
 
@@ -346,8 +352,9 @@ LRESULT CALLBACK AccessibleWindow::Subclass(HWND window, UINT message, WPARAM wP
       }
       break;
     case kDoDefaultAction:
+      // A box may have opened since the action was asked for; a click could not pass it now.
       Guard([&] {
-        if (self->reading_.act) self->reading_.act();
+        if (self->reading_.act && Usable(window)) self->reading_.act();
       });
       return 0;
     case WM_NCDESTROY:

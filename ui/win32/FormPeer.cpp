@@ -270,12 +270,17 @@ bool FormPeer::HandleMouse(const MSG& message) {
 }
 
 bool FormPeer::HandleKey(MSG& message) {
-  if (message.message == WM_KEYDOWN) {
+  // The preview sees the keys pressed with Alt too (Alt+F4 among them): a form that takes them
+  // must see them before the system turns them into commands.
+  if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
     // The model's focus is checked here, before a key relies on it.
     SyncFocus();
     const int key = static_cast<int>(message.wParam);
     // A key the form takes in its preview reaches neither the dialog keys nor the control.
     if (form_.KeyPreview() && form_.PreviewKey(key, ShiftState())) return true;
+  }
+  if (message.message == WM_KEYDOWN) {
+    const int key = static_cast<int>(message.wParam);
     if (key == VK_ESCAPE || key == VK_RETURN) {
       if (form_.KeyDown(key)) return true;
       // Enter on a focused push button presses that button.
