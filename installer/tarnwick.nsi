@@ -255,56 +255,142 @@ Function MoveOldBack
   ${EndIf}
 FunctionEnd
 
-; Moves the old file $R0 aside as $R0.old and $R0.new into its place: $R2 is 1 when done, and 0,
-; with the old file in its place, when either cannot be moved. (The error flag would not do:
-; testing it clears it.)
+; Moves the old file $R0 aside as $R0.old and $R0.new into its place. $R1 is "" when done, and
+; otherwise says why not, with the old file in its place. (The error flag would not do: testing
+; it clears it.)
 Function MoveNewInPlace
-  StrCpy $R2 0
+  StrCpy $R1 ""
   Delete "$INSTDIR\$R0.old"
+  ${If} ${FileExists} "$INSTDIR\$R0.old"
+    StrCpy $R1 "Setup could not delete $INSTDIR\$R0.old, which an earlier Setup left behind: it \
+      is still in use, perhaps by a copy of ${PRODUCT} that still runs in another user's session. \
+      Close that copy, or restart Windows, and run Setup again."
+    Return
+  ${EndIf}
   ClearErrors
   ${If} ${FileExists} "$INSTDIR\$R0"
     Rename "$INSTDIR\$R0" "$INSTDIR\$R0.old"
-    ${If} ${Errors}
+  ${EndIf}
+  ${IfNot} ${Errors}
+    Rename "$INSTDIR\$R0.new" "$INSTDIR\$R0"
+    ${IfNot} ${Errors}
       Return
     ${EndIf}
-  ${EndIf}
-  Rename "$INSTDIR\$R0.new" "$INSTDIR\$R0"
-  ${If} ${Errors}
     Call MoveOldBack
-    Return
   ${EndIf}
-  StrCpy $R2 1
+  StrCpy $R1 "Setup could not replace $INSTDIR\$R0: another program is using it. Close that \
+    program and run Setup again."
 FunctionEnd
 
-; Each file is written beside its place first, so a failure never leaves half of a new one; and
-; the old ones are deleted only once every new one is in, so a stop leaves the installed version
-; whole, its program and its help together.
+; The files Setup installs, each written beside its place first, so that a failure never leaves
+; half of a new one. The old ones stay beside them until everything else is written too, so that
+; a stop leaves the installed version whole: its program, its help and its uninstaller together.
 Function ReplaceFiles
   StrCpy $R0 "tarnwick.exe"
   Call MoveNewInPlace
-  ${If} $R2 = 1
+  ${If} $R1 == ""
     StrCpy $R0 "help.chm"
     Call MoveNewInPlace
-    ${If} $R2 = 0
+    ${If} $R1 == ""
+      StrCpy $R0 "uninstall.exe"
+      Call MoveNewInPlace
+      ${If} $R1 != ""
+        StrCpy $R0 "help.chm"
+        Call MoveOldBack
+      ${EndIf}
+    ${EndIf}
+    ${If} $R1 != ""
       StrCpy $R0 "tarnwick.exe"
       Call MoveOldBack
-      StrCpy $R0 "help.chm"
     ${EndIf}
   ${EndIf}
-  ${If} $R2 = 0
-    Delete "$INSTDIR\tarnwick.exe.new"
-    Delete "$INSTDIR\help.chm.new"
-    StrCpy $R1 "Setup could not replace $INSTDIR\$R0: another program is using it. Close that \
-      program and run Setup again."
+  ${If} $R1 != ""
+    Call DeleteNewFiles
     Call StopSetup
   ${EndIf}
-  ; One still in use (by a copy running in another session) goes with the next run.
+FunctionEnd
+
+Function DeleteNewFiles
+  Delete "$INSTDIR\tarnwick.exe.new"
+  Delete "$INSTDIR\help.chm.new"
+  Delete "$INSTDIR\uninstall.exe.new"
+FunctionEnd
+
+Function PutBackOldFiles
+  StrCpy $R0 "tarnwick.exe"
+  Call MoveOldBack
+  StrCpy $R0 "help.chm"
+  Call MoveOldBack
+  StrCpy $R0 "uninstall.exe"
+  Call MoveOldBack
+FunctionEnd
+
+; The point of no return. One still in use (by a copy running in another session) goes with the
+; next run, or says so.
+Function DeleteOldFiles
   Delete "$INSTDIR\tarnwick.exe.old"
   Delete "$INSTDIR\help.chm.old"
+  Delete "$INSTDIR\uninstall.exe.old"
+FunctionEnd
+
+; The entry in Apps and features as it was before this run, kept in a file of the run's own, so
+; that a stop puts it back: a value that was not there goes again.
+!define OLD_ENTRY "$PLUGINSDIR\entry.ini"
+!macro KeepEntryValue TYPE NAME
+  ClearErrors
+  ReadReg${TYPE} $0 HKLM "${UNINSTALL_KEY}" ${NAME}
+  ${IfNot} ${Errors}
+    WriteINIStr "${OLD_ENTRY}" ${NAME} data $0
+  ${EndIf}
+!macroend
+!macro PutBackEntryValue TYPE NAME
+  ClearErrors
+  ReadINIStr $0 "${OLD_ENTRY}" ${NAME} data
+  ${If} ${Errors}
+    DeleteRegValue HKLM "${UNINSTALL_KEY}" ${NAME}
+  ${Else}
+    WriteReg${TYPE} HKLM "${UNINSTALL_KEY}" ${NAME} $0
+  ${EndIf}
+!macroend
+!macro EachEntryValue DO
+  !insertmacro ${DO} Str DisplayName
+  !insertmacro ${DO} Str DisplayVersion
+  !insertmacro ${DO} Str Publisher
+  !insertmacro ${DO} Str DisplayIcon
+  !insertmacro ${DO} Str InstallLocation
+  !insertmacro ${DO} Str URLInfoAbout
+  !insertmacro ${DO} Str UninstallString
+  !insertmacro ${DO} Str QuietUninstallString
+  !insertmacro ${DO} DWORD NoModify
+  !insertmacro ${DO} DWORD NoRepair
+  !insertmacro ${DO} DWORD EstimatedSize
+!macroend
+
+; Adds the size of the installed file NAME, in KB, to $R2.
+!macro AddSizeOf NAME
+  ${GetSize} "$INSTDIR" "/M=${NAME} /S=0K /G=0" $0 $1 $2
+  IntOp $R2 $R2 + $0
+!macroend
+
+!define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
+!define OLD_SHORTCUT "$PLUGINSDIR\shortcut.lnk"
+
+; Puts back what the run changed after its files were in place, then the files, and stops with
+; the reason $R1.
+Function StopAfterFiles
+  !insertmacro EachEntryValue PutBackEntryValue
+  DeleteRegKey /ifempty HKLM "${UNINSTALL_KEY}"
+  Delete "${SHORTCUT}"
+  ${If} ${FileExists} "${OLD_SHORTCUT}"
+    CopyFiles /SILENT "${OLD_SHORTCUT}" "${SHORTCUT}"
+  ${EndIf}
+  Call PutBackOldFiles
+  Call StopSetup
 FunctionEnd
 
 Section "${PRODUCT}" SecProgram
   !insertmacro Log "Installing in $INSTDIR"
+  InitPluginsDir
   ; A running instance ends before any of its files is touched. The new build does the asking,
   ; so an earlier installation whose files are gone is no obstacle; the button it removes comes
   ; back with the registration below, or, when Setup stops, with the installed program.
@@ -312,7 +398,6 @@ Section "${PRODUCT}" SecProgram
   FindWindow $0 "${MAIN_CLASS}" "${TITLE}"
   ${If} $0 <> 0
     !insertmacro Log "Closing the running ${PRODUCT}..."
-    InitPluginsDir
     !insertmacro ExtractProgramTo "$PLUGINSDIR\tarnwick.exe"
     !insertmacro RunProgram "" "$PLUGINSDIR\tarnwick.exe" Unregister
     StrCpy $ButtonTaken 1
@@ -324,19 +409,33 @@ Section "${PRODUCT}" SecProgram
   ClearErrors
   !insertmacro ExtractProgramTo "$INSTDIR\tarnwick.exe.new"
   File /nonfatal "/oname=$INSTDIR\help.chm.new" "${HELP}"
+  WriteUninstaller "$INSTDIR\uninstall.exe.new"
   ${If} ${Errors}
-    Delete "$INSTDIR\tarnwick.exe.new"
-    Delete "$INSTDIR\help.chm.new"
+    Call DeleteNewFiles
     StrCpy $R1 "Setup could not write its files into $INSTDIR."
     Call StopSetup
   ${EndIf}
   Call ReplaceFiles
-  WriteUninstaller "$INSTDIR\uninstall.exe"
 
   SetShellVarContext all
-  CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\tarnwick.exe" "" \
-    "$INSTDIR\tarnwick.exe" 0 SW_SHOWNORMAL "" "${DESCRIPTION}"
+  ${If} ${FileExists} "${SHORTCUT}"
+    CopyFiles /SILENT "${SHORTCUT}" "${OLD_SHORTCUT}"
+  ${EndIf}
+  ClearErrors
+  CreateShortCut "${SHORTCUT}" "$INSTDIR\tarnwick.exe" "" "$INSTDIR\tarnwick.exe" 0 \
+    SW_SHOWNORMAL "" "${DESCRIPTION}"
+  ${If} ${Errors}
+    StrCpy $R1 "Setup could not write the Start menu shortcut ${SHORTCUT}."
+    Call StopAfterFiles
+  ${EndIf}
 
+  !insertmacro EachEntryValue KeepEntryValue
+  ; What the installation takes: its files, not the old ones that still lie beside them.
+  StrCpy $R2 0
+  !insertmacro AddSizeOf tarnwick.exe
+  !insertmacro AddSizeOf help.chm
+  !insertmacro AddSizeOf uninstall.exe
+  ClearErrors
   WriteRegStr HKLM "${UNINSTALL_KEY}" DisplayName "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" DisplayVersion "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" Publisher "${MAKER}"
@@ -350,8 +449,13 @@ Section "${PRODUCT}" SecProgram
     '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" NoModify 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" NoRepair 1
-  ${GetSize} "$INSTDIR" "/S=0K /G=0" $0 $1 $2
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" EstimatedSize $0
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" EstimatedSize $R2
+  ${If} ${Errors}
+    StrCpy $R1 "Setup could not write ${PRODUCT}'s entry in Apps and features \
+      (HKEY_LOCAL_MACHINE\${UNINSTALL_KEY})."
+    Call StopAfterFiles
+  ${EndIf}
+  Call DeleteOldFiles
 
   !insertmacro Log "Adding ${PRODUCT}'s button to Internet Explorer's toolbar..."
   !insertmacro RunProgram "" "$INSTDIR\tarnwick.exe" Register
@@ -539,6 +643,8 @@ Section "Uninstall"
   Delete "$INSTDIR\help.chm.new"
   Delete "$INSTDIR\tarnwick.exe.old"
   Delete "$INSTDIR\help.chm.old"
+  Delete "$INSTDIR\uninstall.exe.new"
+  Delete "$INSTDIR\uninstall.exe.old"
   ; Not the current folder of this run or of the one it starts, so that it can go.
   SetOutPath "$TEMP"
   Delete "$INSTDIR\uninstall.exe"

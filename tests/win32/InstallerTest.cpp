@@ -434,22 +434,30 @@ TEST_F(Installer,
     EXPECT_NE(firstButton, TheOneButton());
   }
 
-  // Again, with the program's file held open by another program: Setup stops, and leaves the
-  // installed program, its help and its button as they were.
-  {
+  // Again, with one of its files held open by another program (the program's own, and the
+  // uninstaller with no sharing at all): Setup stops, says why, and leaves the installed program,
+  // its help, its uninstaller and its button as they were.
+  for (const auto& [name, sharing] :
+       {std::pair<const char*, DWORD>{"tarnwick.exe", FILE_SHARE_READ}, {"uninstall.exe", 0}}) {
+    SCOPED_TRACE(name);
     Program running("", exe);
     ASSERT_NE(nullptr, running.VisibleMainWindow());
-    const HANDLE held = ::CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const std::string uninstallerBefore = Bytes(Installed("uninstall.exe"));
+    const HANDLE held = ::CreateFileA(Installed(name).c_str(), GENERIC_READ, sharing, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held) << ::GetLastError();
     EXPECT_EQ(std::optional<DWORD>(2), Install("/S"));
     ::CloseHandle(held);
+    EXPECT_NE(std::string::npos, Log("setup.log").find("could not replace " + Installed(name)))
+        << Log("setup.log");
     EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0));
     ExpectTheProgramsButton(exe);
     EXPECT_TRUE(Exists(Installed("help.chm")));
-    for (const char* left : {"tarnwick.exe.new", "help.chm.new", "tarnwick.exe.old",
-                             "help.chm.old"}) {
-      EXPECT_FALSE(Exists(Installed(left))) << left;
+    EXPECT_TRUE(Bytes(Installed("uninstall.exe")) == uninstallerBefore);
+    for (const char* file : {"tarnwick.exe", "help.chm", "uninstall.exe"}) {
+      for (const char* left : {".new", ".old"}) {
+        EXPECT_FALSE(Exists(Installed((std::string(file) + left).c_str()))) << file << left;
+      }
     }
   }
 
