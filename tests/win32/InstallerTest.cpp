@@ -434,21 +434,29 @@ TEST_F(Installer,
     EXPECT_NE(firstButton, TheOneButton());
   }
 
-  // Again, with one of its files held open by another program (the program's own, and the
-  // uninstaller with no sharing at all): Setup stops, says why, and leaves the installed program,
-  // its help, its uninstaller and its button as they were.
-  for (const auto& [name, sharing] :
-       {std::pair<const char*, DWORD>{"tarnwick.exe", FILE_SHARE_READ}, {"uninstall.exe", 0}}) {
+  // Again, with one of its files held open by another program (the program's own, the
+  // uninstaller with no sharing at all, and an old copy that an earlier Setup left behind):
+  // Setup stops, says why, and leaves the installed program, its help, its uninstaller and its
+  // button as they were.
+  const struct {
+    const char* name;
+    DWORD sharing;
+    const char* why;
+  } heldFiles[] = {{"tarnwick.exe", FILE_SHARE_READ, "could not replace "},
+                   {"uninstall.exe", 0, "could not replace "},
+                   {"tarnwick.exe.old", FILE_SHARE_READ, "could not delete "}};
+  for (const auto& [name, sharing, why] : heldFiles) {
     SCOPED_TRACE(name);
     Program running("", exe);
     ASSERT_NE(nullptr, running.VisibleMainWindow());
     const std::string uninstallerBefore = Bytes(Installed("uninstall.exe"));
     const HANDLE held = ::CreateFileA(Installed(name).c_str(), GENERIC_READ, sharing, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
+                                      OPEN_ALWAYS, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held) << ::GetLastError();
     EXPECT_EQ(std::optional<DWORD>(2), Install("/S"));
     ::CloseHandle(held);
-    EXPECT_NE(std::string::npos, Log("setup.log").find("could not replace " + Installed(name)))
+    if (std::string(name).ends_with(".old")) ::DeleteFileA(Installed(name).c_str());
+    EXPECT_NE(std::string::npos, Log("setup.log").find(why + Installed(name)))
         << Log("setup.log");
     EXPECT_EQ(std::optional<DWORD>(0), running.WaitForExit(0));
     ExpectTheProgramsButton(exe);
