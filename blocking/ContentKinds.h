@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Types.h"
+#include "settings/ManagedSettings.h"
 
 namespace tarnwick::blocking {
 
@@ -18,14 +19,16 @@ struct SwitchAction {
 };
 
 struct ContentKind {
-  int kind;                        // 1..5: group tag and settings value name
+  const settings::Setting& setting;  // its number (1..5: group tag, settings value name), its
+                                     // default choice and its policy
   const char* caption;             // the choice group's caption
   Hive hive;
   std::vector<const char*> keys;   // absolute paths from the hive's root
   const char* valueName;
   SwitchAction allow;              // choice 0, "Yes"
   SwitchAction ban;                // choice 1, "No"
-  int defaultChoice;
+  int Kind() const { return setting.tag; }
+  int DefaultChoice() const { return setting.byDefault; }
 };
 
 inline constexpr int kAllow = 0;
@@ -49,16 +52,17 @@ inline constexpr std::int32_t kJavaDisabled = 0;
 inline const std::array<ContentKind, 5>& ContentKinds() {
   using Op = SwitchAction::Op;
   static const std::array<ContentKind, 5> kinds = {{
-      {1, "Display inline &videos", Hive::CurrentUser, {kExplorerMainKey}, "Display Inline Videos",
-       {Op::WriteText, "Yes"}, {Op::WriteText, "No"}, kBan},
-      {2, "Play animated &gifs", Hive::CurrentUser, {kExplorerMainKey}, "Play_Animations",
-       {Op::WriteText, "Yes"}, {Op::WriteText, "No"}, kAllow},
-      {3, "Background &sounds", Hive::CurrentUser, {kExplorerMainKey}, "Play_Background_Sounds",
-       {Op::WriteText, "Yes"}, {Op::WriteText, "No"}, kAllow},
-      {4, "&Macromedia Shockwave && Flash Player", Hive::LocalMachine, {kFlashKey, kShockwaveKey},
-       "Compatibility Flags", {Op::EraseKeys}, {Op::WriteDword, nullptr, kKillBit}, kBan},
-      {5, "Accept &JAVA applets", Hive::CurrentUser, {kInternetZoneKey}, "1C00",
-       {Op::WriteDword, nullptr, kJavaHighSafety}, {Op::WriteDword, nullptr, kJavaDisabled}, kBan},
+      {settings::kDisplayInlineVideos, "Display inline &videos", Hive::CurrentUser,
+       {kExplorerMainKey}, "Display Inline Videos", {Op::WriteText, "Yes"}, {Op::WriteText, "No"}},
+      {settings::kPlayAnimatedGifs, "Play animated &gifs", Hive::CurrentUser, {kExplorerMainKey},
+       "Play_Animations", {Op::WriteText, "Yes"}, {Op::WriteText, "No"}},
+      {settings::kBackgroundSounds, "Background &sounds", Hive::CurrentUser, {kExplorerMainKey},
+       "Play_Background_Sounds", {Op::WriteText, "Yes"}, {Op::WriteText, "No"}},
+      {settings::kShockwaveFlash, "&Macromedia Shockwave && Flash Player", Hive::LocalMachine,
+       {kFlashKey, kShockwaveKey}, "Compatibility Flags", {Op::EraseKeys},
+       {Op::WriteDword, nullptr, kKillBit}},
+      {settings::kJavaApplets, "Accept &JAVA applets", Hive::CurrentUser, {kInternetZoneKey},
+       "1C00", {Op::WriteDword, nullptr, kJavaHighSafety}, {Op::WriteDword, nullptr, kJavaDisabled}},
   }};
   return kinds;
 }
@@ -67,7 +71,9 @@ inline const std::array<ContentKind, 5>& ContentKinds() {
 inline constexpr std::array<std::array<int, 5>, 3> kPresets = {{
     {kAllow, kAllow, kAllow, kAllow, kAllow},
     {kBan, kBan, kBan, kBan, kBan},
-    {kBan, kAllow, kAllow, kBan, kBan},
+    {settings::kDisplayInlineVideos.byDefault, settings::kPlayAnimatedGifs.byDefault,
+     settings::kBackgroundSounds.byDefault, settings::kShockwaveFlash.byDefault,
+     settings::kJavaApplets.byDefault},
 }};
 
 }  // namespace tarnwick::blocking

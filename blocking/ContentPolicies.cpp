@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "blocking/ContentKinds.h"
+#include "settings/Policies.h"
 #include "settings/RegAccessor.h"
 #include "settings/RegistryError.h"
 #include "settings/SettingsStore.h"
@@ -56,11 +57,46 @@ void WriteSwitch(TRegAccessor& accessor, const ContentKind& kind, const SwitchAc
   }
 }
 
+// Whether the kind's switch holds `action` in every view and key: its value written as the
+// action writes it, or its keys gone. A switch that cannot be read does not hold it.
+bool Holds(const ContentKind& kind, const SwitchAction& action) {
+  const std::vector<platform::REGSAM> views =
+      kind.hive == Hive::LocalMachine ? settings::MachineViews() : std::vector<platform::REGSAM>{0};
+  for (const platform::REGSAM view : views) {
+    for (const char* path : kind.keys) {
+      TRegAccessor accessor;
+      accessor.SetRoot(RootOf(kind.hive));
+      accessor.SetView(view);
+      bool missing = false;
+      const bool open = accessor.OpenPathToRead(path, &missing);
+      if (action.op == SwitchAction::Op::EraseKeys) {
+        if (open || !missing) return false;
+        continue;
+      }
+      try {
+        if (!open || !accessor.HasValue(kind.valueName)) return false;
+        if (action.op == SwitchAction::Op::WriteText) {
+          if (accessor.ReadText(kind.valueName) != action.text) return false;
+        } else if (accessor.ReadDword(kind.valueName) != action.number) {
+          return false;
+        }
+      } catch (const settings::ERegistryError&) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 const ContentKind* FindKind(int kind) {
   for (const ContentKind& k : ContentKinds()) {
-    if (k.kind == kind) return &k;
+    if (k.Kind() == kind) return &k;
   }
   return nullptr;
+}
+
+const SwitchAction& ActionFor(const ContentKind& kind, int index) {
+  return index == kAllow ? kind.allow : kind.ban;
 }
 
 }  // namespace
@@ -71,33 +107,53 @@ void ApplyChoice(int kind, int index) {
   if (k == nullptr) return;
   TRegAccessor accessor;
   std::string openPath;
-  WriteSwitch(accessor, *k, index == kAllow ? k->allow : k->ban, openPath);
+  WriteSwitch(accessor, *k, ActionFor(*k, index), openPath);
+}
+
+void EnsureChoice(int kind, int index) {
+  const ContentKind* k = FindKind(kind);
+  if (k == nullptr || Holds(*k, ActionFor(*k, index))) return;
+  TRegAccessor accessor;
+  std::string openPath;
+  WriteSwitch(accessor, *k, ActionFor(*k, index), openPath);
 }
 
 void SelectPreset(int preset, const std::array<ui::RadioGroup*, 5>& groups) {
   if (preset < 0 || preset >= static_cast<int>(kPresets.size())) return;
   for (std::size_t i = 0; i < groups.size(); ++i) {
+    if (!groups[i]->Enabled()) continue;
     const int choice = kPresets[preset][i];
     groups[i]->SetItemIndex(choice);
-    settings::SaveSettings(settings::SettingName(ContentKinds()[i].kind), choice);
+    settings::SaveSettings(settings::SettingName(ContentKinds()[i].Kind()), choice);
   }
 }
 
-void ReapplyBans() {
+void ReapplyBans(const LockedBanReport& locked) {
   TRegAccessor accessor;
   std::string openPath;
   // A stored choice that cannot be read costs only its own kind's ban: the pass goes on with the
   // others, and the first such error is raised at its end.
   std::exception_ptr unreadable;
   for (const ContentKind& k : ContentKinds()) {
-    std::int32_t choice = 0;
+    settings::Decision decision;
     try {
-      choice = settings::ReadSettings(settings::SettingName(k.kind), k.defaultChoice);
+      decision = settings::Decide(k.setting);
     } catch (const settings::ERegistryError&) {
       if (!unreadable) unreadable = std::current_exception();
       continue;
     }
-    if (choice == kBan) WriteSwitch(accessor, k, k.ban, openPath);
+    if (decision.value != kBan) continue;
+    if (!decision.Locked()) {
+      WriteSwitch(accessor, k, k.ban, openPath);
+      continue;
+    }
+    std::exception_ptr failed;
+    try {
+      EnsureChoice(k.Kind(), kBan);
+    } catch (const std::exception&) {
+      failed = std::current_exception();
+    }
+    if (locked) locked(k, failed);
   }
   if (unreadable) std::rethrow_exception(unreadable);
 }

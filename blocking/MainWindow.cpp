@@ -1,6 +1,8 @@
 #include "blocking/MainWindow.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 
 #include "blocking/ContentKinds.h"
@@ -13,6 +15,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/Application.h"
 #include "ui/ErrorBoundary.h"
+#include "ui/Managed.h"
 
 namespace tarnwick::blocking {
 namespace {
@@ -29,9 +32,26 @@ constexpr const char* kStopMonitorCaption = "Stop m&onitor";
 constexpr const char* kMonitoringOffName = "Monitoring off";
 constexpr const char* kMonitoringOnName = "Monitoring on";
 
-// An Options setting as the main window reads it: on only when it is 1.
-bool IsOn(const settings::Option& option) {
-  return settings::ReadSettings(option.Name(), option.byDefault ? 1 : 0) == 1;
+// A setting as the main window reads it: on only when it is 1.
+bool IsOn(const settings::Setting& setting) { return settings::Decide(setting).value == 1; }
+
+// Posted to itself when the policies changed, so that the broadcast's sender does not wait for
+// the switches to be written.
+constexpr UINT kApplyPoliciesMessage = kWmApp + 0x10;
+
+bool IsPolicyChange(LPARAM lParam) {
+  const auto* area = reinterpret_cast<const char*>(lParam);
+  return area != nullptr && std::strcmp(area, "Policy") == 0;
+}
+
+std::string MessageOf(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown error";
+  }
 }
 
 // The folder of `path`, with its trailing backslash.
@@ -83,11 +103,11 @@ void TQuillmoor::LoadLayout(const MainWindowImages& images) {
     group.SetParent(&GroupBox1);
     group.SetBounds(choices[i].bounds.left, choices[i].bounds.top, choices[i].bounds.width,
                     choices[i].bounds.height);
-    group.SetTag(kind.kind);
+    group.SetTag(kind.Kind());
     group.SetCaption(kind.caption);
     group.SetItems({"Yes", "No"});
     group.SetColumns(2);
-    group.SetItemIndex(kind.defaultChoice);
+    group.SetItemIndex(kind.DefaultChoice());
     group.OnClick = [this](ui::Component& sender) { RadioGroupClick(sender); };
   }
 
@@ -183,24 +203,103 @@ void TQuillmoor::FormCreate(ui::Component&) {
   // Each step is reported on its own and the rest still run, so that a failing ban at start
   // still leaves a window that a second start can find and a counted launch.
   Log("* Reading settings...");
+  ui::Guard([&] { ReportPolicies(); });
   ui::Guard([&] {
-    if (IsOn(settings::kBanAtStart)) Button1.UserClick();
+    if (!settings::Decide(settings::kMonitoring).Locked() && IsOn(settings::kBanAtStart)) {
+      Button1.UserClick();
+    }
   });
+  ui::Guard([&] { ApplyMonitoringPolicy(); });
   Log("* Done.");
   Log("* Applying settings...");
-  ui::RadioGroup* groups[] = {&RadioGroup1, &RadioGroup2, &RadioGroup3, &RadioGroup4, &RadioGroup5};
-  for (std::size_t i = 0; i < std::size(groups); ++i) {
-    const ContentKind& kind = ContentKinds()[i];
-    ui::Guard([&] {
-      const std::string name = settings::SettingName(kind.kind);
-      groups[i]->SetItemIndex(settings::ReadSettings(name, kind.defaultChoice));
-    });
+  for (std::size_t i = 0; i < ContentKinds().size(); ++i) {
+    ui::Guard([&] { ShowChoice(i, settings::Decide(ContentKinds()[i].setting), true); });
   }
   Log("* Done...");
   TrayIcon1.SetHint(kProgramTitle);
   if (ui::Application* app = ui::Application::Current()) app->SetTitle(kProgramTitle);
   SetCaption(kProgramTitle);
   counterFailures_.Run([] { settings::RecordLaunch(); });
+}
+
+std::array<ui::RadioGroup*, 5> TQuillmoor::ChoiceGroups() {
+  return {&RadioGroup1, &RadioGroup2, &RadioGroup3, &RadioGroup4, &RadioGroup5};
+}
+
+// At start a choice the user stored, or the design's own, is set as it always was: a change
+// stores it and writes its switch. Any other (an administrator's, a recommended one, or the one
+// handed back when a lock is lifted) is shown without being stored as the user's, and its switch
+// is made to hold it.
+void TQuillmoor::ShowChoice(std::size_t i, const settings::Decision& decision, bool starting) {
+  const ContentKind& kind = ContentKinds()[i];
+  ui::RadioGroup& group = *ChoiceGroups()[i];
+  choices_[i] = decision;
+  ui::ShowManaged(group, kind.caption, decision.Locked());
+  const bool anyLocked =
+      std::any_of(choices_.begin(), choices_.end(), [](const auto& d) { return d.Locked(); });
+  StatusBar1.SetCaption(anyLocked ? ui::kManagedLegend : "");
+  const bool usersOwn =
+      decision.origin == settings::Origin::Stored || decision.origin == settings::Origin::Default;
+  if (starting && usersOwn) {
+    group.SetItemIndex(decision.value);
+    return;
+  }
+  group.ShowItemIndex(decision.value);
+  if (group.ItemIndex() < 0) return;
+  std::exception_ptr failed;
+  try {
+    EnsureChoice(kind.Kind(), group.ItemIndex());
+  } catch (const std::exception&) {
+    failed = std::current_exception();
+  }
+  ReportSwitch(kind, failed);
+}
+
+// A switch written for a choice that the user did not make, and cannot change, is no box when it
+// fails (an administrator's ban that a standard user may not write): it is said once in the log,
+// and again only after it was written, or held, in between.
+void TQuillmoor::ReportSwitch(const ContentKind& kind, std::exception_ptr error) {
+  if (!error) {
+    unwritable_.erase(kind.Kind());
+    return;
+  }
+  if (!unwritable_.insert(kind.Kind()).second) return;
+  Log(("* Cannot write the switch for " + ui::WithoutMnemonics(kind.caption) + ": " +
+       MessageOf(error)).c_str());
+}
+
+void TQuillmoor::ApplyMonitoringPolicy() {
+  const settings::Decision monitoring = settings::Decide(settings::kMonitoring);
+  if (monitoring.Locked() && (monitoring.value == 1) == monitorOff_) {
+    MonitorAction.SetEnabled(true);
+    MonitorActionExecute(*this);
+  }
+  MonitorAction.SetEnabled(!monitoring.Locked());
+  Button1.SetHint(monitoring.Locked() ? ui::kManagedHint : "");
+}
+
+void TQuillmoor::ReportPolicies() {
+  const settings::PolicyReport report = settings::ReadPolicyReport();
+  std::vector<std::string> lines;
+  for (const std::string& line : {report.LockedLine(), report.PassedOverLine()}) {
+    if (!line.empty()) lines.push_back("* " + line);
+  }
+  if (lines == policyLines_) return;
+  if (lines.empty()) Log("* Nothing is set by your administrator now.");
+  for (const std::string& line : lines) Log(line.c_str());
+  policyLines_ = std::move(lines);
+}
+
+void TQuillmoor::ApplyPolicies() {
+  ui::Guard([&] { ReportPolicies(); });
+  for (std::size_t i = 0; i < ContentKinds().size(); ++i) {
+    ui::Guard([&] {
+      const settings::Decision decision = settings::Decide(ContentKinds()[i].setting);
+      if (decision != choices_[i]) ShowChoice(i, decision, false);
+    });
+  }
+  ui::Guard([&] { ApplyMonitoringPolicy(); });
+  if (dialogs::SettingsF != nullptr) dialogs::SettingsF->ApplyPolicies();
 }
 
 void TQuillmoor::TrayIcon1Startup(ui::Component&, bool& showMainForm) {
@@ -228,7 +327,11 @@ void TQuillmoor::MonitorActionExecute(ui::Component&) {
 // open, no further box appears, so a denied ban every 5 s cannot pile up error boxes. The first
 // failure after a pass that succeeded is reported again.
 void TQuillmoor::ReapplyBansReported() {
-  banFailures_.Run([] { ReapplyBans(); });
+  banFailures_.Run([&] {
+    ReapplyBans([this](const ContentKind& kind, std::exception_ptr error) {
+      ReportSwitch(kind, error);
+    });
+  });
 }
 
 // A hint value that cannot be read or stored would otherwise be reported at every hide.
@@ -264,7 +367,7 @@ void TQuillmoor::ExitActionExecute(ui::Component&) {
 void TQuillmoor::FormCloseQuery(ui::Component&, bool& canClose) {
   // A value that cannot be read is said, and its default decides: a close that only ever
   // reported would leave a window that cannot be closed.
-  if (exitRequested_ || ui::Guard(settings::kExitOnClose.byDefault,
+  if (exitRequested_ || ui::Guard(settings::kExitOnClose.byDefault == 1,
                                   [&] { return IsOn(settings::kExitOnClose); })) {
     canClose = true;
     return;
@@ -280,8 +383,7 @@ void TQuillmoor::RadioGroupClick(ui::Component& sender) {
 }
 
 void TQuillmoor::RadioGroup6Click(ui::Component&) {
-  SelectPreset(RadioGroup6.ItemIndex(),
-               {&RadioGroup1, &RadioGroup2, &RadioGroup3, &RadioGroup4, &RadioGroup5});
+  SelectPreset(RadioGroup6.ItemIndex(), ChoiceGroups());
 }
 
 void TQuillmoor::Timer1Timer(tray::TIntervalTimer&) { ReapplyBansReported(); }
@@ -302,7 +404,8 @@ void TQuillmoor::Timer2Timer(tray::TIntervalTimer&) {
     Timer2.SetEnabled(false);
     return;
   }
-  if (count > 0 && count % 15 == 0 && demo::Demo != nullptr) {
+  if (count > 0 && count % 15 == 0 && demo::Demo != nullptr &&
+      settings::Decide(settings::kShowDemonstration).value != 0) {
     demo::Demo->SetVisible(true);
     Timer2.SetEnabled(false);
   }
@@ -320,6 +423,14 @@ LRESULT TQuillmoor::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kWmQueryEndSession) {
     exitRequested_ = true;
     return 1;
+  }
+  if (message == kWmSettingChange && IsPolicyChange(lParam)) {
+    platform::Win().PostMessageA(Handle(), kApplyPoliciesMessage, 0, 0);
+    return 0;
+  }
+  if (message == kApplyPoliciesMessage) {
+    ApplyPolicies();
+    return 0;
   }
   // Another program refused the shutdown: the session goes on, and so does the close rule.
   if (message == kWmEndSession && wParam == 0) {

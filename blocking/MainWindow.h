@@ -1,8 +1,14 @@
 #pragma once
 // The main window: the five content choices and the presets, Monitor, Hide and Exit, the
 // monitoring picture and the log. It owns the tray icon and the monitoring timer.
+#include <array>
+#include <exception>
+#include <set>
 #include <string>
+#include <vector>
 
+#include "blocking/ContentKinds.h"
+#include "settings/Policies.h"
 #include "settings/SettingsStore.h"
 #include "tray/IntervalTimer.h"
 #include "tray/TrayIcon.h"
@@ -99,6 +105,10 @@ class TQuillmoor : public ui::Form {
   int DemoChecksLeft = 5;
   bool ExitRequested() const { return exitRequested_; }
 
+  // Reads the policies again and makes the window, the Options dialog, the tray menu and the
+  // switches follow them: what a policy refresh does.
+  void ApplyPolicies();
+
  protected:
   os::LRESULT WndProc(os::UINT message, os::WPARAM wParam, os::LPARAM lParam) override;
   void CloseQuery(bool& canClose) override { FormCloseQuery(*this, canClose); }
@@ -110,8 +120,20 @@ class TQuillmoor : public ui::Form {
   void ReapplyBansReported();
   // The balloon hint, once, after the window hid through the Hide command.
   void ShowBalloonOnce();
+  std::array<ui::RadioGroup*, 5> ChoiceGroups();
+  // Shows kind `i`'s decided choice in its group; see the .cpp.
+  void ShowChoice(std::size_t i, const settings::Decision& decision, bool starting);
+  // Monitoring as the administrator set it, or the user's to start and stop.
+  void ApplyMonitoringPolicy();
+  // Logs what the administrator set and what policy data was passed over, when it changed.
+  void ReportPolicies();
+  // What became of a switch written for a choice the user did not make; see the .cpp.
+  void ReportSwitch(const ContentKind& kind, std::exception_ptr error);
 
   bool monitorOff_ = true;
+  std::array<settings::Decision, 5> choices_{};  // as the groups show them
+  std::vector<std::string> policyLines_;         // what the log said of the policies last
+  std::set<int> unwritable_;                     // kinds whose switch failed, told once
   bool exitRequested_ = false;
   ui::FailureStreak banFailures_;
   ui::FailureStreak counterFailures_;  // the start's count, then the trigger's reads

@@ -1,24 +1,30 @@
 #include "dialogs/SettingsForm.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/ProgramPath.h"
+#include "platform/ScopeExit.h"
 #include "settings/RegAccessor.h"
 #include "settings/RegistryError.h"
 #include "settings/SettingsStore.h"
 #include "ui/ErrorBoundary.h"
+#include "ui/Managed.h"
 
 namespace tarnwick::dialogs {
 namespace {
 
 // The check boxes in the order their settings are read and stored, each with its place,
 // caption and setting.
+constexpr const char* kGroupCaption = "Settings";
+
 struct Box {
   ui::CheckBox TSettingsF::*box;
   int top;
   const char* caption;
   int tabOrder;
-  settings::Option option;
+  const settings::Setting& option;
 };
 constexpr Box kBoxes[] = {
     {&TSettingsF::CheckBox6, 32, "Start minimi&zed", 0, settings::kStartMinimized},
@@ -53,7 +59,7 @@ void TSettingsF::LoadLayout() {
   AddControl(TabControl1);
   GroupBox2.SetParent(&TabControl1);
   GroupBox2.SetBounds(12, 8, 189, 89);
-  GroupBox2.SetCaption("Settings");
+  GroupBox2.SetCaption(kGroupCaption);
   GroupBox2.SetTabOrder(2);
 
   for (const Box& b : kBoxes) {
@@ -63,7 +69,7 @@ void TSettingsF::LoadLayout() {
     box.SetCaption(b.caption);
     box.SetTabOrder(b.tabOrder);
     box.SetTag(b.option.tag);
-    box.SetChecked(b.option.byDefault);
+    box.SetChecked(b.option.byDefault != 0);
     box.OnClick = [this](ui::Component& sender) { CheckBoxClick(sender); };
   }
 
@@ -95,15 +101,50 @@ void TSettingsF::SaveSettings(const std::string& name, bool value) {
 void TSettingsF::FormCreate(ui::Component&) {
   // Each box reads its own value: one that cannot be read is said and keeps its designed state,
   // and the boxes after it still show what the user stored, which closing writes back.
-  for (const Box& b : kBoxes) {
-    ui::Guard([&] { (this->*b.box).SetChecked(ReadSettings(b.option.Name(), b.option.byDefault)); });
+  for (std::size_t i = 0; i < std::size(kBoxes); ++i) {
+    ui::Guard([&] { ShowOption(i, settings::Decide(kBoxes[i].option), true); });
+  }
+}
+
+// At start the user's stored state, or the design's, is set as it always was: a change runs the
+// box's click, which stores it and acts on it. A recommended state acts the same way without
+// being stored. An administrator's is shown, never stored, and the program behaves by it: the
+// Run entry is written or removed at every start. The same goes for a state handed back when a
+// lock is lifted.
+void TSettingsF::ShowOption(std::size_t i, const settings::Decision& decision, bool starting) {
+  const Box& b = kBoxes[i];
+  ui::CheckBox& box = this->*b.box;
+  shown_[i] = decision;
+  ui::ShowManaged(box, b.caption, decision.Locked());
+  const bool anyLocked =
+      std::any_of(shown_.begin(), shown_.end(), [](const auto& d) { return d.Locked(); });
+  GroupBox2.SetCaption(anyLocked ? std::string(kGroupCaption) + " " + ui::kManagedLegend
+                                 : kGroupCaption);
+  const bool checked = decision.value != 0;
+  if (starting && !decision.Locked()) {
+    const bool stores = decision.origin != settings::Origin::Recommended;
+    const bool outer = std::exchange(storing_, stores);
+    const platform::ScopeExit restore([&] { storing_ = outer; });
+    box.SetChecked(checked);
+    return;
+  }
+  box.ShowChecked(checked);
+  if (box.Tag() == settings::kStartWithWindows.tag) UpdateRunEntry(checked);
+}
+
+void TSettingsF::ApplyPolicies() {
+  for (std::size_t i = 0; i < std::size(kBoxes); ++i) {
+    ui::Guard([&] {
+      const settings::Decision decision = settings::Decide(kBoxes[i].option);
+      if (decision != shown_[i]) ShowOption(i, decision, false);
+    });
   }
 }
 
 void TSettingsF::CheckBoxClick(ui::Component& sender) {
   auto& box = static_cast<ui::CheckBox&>(sender);
   const bool checked = box.Checked();
-  SaveSettings(settings::SettingName(box.Tag()), checked);
+  if (storing_) SaveSettings(settings::SettingName(box.Tag()), checked);
   if (box.Tag() == settings::kStartWithWindows.tag) UpdateRunEntry(checked);
 }
 
@@ -131,14 +172,19 @@ void TSettingsF::UpdateRunEntry(bool present) {
   accessor.WriteText(settings::kProgramTitle, "\"" + path + "\"");
 }
 
+// What an administrator set is neither changed nor stored as the user's: its box is disabled.
 void TSettingsF::BitBtn2Click(ui::Component&) {
-  for (const Box& b : kBoxes) (this->*b.box).SetChecked(b.option.byDefault);
+  for (const Box& b : kBoxes) {
+    if ((this->*b.box).Enabled()) (this->*b.box).SetChecked(b.option.byDefault != 0);
+  }
 }
 
 void TSettingsF::BitBtn1Click(ui::Component&) { Close(); }
 
 void TSettingsF::FormClose(ui::Component&) {
-  for (const Box& b : kBoxes) SaveSettings(b.option.Name(), (this->*b.box).Checked());
+  for (const Box& b : kBoxes) {
+    if ((this->*b.box).Enabled()) SaveSettings(b.option.Name(), (this->*b.box).Checked());
+  }
 }
 
 }  // namespace tarnwick::dialogs

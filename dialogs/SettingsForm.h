@@ -2,8 +2,10 @@
 // The Options dialog: four check boxes for starting and closing the program, each stored at once
 // under its tag in the settings key, and the Run entry for "Start with windows". There is no
 // Cancel: every change is stored when it is made, and closing stores all four again.
+#include <array>
 #include <string>
 
+#include "settings/Policies.h"
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
 #include "ui/Control.h"
@@ -41,11 +43,20 @@ class TSettingsF : public ui::Form {
   void BitBtn1Click(ui::Component& sender);  // "&Ok"
   void FormClose(ui::Component& sender);
 
+  // Shows the boxes as the policies decide them now, and acts on what changed: what a policy
+  // refresh does.
+  void ApplyPolicies();
+
  private:
   void LoadLayout();
+  // Shows one box's decided state; see the .cpp.
+  void ShowOption(std::size_t i, const settings::Decision& decision, bool starting);
   // Writes or removes the Run entry; raises "Failed to set data" when the Run key does not open
   // or the entry stays.
   void UpdateRunEntry(bool present);
+
+  std::array<settings::Decision, 4> shown_{};  // as the boxes show them
+  bool storing_ = true;                         // whether a box's click stores its state
 };
 
 // The one instance, while it exists.

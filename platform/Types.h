@@ -258,6 +258,9 @@ constexpr UINT kWmClose = 0x0010;
 constexpr UINT kWmQueryEndSession = 0x0011;
 constexpr UINT kWmQuit = 0x0012;
 constexpr UINT kWmShowWindow = 0x0018;
+// Sent to every top-level window when a system setting changed; its lParam names the area, such
+// as "Policy" after Group Policy applied a change.
+constexpr UINT kWmSettingChange = 0x001A;
 constexpr UINT kWmEndSession = 0x0016;
 // In the lParam of both session messages: the Restart Manager asks this program alone to close.
 constexpr LPARAM kEndSessionCloseApp = 0x00000001;

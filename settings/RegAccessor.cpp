@@ -200,15 +200,19 @@ std::string TRegKeyReader::ReadTextOr(const std::string& path, const std::string
 TSettingsReader::TSettingsReader(const std::string& path) { reader_.OpenPath(path, true); }
 
 std::int32_t TSettingsReader::ReadNumberOr(const std::string& name, std::int32_t defaultValue) {
+  return ReadNumber(name).value_or(defaultValue);
+}
+
+std::optional<std::int32_t> TSettingsReader::ReadNumber(const std::string& name) {
   auto [base, rest] = reader_.Resolve("");
   RegKey key = OpenExisting(base, rest);
-  if (!key) return defaultValue;
+  if (!key) return std::nullopt;
   DWORD type = 0;
   if (!Present(Reg().RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, nullptr),
                name)) {
-    return defaultValue;
+    return std::nullopt;
   }
-  if (type == kRegSz) return ParseInteger(TRegAccessor::ReadTextFrom(key.Get(), name)).value_or(defaultValue);
+  if (type == kRegSz) return ParseInteger(TRegAccessor::ReadTextFrom(key.Get(), name));
   return TRegAccessor::ReadDwordFrom(key.Get(), name);
 }
 

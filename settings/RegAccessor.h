@@ -3,6 +3,7 @@
 // when it returns. Paths that begin with "\" are taken from the root; others from the open key,
 // or from the root when none is open.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -100,6 +101,8 @@ class TSettingsReader {
   // A DWORD value, or a string value that reads as an integer; the default when the value is
   // absent or its text is no integer. Other types raise ERegistryError.
   std::int32_t ReadNumberOr(const std::string& name, std::int32_t defaultValue);
+  // The same, with nothing where ReadNumberOr gives the default.
+  std::optional<std::int32_t> ReadNumber(const std::string& name);
   bool ReadFlagOr(const std::string& name, bool defaultValue);
 
  private:

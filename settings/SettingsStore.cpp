@@ -8,8 +8,12 @@ namespace tarnwick::settings {
 std::string SettingName(int tag) { return std::to_string(tag); }
 
 std::int32_t ReadSettings(const std::string& name, std::int32_t defaultValue) {
+  return ReadStoredSetting(name).value_or(defaultValue);
+}
+
+std::optional<std::int32_t> ReadStoredSetting(const std::string& name) {
   TSettingsReader reader(kSettingsKey);
-  return reader.ReadNumberOr(name, defaultValue);
+  return reader.ReadNumber(name);
 }
 
 void SaveSettings(const std::string& name, std::int32_t value) {

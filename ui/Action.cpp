@@ -12,12 +12,22 @@ Action::~Action() {
 
 void Action::SetCaption(std::string caption) {
   caption_ = std::move(caption);
+  Changed();
+}
+
+void Action::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  Changed();
+}
+
+void Action::Changed() {
   const auto clients = clients_;
   for (ActionClient* client : clients) client->ActionChanged(*this, false);
 }
 
 bool Action::Execute() {
-  if (!OnExecute) return false;
+  if (!enabled_ || !OnExecute) return false;
   OnExecute(*this);
   return true;
 }

@@ -24,8 +24,12 @@ class Action : public Component {
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string caption);
+  // The controls that carry a disabled action are disabled with it.
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
 
-  // Runs OnExecute with the action as sender; false when no handler is assigned.
+  // Runs OnExecute with the action as sender; false when it is disabled or no handler is
+  // assigned.
   virtual bool Execute();
 
   void AddClient(ActionClient& client);
@@ -34,7 +38,10 @@ class Action : public Component {
   TNotifyEvent OnExecute;
 
  private:
+  void Changed();
+
   std::string caption_;
+  bool enabled_ = true;
   std::vector<ActionClient*> clients_;
 };
 

@@ -26,6 +26,7 @@ void Button::ActionChanged(Action& action, bool gone) {
     return;
   }
   SetCaption(action.Caption());
+  SetEnabled(action.Enabled());
 }
 
 }  // namespace tarnwick::ui

@@ -4,9 +4,14 @@ namespace tarnwick::ui {
 
 void CheckBox::SetChecked(bool checked) {
   if (checked == checked_) return;
+  ShowChecked(checked);
+  if (!Loading() && OnClick) OnClick(*this);
+}
+
+void CheckBox::ShowChecked(bool checked) {
+  if (checked == checked_) return;
   checked_ = checked;
   NotifyPeer(Change::Checked);
-  if (!Loading() && OnClick) OnClick(*this);
 }
 
 }  // namespace tarnwick::ui

@@ -13,6 +13,8 @@ class CheckBox : public Control {
   // A changed state is put in place, shown, and then OnClick runs (not while loading); the same
   // state does nothing.
   void SetChecked(bool checked);
+  // Shows the state as one the user did not choose, an administrator's: OnClick does not run.
+  void ShowChecked(bool checked);
   // The user clicked the box (mouse, space bar or its mnemonic): it toggles.
   void UserClick() {
     if (Enabled()) SetChecked(!checked_);

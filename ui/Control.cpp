@@ -46,6 +46,12 @@ void Control::SetAccessibleName(std::string name) {
   NotifyPeer(Change::AccessibleName);
 }
 
+void Control::SetHint(std::string hint) {
+  if (hint == hint_) return;
+  hint_ = std::move(hint);
+  NotifyPeer(Change::Hint);
+}
+
 void Control::SetVisible(bool visible) {
   if (visible == visible_) return;
   visible_ = visible;

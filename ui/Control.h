@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/Component.h"
@@ -17,7 +18,7 @@ class PopupMenu;
 // What a peer must bring up to date.
 enum class Change {
   Caption, Items, ItemAdded, ItemIndex, Visible, Enabled, Picture, Font, Checked, Progress,
-  AccessibleName
+  AccessibleName, Hint
 };
 
 class ControlPeer {
@@ -60,6 +61,16 @@ struct Font {
   bool operator==(const Font&) const = default;
 };
 
+// A caption as it reads without its mnemonics: "&&" is "&", a lone "&" is dropped.
+inline std::string WithoutMnemonics(std::string_view caption) {
+  std::string text;
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && ++i == caption.size()) break;
+    text += caption[i];
+  }
+  return text;
+}
+
 class Control : public Component {
  public:
   explicit Control(Component* owner = nullptr) : Component(owner) {}
@@ -82,6 +93,10 @@ class Control : public Component {
     return accessibleName_.empty() ? caption_ : accessibleName_;
   }
   void SetAccessibleName(std::string name);
+  // What the control's tooltip says, also while it is disabled, and what a screen reader adds
+  // to its name as its description; empty for none.
+  const std::string& Hint() const { return hint_; }
+  void SetHint(std::string hint);
   const Bounds& GetBounds() const { return bounds_; }
   void SetBounds(int left, int top, int width, int height) { bounds_ = {left, top, width, height}; }
   bool Visible() const { return visible_; }
@@ -106,6 +121,7 @@ class Control : public Component {
   std::vector<Control*> children_;
   std::string caption_;
   std::string accessibleName_;
+  std::string hint_;
   Bounds bounds_;
   bool visible_ = true;
   bool enabled_ = true;

@@ -30,6 +30,7 @@ void MenuItem::ActionChanged(Action& action, bool gone) {
     return;
   }
   SetCaption(action.Caption());
+  SetEnabled(action.Enabled());
 }
 
 MenuItem& MenuItem::Add(std::string caption) {

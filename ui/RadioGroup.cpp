@@ -11,11 +11,18 @@ void RadioGroup::SetItems(std::vector<std::string> items) {
 }
 
 void RadioGroup::SetItemIndex(int index) {
+  if (!Select(index)) return;
+  if (itemIndex_ >= 0 && !Loading()) Click();
+}
+
+void RadioGroup::ShowItemIndex(int index) { Select(index); }
+
+bool RadioGroup::Select(int index) {
   index = std::clamp(index, -1, static_cast<int>(items_.size()) - 1);
-  if (index == itemIndex_) return;
+  if (index == itemIndex_) return false;
   itemIndex_ = index;
   NotifyPeer(Change::ItemIndex);
-  if (index >= 0 && !Loading()) Click();
+  return true;
 }
 
 void RadioGroup::Click() {

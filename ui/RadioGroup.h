@@ -21,6 +21,9 @@ class RadioGroup : public Control {
   // one below -1 means -1. A changed selection of an item runs OnClick after it is in place,
   // except while loading; -1 clears the selection without a click; the same index does nothing.
   void SetItemIndex(int index);
+  // Shows item `index` selected (clamped as SetItemIndex clamps it) as a choice the user did not
+  // make, one an administrator made: OnClick does not run.
+  void ShowItemIndex(int index);
   // The user picked item `index`; picking the selected item does nothing.
   void UserSelect(int index) {
     if (Enabled()) SetItemIndex(index);
@@ -32,6 +35,9 @@ class RadioGroup : public Control {
   virtual void Click();
 
  private:
+  // Puts `index` in place; false when it was there already.
+  bool Select(int index);
+
   std::vector<std::string> items_;
   int columns_ = 1;
   int itemIndex_ = -1;

@@ -39,7 +39,7 @@ class ContentPoliciesTest : public ::testing::Test {
       group->SetTag(i + 1);
       group->BeginLoading();
       group->SetItems({"Yes", "No"});
-      group->SetItemIndex(ContentKinds()[i].defaultChoice);
+      group->SetItemIndex(ContentKinds()[i].DefaultChoice());
       group->OnClick = [](ui::Component& sender) {
         ApplyChoice(sender.Tag(), static_cast<ui::RadioGroup&>(sender).ItemIndex());
       };
@@ -284,8 +284,11 @@ TEST_F(ContentPoliciesTest, ReapplyMakesExactlyTheCallsOfItsAlgorithm) {
     calls.push_back(call.function + " " + call.key + (call.name.empty() ? "" : " : " + call.name));
   }
   const std::string settingsKey = std::string("HKCU\\") + settings::kSettingsKey;
+  // The computer's policy, then the user's, decide before the stored choice: none here.
   auto settingsRead = [&](const char* name) {
     return std::vector<std::string>{
+        "RegOpenKeyExA HKLM : " + std::string(settings::kPoliciesKey),
+        "RegOpenKeyExA HKCU : " + std::string(settings::kPoliciesKey),
         "RegCreateKeyExA HKCU : " + std::string(settings::kSettingsKey),
         "RegOpenKeyExA " + settingsKey,
         "RegQueryValueExA " + settingsKey + " : " + name,
