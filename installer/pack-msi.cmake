@@ -8,14 +8,19 @@
 # The same files give the same bytes wherever and whenever this runs. wixl takes its files from
 # the folder it runs in, dates the cabinet's files by their own times and the package by the
 # clock, and draws the product and package codes at random. So it runs in a folder of copies
-# dated at the last commit, at that time, and the codes are derived from what the package holds:
-# a build of other files is another product, and replaces this one.
+# dated at the last commit, on a clock stopped at that time (faketime -f: a clock that only
+# starts there moves on to the next second now and then before wixl reads it), and the codes are
+# derived from what the package holds: a build of other files is another product, and replaces
+# this one. The order of the package's actions is wixl's own only where tarnwick.wxs leaves it one
+# choice; where it leaves two, wixl takes one by where its objects lie in memory, which changes
+# from run to run (the comment above InstallExecuteSequence there). The release test packs each
+# package again and compares (tests/win32/installer.sh).
 cmake_minimum_required(VERSION 3.25)
 file(STRINGS ${EPOCH_FILE} epoch LIMIT_COUNT 1)
 set(ENV{SOURCE_DATE_EPOCH} ${epoch})
 string(TIMESTAMP time "%Y-%m-%d %H:%M:%S" UTC)
 set(ENV{TZ} UTC)
-set(at_commit ${FAKETIME} ${time})
+set(at_commit ${FAKETIME} -f ${time})
 
 file(REMOVE ${OUTPUT})
 set(stage ${OUTPUT}.stage)

@@ -4,6 +4,8 @@
 # starts and ends the installed program, none of which may meet the other tests.
 # What it installs is a release folder of its own, as `make release` makes it, signed as
 # `make sign` signs it with a throwaway certificate; every signed file must verify against it.
+# Before signing, each package of that folder, as the build packed it, must be what packing the
+# same files again gives, byte for byte, twice.
 # bits 64: the build's prefix, a 64-bit machine. bits 32: a machine with 32-bit Windows, a
 # prefix of Wine's 32-bit side alone, made once beside the 32-bit build.
 set -uo pipefail
@@ -21,9 +23,13 @@ source "$scripts/wine-env.sh"
 prefix="$WINEPREFIX-installer"
 release="$prefix-release"
 certificate="$prefix-certificate"
-rm -rf "$prefix" "$release" "$certificate"
+repack="$prefix-repack"
+rm -rf "$prefix" "$release" "$certificate" "$repack"
 # A test that runs out of time still leaves no server or copy behind.
-clean_up() { end_private_session; rm -rf "$prefix" "$prefix.lock" "$release" "$certificate"; }
+clean_up() {
+  end_private_session
+  rm -rf "$prefix" "$prefix.lock" "$release" "$certificate" "$repack"
+}
 trap clean_up EXIT
 trap 'exit 143' INT TERM
 
@@ -41,6 +47,35 @@ openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/CN=Tarnwick installer 
   -addext extendedKeyUsage=codeSigning -keyout "$certificate/key.pem" \
   -out "$certificate/cert.pem" 2>/dev/null || exit 1
 "$scripts/release.sh" collect "$release" >/dev/null || exit 1
+
+# Whether the package $release/tarnwick-ARCH.msi is what the build's pack-tarnwick.cmake gives
+# again from the same files. Packed twice, in folders of other lengths and with environments of
+# other sizes, so that wixl's memory lies elsewhere each time. Unsigned: a signature carries its
+# time.
+reproducible() {  # arch build
+  local arch=$1 build=$2 folder package status=0
+  for folder in "$repack/$arch" "$repack/$arch-in-a-folder-whose-name-is-longer-than-the-first"; do
+    package="$folder/tarnwick-$arch.msi"
+    mkdir -p "$folder"
+    TARNWICK_REPACK_PADDING="$(printf "%$((${#folder} * 64))s" "")" \
+      cmake -D EXE="$build/tarnwick.exe" -D OUTPUT="$package" -P "$build/pack-tarnwick.cmake" ||
+      return 1
+    cmp -s "$release/tarnwick-$arch.msi" "$package" && continue
+    status=1
+    printf 'tarnwick-%s.msi is not reproducible: packed again from the same files (%s/tarnwick.exe)\n' \
+      "$arch" "$build"
+    printf 'in %s it gives other bytes than the build gave (%s/tarnwick.msi).\n' "$folder" "$build"
+    mkdir -p "$folder/dumped" "$folder/dumped-by-the-build"
+    (cd "$folder/dumped" && msidump -t -s "$package" >/dev/null 2>&1)
+    (cd "$folder/dumped-by-the-build" && msidump -t -s "$release/tarnwick-$arch.msi" >/dev/null 2>&1)
+    (cd "$folder" && diff -r dumped-by-the-build dumped | head -40)
+    echo "(if tarnwick.exe was built again since, make msi packs the build's package anew)"
+  done
+  return $status
+}
+reproducible x64 "$root/build/windows" || exit 1
+reproducible x86 "$root/build/windows32" || exit 1
+
 SIGN_CERT="$certificate/cert.pem" SIGN_KEY="$certificate/key.pem" \
   "$scripts/release.sh" sign "$release" >/dev/null || exit 1
 verify "$release"/*.exe "$release"/*.msi || exit 1
