@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -191,6 +192,33 @@ TEST_F(MainWindowTest, RepeatedMonitoringFailuresAreReportedOnceUntilAPassSuccee
   win_.Advance(10000ms);
   EXPECT_EQ(2u, errors_.size());
   EXPECT_TRUE(w.Timer1.Enabled());
+}
+
+// The user cannot mend it: no box, one line, and nothing written or said once the switch holds it.
+TEST_F(MainWindowTest, ALockedBanThatCannotBeWrittenIsLoggedOnceAndNeverBoxed) {
+  reg_.PutDword(HkeyLocalMachine(), settings::kPoliciesKey, "ShockwaveFlash", 1);
+  reg_.PutDword(HkeyLocalMachine(), settings::kPoliciesKey, "Monitoring", 1);
+  reg_.DenyWrites(HkeyLocalMachine());
+  TQuillmoor& w = Start();
+  win_.Advance(20000ms);
+  EXPECT_TRUE(errors_.empty());
+  const auto told = [&] {
+    return std::count(w.ListBox1.Items().begin(), w.ListBox1.Items().end(),
+                      "* Cannot write the switch for Macromedia Shockwave & Flash Player: Failed "
+                      "to set data for 'Compatibility Flags'");
+  };
+  EXPECT_EQ(1, told());
+  for (const char* key : {test::kFlashKey, test::kShockwaveKey}) {
+    for (const std::string& path : test::MachinePaths(key)) {
+      reg_.PutDword(HkeyLocalMachine(), path, test::kKillBitName, test::kKillBit);
+    }
+  }
+  reg_.ClearCalls();
+  win_.Advance(5000ms);
+  for (const auto& call : reg_.Calls()) {
+    EXPECT_FALSE(call.function == "RegSetValueExA" && call.key.starts_with("HKLM")) << call.key;
+  }
+  EXPECT_EQ(1, told());
 }
 
 TEST_F(MainWindowTest, NoSecondBoxOpensWhileAReportIsShown) {

@@ -11,6 +11,7 @@
 #include "dialogs/SettingsForm.h"
 #include "platform/emulated/EmulatedPlatform.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/BrowserSwitches.h"
 #include "tray/IntervalTimer.h"
 #include "ui/Application.h"
 #include "ui/CheckBox.h"
@@ -84,6 +85,80 @@ class DialogsTest : public ::testing::Test {
 };
 
 EmulatedRegistry::Value Dword(DWORD value) { return EmulatedRegistry::DwordValue(value); }
+
+// An administrator's policy: the computer's wins over the user's, its choices are shown disabled
+// and never stored as the user's, the presets and Defaults pass them by, and a refresh that
+// lifts a lock hands the choice back with what the user stored.
+TEST_F(DialogsTest, PoliciesLockWhatTheySetAndARefreshHandsItBack) {
+  const std::string policies = settings::kPoliciesKey;
+  reg_.PutDword(HkeyLocalMachine(), policies, "ShockwaveFlash", 0);
+  reg_.PutDword(HkeyCurrentUser(), policies, "ShockwaveFlash", 1);
+  reg_.PutDword(HkeyLocalMachine(), policies, "StartWithWindows", 1);
+  reg_.PutDword(HkeyLocalMachine(), policies, "Monitoring", 1);
+  reg_.PutDword(HkeyCurrentUser(), policies + "\\Recommended", "PlayAnimatedGifs", 1);
+  Setting("4", 1);
+  Setting("104", 0);
+  Start();
+  blocking::TQuillmoor& w = *main_;
+  const auto flashKeys = [&] {
+    return reg_.KeyExists(HkeyLocalMachine(), "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility");
+  };
+  EXPECT_EQ(0, w.RadioGroup4.ItemIndex());
+  EXPECT_FALSE(w.RadioGroup4.Enabled());
+  EXPECT_EQ("&Macromedia Shockwave && Flash Player *", w.RadioGroup4.Caption());
+  EXPECT_EQ("Set by your administrator", w.RadioGroup4.Hint());
+  EXPECT_EQ("* Set by your administrator", w.StatusBar1.Caption());
+  // Recommended, with nothing stored: shown and written, not stored.
+  EXPECT_EQ(1, w.RadioGroup2.ItemIndex());
+  EXPECT_TRUE(w.RadioGroup2.Enabled());
+  EXPECT_EQ(EmulatedRegistry::StringValue("No"),
+            reg_.GetValue(HkeyCurrentUser(), test::kMainKey, "Play_Animations"));
+  EXPECT_FALSE(Stored("2").has_value());
+  EXPECT_EQ("* Set by your administrator: ShockwaveFlash allowed, StartWithWindows on, Monitoring on",
+            w.ListBox1.Items()[1]);
+  EXPECT_FALSE(w.MonitorOff());
+  EXPECT_FALSE(w.MonitorAction.Enabled() || w.Button1.Enabled() || w.Monitor1->Enabled());
+  EXPECT_TRUE(options_->CheckBox1.Checked());
+  EXPECT_FALSE(options_->CheckBox1.Enabled());
+  EXPECT_EQ(EmulatedRegistry::StringValue(std::string("\"") + kExe + "\""), RunEntry());
+
+  w.RadioGroup6.UserSelect(1);  // "No to all"
+  options_->BitBtn2.UserClick();
+  options_->BitBtn1.UserClick();
+  EXPECT_EQ(0, w.RadioGroup4.ItemIndex());
+  EXPECT_FALSE(flashKeys());
+  EXPECT_TRUE(RunEntry().has_value());
+  EXPECT_EQ((std::vector<std::optional<EmulatedRegistry::Value>>{Dword(0), Dword(0), Dword(1),
+                                                                    Dword(0)}),
+            StoredOptions());
+  EXPECT_EQ(Dword(1), Stored("4"));
+  EXPECT_EQ(Dword(1), Stored("2"));  // the user's own choice now, which stands
+
+  // The computer's lock goes: the user's policy decides, and then nothing does.
+  const char* area = "Policy";
+  const auto refresh = [&] {
+    win_.SendMessageA(w.Handle(), kWmSettingChange, 0, reinterpret_cast<LPARAM>(area));
+    app_.ProcessMessages();
+  };
+  reg_.RegDeleteKeyA(HkeyLocalMachine(), "Software\\Policies\\Brambleworks\\Tarnwick");
+  refresh();
+  EXPECT_EQ(1, w.RadioGroup4.ItemIndex());
+  EXPECT_FALSE(w.RadioGroup4.Enabled());
+  EXPECT_TRUE(flashKeys());
+  EXPECT_TRUE(w.MonitorAction.Enabled());
+  EXPECT_FALSE(w.MonitorOff());
+  EXPECT_FALSE(options_->CheckBox1.Checked() || RunEntry().has_value());
+  EXPECT_TRUE(options_->CheckBox1.Enabled());
+  reg_.RegDeleteKeyA(HkeyCurrentUser(), "Software\\Policies\\Brambleworks\\Tarnwick\\Recommended");
+  reg_.RegDeleteKeyA(HkeyCurrentUser(), "Software\\Policies\\Brambleworks\\Tarnwick");
+  refresh();
+  EXPECT_TRUE(w.RadioGroup4.Enabled());
+  EXPECT_EQ("&Macromedia Shockwave && Flash Player", w.RadioGroup4.Caption());
+  EXPECT_EQ("", w.StatusBar1.Caption());
+  EXPECT_EQ("* Nothing is set by your administrator now.", w.ListBox1.Items().back());
+  EXPECT_EQ(Dword(1), Stored("4"));
+  EXPECT_TRUE(errors_.empty());
+}
 
 TEST_F(DialogsTest, AFirstStartShowsOnlyExitOnCloseAndWritesNothingUntilClosed) {
   Start();

@@ -142,7 +142,7 @@ class ReaderObject final : public IAccessible, public IOleWindow {
 
   // What the object says itself.
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-    if (!IsSelf(child)) {
+    if (!IsSelf(child) || reading_ == nullptr || !reading_->name) {
       return Standard([&](IAccessible* s) { return s->get_accName(child, name); });
     }
     if (name == nullptr) return E_POINTER;
@@ -154,7 +154,7 @@ class ReaderObject final : public IAccessible, public IOleWindow {
     });
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-    if (!IsSelf(child)) {
+    if (!IsSelf(child) || reading_ == nullptr || reading_->role == 0) {
       return Standard([&](IAccessible* s) { return s->get_accRole(child, role); });
     }
     if (role == nullptr) return E_POINTER;
@@ -228,7 +228,18 @@ class ReaderObject final : public IAccessible, public IOleWindow {
     return Standard([&](IAccessible* s) { return s->get_accChild(child, object); });
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
-    return Standard([&](IAccessible* s) { return s->get_accDescription(child, text); });
+    std::string own;
+    if (IsSelf(child) && text != nullptr && reading_ != nullptr && reading_->description) {
+      const HRESULT read = Safely([&] {
+        own = reading_->description();
+        return S_OK;
+      });
+      if (FAILED(read)) return read;
+    }
+    if (own.empty()) {
+      return Standard([&](IAccessible* s) { return s->get_accDescription(child, text); });
+    }
+    return Safely([&] { return ToReader(own, text); });
   }
   HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* text) override {
     return Standard([&](IAccessible* s) { return s->get_accHelp(child, text); });

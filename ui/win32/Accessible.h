@@ -22,13 +22,15 @@ class ReaderObject;
 
 // Asked anew at every request, so that it follows the model.
 struct Reading {
-  long role = 0;                        // ROLE_SYSTEM_*
-  std::function<std::string()> name{};  // no name when it is empty
+  long role = 0;                        // ROLE_SYSTEM_*; 0: the standard object's
+  std::function<std::string()> name{};  // no name when it is empty; unset: the standard's
   // The value when the window has one of its own; otherwise the standard object's.
   std::function<std::optional<std::string>()> value{};
   long state = 0;                // STATE_SYSTEM_* added to the standard object's
   const char* action = nullptr;  // the name of the default action, which `act` does
   std::function<void()> act{};
+  // Read after the name, as more about the control; the standard object's when it is empty.
+  std::function<std::string()> description{};
 };
 
 // Answers the readers' requests for one window as `reading` says, from Attach until this object
@@ -41,6 +43,8 @@ class AccessibleWindow {
   AccessibleWindow& operator=(const AccessibleWindow&) = delete;
 
   void Attach(HWND window, Reading reading);
+  // The window it answers for; null once that went.
+  HWND Window() const { return window_; }
 
  private:
   static LRESULT CALLBACK Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

@@ -128,6 +128,11 @@ class RadioGroupPeer : public WindowPeer {
     WindowPeer::ApplyEnabled();
     for (const WindowHandle& button : buttons_) EnableWindow(button.Get(), EnabledOnForm());
   }
+  std::vector<HWND> ReaderWindows() const override {
+    std::vector<HWND> windows{Window()};
+    for (const WindowHandle& button : buttons_) windows.push_back(button.Get());
+    return windows;
+  }
 
  private:
   int IndexOf(HWND window) const {
@@ -175,6 +180,7 @@ class RadioGroupPeer : public WindowPeer {
       SendMessageA(button.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), FALSE);
       buttons_.push_back(std::move(button));
     }
+    if (!group_.Hint().empty()) ApplyHint();
     ShowIndex();
   }
 

@@ -111,7 +111,9 @@ class ListBoxPeer : public WindowPeer {
  public:
   ListBoxPeer(std::shared_ptr<FormPeer> form, ListBox& list)
       : WindowPeer(std::move(form), list), list_(list) {
-    const DWORD style = WS_VSCROLL | WS_TABSTOP | WS_GROUP | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
+    // A line wider than the list can be scrolled to: the bar shows only when one is.
+    const DWORD style =
+        WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_GROUP | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
     Adopt(CreateChild(
         {.className = "LISTBOX", .style = style, .exStyle = WS_EX_CLIENTEDGE, .at = FormBounds()}));
     Refill();
@@ -132,11 +134,14 @@ class ListBoxPeer : public WindowPeer {
     WindowPeer::ApplyFont();
     // The font resets the item height, so it comes after.
     SendMessageA(Window(), LB_SETITEMHEIGHT, 0, Scaled(list_.ItemHeight()));
+    widest_ = 0;
+    for (const std::string& line : list_.Items()) Widen(line);
   }
 
  private:
   void AddLast() {
     if (list_.Items().empty()) return;
+    Widen(list_.Items().back());
     const LRESULT index =
         SendMessageA(Window(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list_.Items().back().c_str()));
     // The newest line is the one to read.
@@ -147,7 +152,10 @@ class ListBoxPeer : public WindowPeer {
     HWND window = Window();
     SendMessageA(window, WM_SETREDRAW, FALSE, 0);
     SendMessageA(window, LB_RESETCONTENT, 0, 0);
+    widest_ = 0;
+    SendMessageA(window, LB_SETHORIZONTALEXTENT, 0, 0);
     for (const std::string& line : list_.Items()) {
+      Widen(line);
       SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     }
     if (!list_.Items().empty()) {
@@ -157,7 +165,22 @@ class ListBoxPeer : public WindowPeer {
     InvalidateRect(window, nullptr, TRUE);
   }
 
+  // Lets the list scroll as far as `line` reaches.
+  void Widen(const std::string& line) {
+    SIZE size{};
+    WindowDc dc(Window(), CurrentFont());
+    if (dc.Get() == nullptr ||
+        GetTextExtentPoint32A(dc.Get(), line.c_str(), static_cast<int>(line.size()), &size) == 0) {
+      return;
+    }
+    const int width = size.cx + Scaled(4);  // the item's margin
+    if (width <= widest_) return;
+    widest_ = width;
+    SendMessageA(Window(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_), 0);
+  }
+
   ListBox& list_;
+  int widest_ = 0;
 };
 
 class ImagePeer : public WindowPeer {

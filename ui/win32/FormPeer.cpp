@@ -1,5 +1,7 @@
 #include "ui/win32/FormPeer.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -38,6 +40,27 @@ FormPeer::FormPeer(Form& form)
 }
 
 FormPeer::~FormPeer() = default;
+
+void FormPeer::SetHint(UINT_PTR tool, const RECT& area, const std::string& text) {
+  if (hints_.Get() == nullptr) {
+    if (text.empty()) return;
+    hints_ = WindowHandle(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                                          nullptr, GetModuleHandleA(nullptr), nullptr));
+    if (hints_.Get() == nullptr) return;
+  }
+  TTTOOLINFOA info{};
+  info.cbSize = TTTOOLINFOA_V2_SIZE;  // what every version of the common controls takes
+  info.hwnd = window_;
+  info.uId = tool;
+  SendMessageA(hints_.Get(), TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+  if (text.empty()) return;
+  info.uFlags = TTF_SUBCLASS;
+  info.rect = area;
+  info.lpszText = const_cast<char*>(text.c_str());  // copied by the tooltip
+  SendMessageA(hints_.Get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
 
 void FormPeer::Register(HWND window, WindowPeer& peer) { peers_[window] = &peer; }
 

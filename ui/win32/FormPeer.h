@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "ui/Form.h"
 #include "ui/win32/Handles.h"
@@ -42,6 +43,11 @@ class FormPeer {
   // `window` is enabled again: it gets the keyboard back, unless the keyboard moved on meanwhile.
   void GiveKeyboardBack(HWND window);
 
+  // Shows `text` in a tooltip while the pointer rests over `area` of the form, a control's place;
+  // an empty text takes it away. The form's window sees the pointer there also when the control
+  // is disabled, which is when a control most needs to say why. `tool` tells the areas apart.
+  void SetHint(UINT_PTR tool, const RECT& area, const std::string& text);
+
   // Sizes the window so that its client area is the form's ClientSize scaled to the screen,
   // centred on the work area.
   void FitToClientSize();
@@ -66,6 +72,7 @@ class FormPeer {
   FontHandle font_;
   std::map<HWND, WindowPeer*> peers_;
   std::unique_ptr<MenuBarPeer> menu_;
+  WindowHandle hints_;  // made with the first hint
   int nextControlId_;
   HWND lastFocus_ = nullptr;
   HWND keyboardTakenFrom_ = nullptr;  // a control disabled while it had the keyboard

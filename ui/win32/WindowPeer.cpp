@@ -1,5 +1,6 @@
 #include "ui/win32/WindowPeer.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -24,7 +25,10 @@ WindowPeer::WindowPeer(std::shared_ptr<FormPeer> form, Control& control)
   if (!SameFont(control.GetFont(), Font{})) ownFont_ = MakeFont(control.GetFont());
 }
 
-WindowPeer::~WindowPeer() { Discard(window_); }
+WindowPeer::~WindowPeer() {
+  if (!control_.Hint().empty()) form_->SetHint(reinterpret_cast<UINT_PTR>(this), {}, "");
+  Discard(window_);
+}
 
 void WindowPeer::Changed(Change what) {
   switch (what) {
@@ -39,6 +43,9 @@ void WindowPeer::Changed(Change what) {
       break;
     case Change::AccessibleName:
       NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window_.Get(), OBJID_CLIENT, CHILDID_SELF);
+      break;
+    case Change::Hint:
+      ApplyHint();
       break;
     case Change::Font: {
       // The old font goes only after the window has the new one.
@@ -206,5 +213,26 @@ void WindowPeer::ApplyFont() {
 }
 
 void WindowPeer::ApplyCaption() { SetWindowTextA(window_.Get(), control_.Caption().c_str()); }
+
+void WindowPeer::ApplyHint() {
+  const Bounds at = FormBounds();
+  form_->SetHint(reinterpret_cast<UINT_PTR>(this),
+                 {at.left, at.top, at.left + at.width, at.top + at.height}, control_.Hint());
+  if (control_.Hint().empty()) return;
+  // A window that went (a radio group makes its buttons anew) takes its describer with it.
+  std::erase_if(describers_, [](const auto& d) { return !IsWindow(d->Window()); });
+  for (HWND window : ReaderWindows()) {
+    if (std::any_of(describers_.begin(), describers_.end(),
+                    [&](const auto& d) { return d->Window() == window; })) {
+      continue;
+    }
+    auto describer = std::make_unique<AccessibleWindow>();
+    describer->Attach(window, {.description = [this] { return control_.Hint(); }});
+    describers_.push_back(std::move(describer));
+  }
+  for (HWND window : ReaderWindows()) {
+    NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, window, OBJID_CLIENT, CHILDID_SELF);
+  }
+}
 
 }  // namespace tarnwick::ui::win32

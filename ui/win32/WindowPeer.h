@@ -11,9 +11,11 @@
 #include <span>
 #include <typeinfo>
 #include <utility>
+#include <vector>
 
 #include "ui/BoundWindow.h"
 #include "ui/Control.h"
+#include "ui/win32/Accessible.h"
 #include "ui/win32/Handles.h"
 
 namespace tarnwick::ui::win32 {
@@ -90,6 +92,11 @@ class WindowPeer : public ControlPeer {
   virtual void ApplyEnabled();
   virtual void ApplyFont();
   virtual void ApplyCaption();
+  // The hint, as the form's tooltip over the control's place and as the description a screen
+  // reader reads for each of the peer's windows.
+  void ApplyHint();
+  // The windows a screen reader meets for this control.
+  virtual std::vector<HWND> ReaderWindows() const { return {window_.Get()}; }
 
  private:
   DWORD ChildStyle(DWORD style) const;
@@ -98,6 +105,9 @@ class WindowPeer : public ControlPeer {
   Control& control_;
   WindowHandle window_;
   FontHandle ownFont_;
+  // Made for the windows that a hint has been given to, so that a control without one costs
+  // nothing more.
+  std::vector<std::unique_ptr<AccessibleWindow>> describers_;
 };
 
 // The keys held now (kShiftKey, kAltKey, kCtrlKey), as key and mouse events report them.
