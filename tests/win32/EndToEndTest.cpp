@@ -955,6 +955,92 @@ TEST_F(EndToEnd, WhileAboutIsOpenMonitoringGoesOnAndItsLinkFollowsThePointer) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// What an administrator sets through Group Policy
+
+TEST_F(EndToEnd, AComputersPolicyLocksItsChoiceOverTheUsersAndARefreshHandsItBack) {
+  PutPolicy(HKEY_LOCAL_MACHINE, kPoliciesKey, "ShockwaveFlash", 1);
+  PutPolicy(HKEY_CURRENT_USER, kPoliciesKey, "ShockwaveFlash", 0);
+  PutPolicy(HKEY_CURRENT_USER, kRecommendedKey, "PlayAnimatedGifs", 1);
+  WriteDword(HKEY_CURRENT_USER, kSettingsKey, "4", 0);  // the user had allowed it
+  const std::string flash = kGroups[3];
+  const std::string lockedFlash = flash + " *";
+  {
+    Program program;
+    HWND main = program.VisibleMainWindow();
+    ASSERT_NE(nullptr, main);
+    Window window(main);
+    EXPECT_EQ("No", window.Choice(lockedFlash));
+    EXPECT_FALSE(::IsWindowEnabled(window.Radio(lockedFlash, "Yes")));
+    EXPECT_TRUE(KillBitsWritten()) << RegistryState();
+    EXPECT_TRUE(HasSetting("4", 0)) << "the administrator's choice was stored as the user's";
+    const std::optional<Heard> heard = Hear(window.Radio(lockedFlash, "No"));
+    ASSERT_TRUE(heard.has_value());
+    EXPECT_EQ("Set by your administrator", heard->description);
+    // Recommended, where the user stored nothing: the start's choice, not stored.
+    EXPECT_EQ("No", window.Choice("Play animated &gifs"));
+    EXPECT_TRUE(HasText(HKEY_CURRENT_USER, kMainKey, "Play_Animations", "No"));
+    EXPECT_FALSE(Setting("2"));
+
+    window.Click(window.Radio(kPresets, "Yes to all"));
+    EXPECT_TRUE(WaitUntil([] { return HasSetting("5", 0); }, kStateWait)) << RegistryState();
+    EXPECT_EQ("No", window.Choice(lockedFlash));
+    EXPECT_TRUE(KillBitsWritten()) << RegistryState();
+    EXPECT_TRUE(HasSetting("4", 0));
+
+    // Without the computer's policy the user's decides; without both, the user's own choice.
+    DeletePolicy(HKEY_LOCAL_MACHINE, kPoliciesKey, "ShockwaveFlash");
+    BroadcastPolicyChange();
+    EXPECT_TRUE(WaitUntil(NoClassKeyLeft, kStateWait)) << RegistryState();
+    EXPECT_EQ("Yes", window.Choice(lockedFlash));
+    DeletePolicy(HKEY_CURRENT_USER, kPoliciesKey, "ShockwaveFlash");
+    BroadcastPolicyChange();
+    EXPECT_TRUE(WaitUntil([&] { return ControlOf(main, flash.c_str()) != nullptr; }, kStateWait));
+    EXPECT_TRUE(::IsWindowEnabled(window.Radio(flash, "Yes")));
+    EXPECT_EQ("Yes", window.Choice(flash));
+    EXPECT_TRUE(program.MessageBoxes().empty());
+    EXPECT_EQ(std::optional<DWORD>(0), program.End());
+  }
+  // The user's choice stands over the recommendation from then on.
+  Program again;
+  HWND main = again.VisibleMainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_EQ("Yes", Window(main).Choice("Play animated &gifs"));
+}
+
+TEST_F(EndToEnd, MonitoringSetByTheAdministratorRunsAndNeitherTheWindowNorTheTrayStopsIt) {
+  PutPolicy(HKEY_LOCAL_MACHINE, kPoliciesKey, "Monitoring", 1);
+  // Policy data of the wrong type is passed over and said in the log, never in a box.
+  ::RegSetKeyValueA(HKEY_CURRENT_USER, kPoliciesKey, "ExitOnClose", REG_SZ, "1", 2);
+  Program program;
+  HWND main = program.VisibleMainWindow();
+  ASSERT_NE(nullptr, main);
+  Window window(main);
+  EXPECT_TRUE(program.MessageBoxes().empty());
+  EXPECT_EQ((std::vector<std::string>{
+                "* Reading settings...", "* Set by your administrator: Monitoring on",
+                "* Policy values passed over: ExitOnClose (user, not a DWORD)",
+                "* Start monitoring...", "* Done.", "* Applying settings...", "* Done..."}),
+            window.Log());
+  EXPECT_TRUE(DefaultBansWritten()) << RegistryState();
+  HWND stop = window.Button("Stop m&onitor");
+  EXPECT_FALSE(::IsWindowEnabled(stop));
+
+  // The tray menu's item is greyed: its mnemonic does nothing.
+  const auto menuShown = [] {
+    HWND menu = ::FindWindowA("#32768", nullptr);
+    return menu != nullptr && ::IsWindowVisible(menu);
+  };
+  ASSERT_TRUE(ClickTrayIcon(program.Id(), true));
+  ASSERT_TRUE(WaitUntil(menuShown, kStateWait)) << "a right click showed no menu";
+  Type({{'O', false}});  // Stop m&onitor
+  if (menuShown()) Type({{VK_ESCAPE, false}});
+  EXPECT_TRUE(WaitUntil([&] { return !menuShown(); }, kStateWait));
+  EXPECT_TRUE(StaysFor([&] { return window.Log().size() == 7; }, 500)) << window.Log().back();
+  EXPECT_EQ("Stop m&onitor", window.Caption(stop));
+  EXPECT_EQ(std::optional<DWORD>(0), program.End());
+}
+
+// ---------------------------------------------------------------------------------------------
 // The demonstration window
 
 std::string DumpText(const std::string& bytes) { return ReferenceDumpText(bytes); }
@@ -1028,12 +1114,17 @@ void AnswerBoxes(DWORD processId, std::vector<HWND>& answered, std::vector<std::
 }
 
 TEST_F(EndToEnd, TheDemonstrationWindowAppearsAboutASecondAfterTheFifteenthStartOnly) {
-  for (const DWORD before : {13u, 14u, 15u}) {
-    SCOPED_TRACE(before);
+  const struct {
+    DWORD before;
+    bool shown;  // by the administrator's ShowDemonstration
+  } starts[] = {{13, true}, {14, true}, {15, true}, {14, false}};
+  for (const auto& [before, shown] : starts) {
+    SCOPED_TRACE(std::to_string(before) + (shown ? "" : ", never shown"));
     WriteDword(HKEY_CURRENT_USER, kSettingsKey, "Ypos", before);
+    if (!shown) PutPolicy(HKEY_LOCAL_MACHINE, kPoliciesKey, "ShowDemonstration", 0);
     Program program;
     ASSERT_NE(nullptr, program.VisibleMainWindow());
-    const bool due = before + 1 == 15;
+    const bool due = before + 1 == 15 && shown;
     HWND demo = ShownWindow(program.Id(), "TDemo", due ? kStartWait : 2500);
     EXPECT_EQ(due, demo != nullptr);
     if (demo != nullptr) {

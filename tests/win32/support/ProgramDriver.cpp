@@ -294,9 +294,29 @@ bool RequireTheProjectsPrefix() {
   return false;
 }
 
+REGSAM PolicyView(HKEY root) {
+  return root == HKEY_LOCAL_MACHINE ? MachineViews().front() : 0;
+}
+
+void PutPolicy(HKEY root, const char* path, const char* name, DWORD number) {
+  WriteDword(root, path, name, number, PolicyView(root));
+}
+
+void DeletePolicy(HKEY root, const char* path, const char* name) {
+  DeleteValue(root, path, name, PolicyView(root));
+}
+
+void BroadcastPolicyChange() {
+  DWORD_PTR answer = 0;
+  ::SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Policy"),
+                        SMTO_ABORTIFHUNG, kSendWait, &answer);
+}
+
 void ResetRegistry() {
   if (!RequireTheProjectsPrefix()) return;
   DeleteTree(HKEY_CURRENT_USER, kSettingsKey);
+  DeleteTree(HKEY_CURRENT_USER, kPoliciesKey);
+  DeleteTree(HKEY_LOCAL_MACHINE, kPoliciesKey, PolicyView(HKEY_LOCAL_MACHINE));
   DeleteValue(HKEY_CURRENT_USER, kRunKey, kTitle);
   for (const char* name : kTextSwitches) DeleteValue(HKEY_CURRENT_USER, kMainKey, name);
   DeleteValue(HKEY_CURRENT_USER, kZoneKey, "1C00");
@@ -596,7 +616,8 @@ std::optional<Heard> Hear(HWND control) {
   };
   const Heard heard{number(&IAccessible::get_accRole), text(&IAccessible::get_accName),
                     text(&IAccessible::get_accValue), number(&IAccessible::get_accState),
-                    text(&IAccessible::get_accDefaultAction)};
+                    text(&IAccessible::get_accDefaultAction),
+                    text(&IAccessible::get_accDescription)};
   object->Release();
   return heard;
 }

@@ -37,6 +37,9 @@ using test::kMainKey;
 using test::kShockwaveKey;
 using test::kZoneKey;
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// Where Group Policy puts what an administrator set, for the computer and for each user.
+constexpr char kPoliciesKey[] = "Software\\Policies\\Brambleworks\\Tarnwick";
+constexpr char kRecommendedKey[] = "Software\\Policies\\Brambleworks\\Tarnwick\\Recommended";
 constexpr const char* kTextSwitches[] = {"Display Inline Videos", "Play_Animations",
                                          "Play_Background_Sounds"};
 
@@ -108,6 +111,12 @@ std::optional<std::string> ListedButton();
 std::optional<std::string> TheOneButton();
 // Whether no view holds a button of the program and its list names none.
 bool NoProgramButton();
+// A policy value as Group Policy writes it: the computer's (HKEY_LOCAL_MACHINE) once, in the 64-bit
+// view of a 64-bit machine; the user's (HKEY_CURRENT_USER). ResetRegistry takes them away.
+void PutPolicy(HKEY root, const char* path, const char* name, DWORD number);
+void DeletePolicy(HKEY root, const char* path, const char* name);
+// What Group Policy does once it has applied a change: tells every top-level window.
+void BroadcastPolicyChange();
 // Another program's button, put in every view; ResetRegistry takes it away.
 void PutOtherProgramsButton();
 bool OtherProgramsButtonStays();
@@ -222,6 +231,7 @@ struct Heard {
   std::string value;
   long state = 0;
   std::string action;  // the default action's name
+  std::string description{};
 };
 std::optional<Heard> Hear(HWND control);
 // The object itself, for the caller to release; null when the control gives none.
