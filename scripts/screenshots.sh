@@ -9,7 +9,8 @@
 #   demo.png          the demonstration window after "View the demo", at a fifteenth start
 # all at 96 DPI, then the same again at 144 DPI (150 %) on a screen half as large again, named
 # main-window-144dpi.png and so on; and at 96 DPI main-window-high-contrast.png, the main window
-# in a white-on-black high-contrast scheme.
+# in a white-on-black high-contrast scheme, and main-window-managed.png and options-managed.png,
+# the windows on a machine where an administrator set some of the settings by Group Policy.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -86,6 +87,29 @@ shoot_high_contrast() {
   done
 }
 
+# The main window and Options where the computer's policy bans Flash and Java, starts the program
+# with Windows and keeps monitoring on.
+shoot_managed() {
+  local policies='HKLM\Software\Policies\Brambleworks\Tarnwick' pair rect
+  for pair in ShockwaveFlash=1 JavaApplets=1 StartWithWindows=1 Monitoring=1; do
+    "$WINE_BIN" reg add "$policies" /v "${pair%=*}" /t REG_DWORD /d "${pair#*=}" /f \
+      </dev/null >/dev/null 2>&1
+  done
+  "$WINE_BIN" "$exe" </dev/null >/dev/null 2>&1 &
+  rect="$(where TQuillmoor 'Tarnwick v1.0b Personal')"
+  [ -n "$rect" ] || { echo "screenshots: the managed main window did not appear" >&2; exit 1; }
+  sleep 1.5
+  import -window root "$out/shot.png"
+  cut "$rect" "$out/shot.png" "$out/main-window-managed.png"
+  rm -f "$out/shot.png"
+  shoot_dialog t o TSettingsF options-managed.png
+  "$WINE_BIN" "$command_exe" close TQuillmoor 'Tarnwick v1.0b Personal' </dev/null >/dev/null 2>&1
+  sleep 1
+  "$WINE_BIN" reg delete "$policies" /f </dev/null >/dev/null 2>&1 || true
+  "$WINE_BIN" reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' \
+    /v 'Tarnwick v1.0b Personal' /f </dev/null >/dev/null 2>&1 || true
+}
+
 # Every picture at one DPI: the system reads LogPixels when each process starts, so the session
 # starts anew with it, and the taskbar and its notification area are drawn at that DPI too.
 shoot_at() {  # DPI, width x height of the screen, file name suffix
@@ -156,6 +180,7 @@ shoot_at() {  # DPI, width x height of the screen, file name suffix
   cut "$demo_rect" "$out/shot.png" "$out/demo$suffix.png"
   rm -f "$out/shot.png"
   [ "$dpi" != 96 ] || shoot_high_contrast
+  [ "$dpi" != 96 ] || shoot_managed
   end_private_session
 }
 
@@ -164,4 +189,5 @@ main_96="$main_rect"
 shoot_at 144 1536x1152 -144dpi
 
 echo "screenshots: in $out, at 96 DPI main-window.png (${main_96// /,}), tray.png, desktop.png," \
-  "options.png, about.png, demo.png, main-window-high-contrast.png; at 144 DPI the same with -144dpi (main window ${main_rect// /,})"
+  "options.png, about.png, demo.png, main-window-high-contrast.png, main-window-managed.png," \
+  "options-managed.png; at 144 DPI the same with -144dpi (main window ${main_rect// /,})"
