@@ -305,13 +305,15 @@ Template Written(const std::string& prefix, const std::string& product) {
        << "  </categories>\n";
 
   std::vector<std::string> choices;
-  for (const Choice& choice : kContentChoices)
+  for (const Choice& choice : kContentChoices) {
     choices.push_back(strings.Add(choice.text, choice.text));
+  }
 
   admx << "  <policies>\n";
   for (const Policy& policy : Policies()) {
     const Setting& setting = policy.setting;
     const std::string name = Id(policy.Name());
+    // A recommended policy has the title of its locked twin, which comes first.
     const std::string title = "$(string." + Id(setting.policy) + ")";
     if (!policy.recommended) strings.Add(setting.policy, TitleOf(setting));
     admx << "    <policy name=\"" << name << "\" class=\"Both\" displayName=\"" << title
@@ -385,8 +387,9 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::string_view(argv[1]) == "--list") {
       for (const Setting* setting : settings::kManagedSettings) {
         std::cout << settings::kPoliciesKey << '\t' << setting->policy << '\n';
-        if (setting->Recommendable())
+        if (setting->Recommendable()) {
           std::cout << RecommendedKey() << '\t' << setting->policy << '\n';
+        }
       }
       return 0;
     }

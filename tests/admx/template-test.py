@@ -37,8 +37,8 @@ class Template(unittest.TestCase):
         self.assertEqual(named - defined, set())
 
     def test_every_presentation_shows_the_elements_of_its_policy(self):
-        presentations = {p.get("id"): p for p in
-                         self.adml.iterfind(f"{NS}resources/{NS}presentationTable/{NS}presentation")}
+        table = self.adml.iterfind(f"{NS}resources/{NS}presentationTable/{NS}presentation")
+        presentations = {p.get("id"): p for p in table}
         for policy in self.policies:
             elements = {e.get("id") for e in policy.iterfind(f"{NS}elements/*")}
             shown = re.fullmatch(r"\$\(presentation\.(\w+)\)", policy.get("presentation", ""))
