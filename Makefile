@@ -35,13 +35,14 @@ msi: windows windows32
 
 build: native windows windows32 installer msi
 
-# build/release/: Setup, both packages, both exes, the help file and SHA256SUMS, unsigned. Only
-# what ships is built, not the tests.
+# build/release/: Setup, both packages, both exes, the help file, the administrative template and
+# SHA256SUMS, unsigned. Only what ships is built, not the tests.
 release: deps
 	@cmake --preset windows32 >/dev/null
 	@cmake --build --preset windows32 -j $(JOBS) --target msi_package -- --no-print-directory
 	@cmake --preset windows >/dev/null
-	@cmake --build --preset windows -j $(JOBS) --target msi_package setup -- --no-print-directory
+	@cmake --build --preset windows -j $(JOBS) --target msi_package setup policy_template \
+	  -- --no-print-directory
 	@scripts/release.sh collect build/release
 
 # The same, signed: with the certificate SIGN_CERT and its key SIGN_KEY (PEM files), time-stamped

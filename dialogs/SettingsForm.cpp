@@ -15,23 +15,25 @@
 namespace tarnwick::dialogs {
 namespace {
 
-// The check boxes in the order their settings are read and stored, each with its place,
-// caption and setting.
+// The check boxes in the order their settings are read and stored, each with its place and
+// setting; the captions are the header's.
 constexpr const char* kGroupCaption = "Settings";
 
 struct Box {
   ui::CheckBox TSettingsF::*box;
   int top;
-  const char* caption;
   int tabOrder;
   const settings::Setting& option;
+  constexpr const char* Caption() const { return CaptionOf(option); }
 };
 constexpr Box kBoxes[] = {
-    {&TSettingsF::CheckBox6, 32, "Start minimi&zed", 0, settings::kStartMinimized},
-    {&TSettingsF::CheckBox7, 48, "Ban selected items on startup", 1, settings::kBanAtStart},
-    {&TSettingsF::CheckBox8, 64, "Exi&t on close", 2, settings::kExitOnClose},
-    {&TSettingsF::CheckBox1, 16, "Start with &windows", 3, settings::kStartWithWindows},
+    {&TSettingsF::CheckBox6, 32, 0, settings::kStartMinimized},
+    {&TSettingsF::CheckBox7, 48, 1, settings::kBanAtStart},
+    {&TSettingsF::CheckBox8, 64, 2, settings::kExitOnClose},
+    {&TSettingsF::CheckBox1, 16, 3, settings::kStartWithWindows},
 };
+static_assert(std::all_of(std::begin(kBoxes), std::end(kBoxes),
+                          [](const Box& b) { return b.Caption() != nullptr; }));
 
 }  // namespace
 
@@ -66,7 +68,7 @@ void TSettingsF::LoadLayout() {
     ui::CheckBox& box = this->*b.box;
     box.SetParent(&GroupBox2);
     box.SetBounds(8, b.top, 177, 17);
-    box.SetCaption(b.caption);
+    box.SetCaption(b.Caption());
     box.SetTabOrder(b.tabOrder);
     box.SetTag(b.option.tag);
     box.SetChecked(b.option.byDefault != 0);
@@ -115,7 +117,7 @@ void TSettingsF::ShowOption(std::size_t i, const settings::Decision& decision, b
   const Box& b = kBoxes[i];
   ui::CheckBox& box = this->*b.box;
   shown_[i] = decision;
-  ui::ShowManaged(box, b.caption, decision.Locked());
+  ui::ShowManaged(box, b.Caption(), decision.Locked());
   const bool anyLocked =
       std::any_of(shown_.begin(), shown_.end(), [](const auto& d) { return d.Locked(); });
   GroupBox2.SetCaption(anyLocked ? std::string(kGroupCaption) + " " + ui::kManagedLegend

@@ -17,6 +17,27 @@ inline constexpr const char* kSettingsFormClass = "TSettingsF";
 // The current user's programs started at logon.
 inline constexpr const char* kRunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
+// Each Options box's caption, by the setting the box shows. The administrative template names the
+// settings by them too.
+struct OptionCaption {
+  const settings::Setting& option;
+  const char* caption;
+};
+inline constexpr OptionCaption kOptionCaptions[] = {
+    {settings::kStartMinimized, "Start minimi&zed"},
+    {settings::kBanAtStart, "Ban selected items on startup"},
+    {settings::kExitOnClose, "Exi&t on close"},
+    {settings::kStartWithWindows, "Start with &windows"},
+};
+// The caption of the box that shows `option`, or none. Found by the setting's number, as the
+// boxes are tagged: GCC cannot compare the settings' addresses in a constant expression.
+constexpr const char* CaptionOf(const settings::Setting& option) {
+  for (const OptionCaption& c : kOptionCaptions) {
+    if (c.option.tag == option.tag) return c.caption;
+  }
+  return nullptr;
+}
+
 class TSettingsF : public ui::Form {
  public:
   // Builds the dialog, hidden, from its layout, then runs FormCreate.

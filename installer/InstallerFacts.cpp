@@ -14,6 +14,7 @@
 #include "blocking/MainWindow.h"
 #include "dialogs/AboutForm.h"
 #include "dialogs/SettingsForm.h"
+#include "installer/ProductFacts.h"
 #include "settings/SettingsStore.h"
 #include "toolbar/ToolbarButtons.h"
 
@@ -56,28 +57,6 @@ std::string_view KeyPath(std::string_view key) {
   return key;
 }
 
-// The maker, as the copyright line names it.
-std::string_view Maker() {
-  constexpr std::string_view kNotice = "Copyright (c) ";
-  const std::string_view line = dialogs::kCopyright;
-  if (line.substr(0, kNotice.size()) != kNotice) {
-    throw std::invalid_argument("no maker in " + std::string(line));
-  }
-  return line.substr(kNotice.size());
-}
-
-// The version the user sees, as the title carries it: its word that starts with "v" and a digit.
-std::string_view ShownVersion() {
-  const std::string_view title = settings::kProgramTitle;
-  for (std::size_t at = title.find(" v"); at != std::string_view::npos;
-       at = title.find(" v", at + 1)) {
-    const std::size_t start = at + 2;
-    const std::string_view word = title.substr(start, title.find(' ', start) - start);
-    if (!word.empty() && word.front() >= '0' && word.front() <= '9') return word;
-  }
-  throw std::invalid_argument("no version in " + std::string(title));
-}
-
 // Windows versions have `parts` numbers: four for files, three for Windows Installer, which
 // compares no more. The build gives from two to four.
 std::string VersionOf(std::string version, std::ptrdiff_t parts) {
@@ -107,8 +86,8 @@ int main(int argc, char** argv) {
       std::string value;
     } facts[] = {
         {"PRODUCT", argv[2]},
-        {"MAKER", std::string(Maker())},
-        {"VERSION", std::string(ShownVersion())},
+        {"MAKER", std::string(installer::Maker())},
+        {"VERSION", std::string(installer::ShownVersion())},
         {"FILE_VERSION", VersionOf(argv[3], 4)},
         {"PACKAGE_VERSION", VersionOf(argv[3], 3)},
         {"DESCRIPTION", "Switches off rich content in Internet Explorer"},

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The release folder: what users and administrators download.
 #   release.sh collect DIR  (make release) DIR holds, as the builds made them: Setup, both
-#                           packages, both exes, the help file that they find beside them, and
-#                           SHA256SUMS
+#                           packages, both exes, the help file that they find beside them, the
+#                           administrative template in policy/, and SHA256SUMS
 #   release.sh sign DIR     (make sign) signs the exes in DIR, packs Setup and the packages anew
 #                           around them, signing the uninstaller, Setup, the packages and their
 #                           actions too, and writes SHA256SUMS again; see sign-file.sh for the
@@ -18,10 +18,11 @@ dir=${2:?usage: release.sh collect|sign DIR}
 
 export LC_ALL=C  # the same order of names everywhere
 
+# Every file, those in folders by their path from DIR, in one order everywhere.
 checksums() {
   rm -f "$dir/SHA256SUMS"
   local sums
-  sums="$(cd "$dir" && sha256sum -- *)"
+  sums="$(cd "$dir" && find . -type f -printf '%P\0' | sort -z | xargs -0 sha256sum --)"
   printf '%s\n' "$sums" >"$dir/SHA256SUMS"
 }
 
@@ -34,6 +35,7 @@ case "$command" in
     cp "$build32/tarnwick.exe" "$dir/tarnwick-x86.exe"
     cp "$build64/tarnwick.msi" "$dir/tarnwick-x64.msi"
     cp "$build32/tarnwick.msi" "$dir/tarnwick-x86.msi"
+    cp -r "$build64/policy" "$dir/"
     checksums
     echo "$dir: $(ls "$dir" | xargs), unsigned"
     ;;
