@@ -49,6 +49,18 @@ shoot_dialog() {  # menu letter, item letter, class, file
   sleep 0.5
 }
 
+# Starts the program and shoots its main window into `file`, once it is painted.
+start_and_shoot() {  # file
+  local rect
+  "$WINE_BIN" "$exe" </dev/null >/dev/null 2>&1 &
+  rect="$(where TQuillmoor 'Tarnwick v1.0b Personal')"
+  [ -n "$rect" ] || { echo "screenshots: the main window did not appear for $1" >&2; exit 1; }
+  sleep 1.5
+  import -window root "$out/shot.png"
+  cut "$rect" "$out/shot.png" "$out/$1"
+  rm -f "$out/shot.png"
+}
+
 # A white-on-black scheme as Windows' "High Contrast Black" has it: links yellow, selections cyan.
 high_contrast=(Window='0 0 0' WindowText='255 255 255' ButtonFace='0 0 0' ButtonText='255 255 255'
   ButtonHilight='255 255 255' ButtonLight='192 192 192' ButtonShadow='128 128 128'
@@ -60,7 +72,7 @@ high_contrast=(Window='0 0 0' WindowText='255 255 255' ButtonFace='0 0 0' Button
 # The main window in that scheme. Windows keeps a scheme in the user's colours, which a program
 # reads when it starts; the prefix's own colours come back after, for the shots that follow.
 shoot_high_contrast() {
-  local colors='HKCU\Control Panel\Colors' pair name saved=() rect
+  local colors='HKCU\Control Panel\Colors' pair name saved=()
   "$WINE_BIN" "$command_exe" close TQuillmoor 'Tarnwick v1.0b Personal' </dev/null >/dev/null 2>&1
   sleep 1
   for pair in "${high_contrast[@]}"; do
@@ -69,13 +81,7 @@ shoot_high_contrast() {
       tr -d '\r' | sed -nE "s/^ +$name +REG_SZ +//p")")
     "$WINE_BIN" reg add "$colors" /v "$name" /d "${pair#*=}" /f </dev/null >/dev/null 2>&1
   done
-  "$WINE_BIN" "$exe" </dev/null >/dev/null 2>&1 &
-  rect="$(where TQuillmoor 'Tarnwick v1.0b Personal')"
-  [ -n "$rect" ] || { echo "screenshots: the main window did not appear in high contrast" >&2; exit 1; }
-  sleep 1.5
-  import -window root "$out/shot.png"
-  cut "$rect" "$out/shot.png" "$out/main-window-high-contrast.png"
-  rm -f "$out/shot.png"
+  start_and_shoot main-window-high-contrast.png
   "$WINE_BIN" "$command_exe" close TQuillmoor 'Tarnwick v1.0b Personal' </dev/null >/dev/null 2>&1
   sleep 1
   for pair in "${saved[@]}"; do
@@ -90,18 +96,12 @@ shoot_high_contrast() {
 # The main window and Options where the computer's policy bans Flash and Java, starts the program
 # with Windows and keeps monitoring on.
 shoot_managed() {
-  local policies='HKLM\Software\Policies\Brambleworks\Tarnwick' pair rect
+  local policies='HKLM\Software\Policies\Brambleworks\Tarnwick' pair
   for pair in ShockwaveFlash=1 JavaApplets=1 StartWithWindows=1 Monitoring=1; do
     "$WINE_BIN" reg add "$policies" /v "${pair%=*}" /t REG_DWORD /d "${pair#*=}" /f \
       </dev/null >/dev/null 2>&1
   done
-  "$WINE_BIN" "$exe" </dev/null >/dev/null 2>&1 &
-  rect="$(where TQuillmoor 'Tarnwick v1.0b Personal')"
-  [ -n "$rect" ] || { echo "screenshots: the managed main window did not appear" >&2; exit 1; }
-  sleep 1.5
-  import -window root "$out/shot.png"
-  cut "$rect" "$out/shot.png" "$out/main-window-managed.png"
-  rm -f "$out/shot.png"
+  start_and_shoot main-window-managed.png
   shoot_dialog t o TSettingsF options-managed.png
   "$WINE_BIN" "$command_exe" close TQuillmoor 'Tarnwick v1.0b Personal' </dev/null >/dev/null 2>&1
   sleep 1
