@@ -19,6 +19,7 @@
 #include "tests/win32/support/ProgramDriver.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
+#include "ui/Managed.h"
 #include "ui/Menu.h"
 #include "ui/win32/Win32Peers.h"
 #include "tests/support/TestBackend.h"
@@ -701,6 +702,29 @@ TEST_F(MainWindowPeers, HiddenOrDisabledContainersTakeTheirContentsAlong) {
   EXPECT_EQ(4, SendMessageA(List(), LB_GETCOUNT, 0, 0));
   // The group itself stays enabled in the model, so it is enabled again with its container.
   EXPECT_TRUE(IsWindowEnabled(videosNo));
+
+  // A group an administrator set says so under the pointer, though its buttons take no input.
+  ui::ShowManaged(W().RadioGroup1, "Display inline &videos", true);
+  EXPECT_FALSE(IsWindowEnabled(videosNo));
+  RECT place{};
+  GetWindowRect(videosNo, &place);
+  SetForegroundWindow(form_);
+  char text[32] = {};
+  EXPECT_TRUE(test::WaitUntil([&] {
+    test::MoveMouseTo((place.left + place.right) / 2, (place.top + place.bottom) / 2);
+    app_.ProcessMessages();
+    for (HWND tip = nullptr; (tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr));) {
+      TTTOOLINFOA tool{};
+      tool.cbSize = TTTOOLINFOA_V2_SIZE;
+      tool.lpszText = text;
+      if (GetWindow(tip, GW_OWNER) == form_ && IsWindowVisible(tip) &&
+          SendMessageA(tip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&tool))) {
+        return true;
+      }
+    }
+    return false;
+  }, 3000));
+  EXPECT_STREQ("Set by your administrator", text);
 }
 
 TEST_F(MainWindowPeers, NewItemsRebuildAGroupsButtonsAndTheWindowTakesItsControlsAlong) {
