@@ -71,15 +71,17 @@ HWND Form::Handle() {
                                                         : nullptr;
   // A dialog frame shows no icon; the main window's frame shows the program's.
   const bool icons = !dialog && app != nullptr;
-  return window_.Create({.className = className_.c_str(),
-                         .title = caption_.c_str(),
-                         .style = dialog ? kDialogStyle : kFormStyle,
-                         .exStyle = dialog ? kDialogExStyle : 0,
-                         .parent = owner,
-                         .at = {0, 0, 400, 300},
-                         .background = reinterpret_cast<HBRUSH>(std::intptr_t{kColorBtnFace + 1}),
-                         .icon = icons ? app->LargeIcon() : nullptr,
-                         .smallIcon = icons ? app->SmallIcon() : nullptr});
+  WindowShape shape{.className = className_.c_str(),
+                    .title = caption_.c_str(),
+                    .style = dialog ? kDialogStyle : kFormStyle,
+                    .exStyle = dialog ? kDialogExStyle : 0,
+                    .parent = owner,
+                    .at = {0, 0, 400, 300},
+                    .background = reinterpret_cast<HBRUSH>(std::intptr_t{kColorBtnFace + 1}),
+                    .icon = icons ? app->LargeIcon() : nullptr,
+                    .smallIcon = icons ? app->SmallIcon() : nullptr};
+  if (app != nullptr && app->GetBackend() != nullptr) app->GetBackend()->ShapeForm(*this, shape);
+  return window_.Create(shape);
 }
 
 void Form::SetCaption(std::string caption) {

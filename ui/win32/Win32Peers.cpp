@@ -11,6 +11,7 @@
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Menu.h"
+#include "ui/win32/Dpi.h"
 #include "ui/win32/FormPeer.h"
 #include "ui/win32/WindowPeer.h"
 
@@ -38,6 +39,12 @@ class Win32Backend final : public Backend {
     classes.dwSize = sizeof classes;
     classes.dwICC = ICC_TAB_CLASSES | ICC_BAR_CLASSES;
     InitCommonControlsEx(&classes);
+  }
+
+  void ShapeForm(Form& form, WindowShape& shape) override {
+    const RECT frame = FormFrame(Scaled(form.ClientSize()), shape.style, shape.exStyle,
+                                 form.Menu() != nullptr);
+    shape.at = {frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top};
   }
 
   // A new child window goes to the bottom of its siblings. Made contents first, every container
