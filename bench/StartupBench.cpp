@@ -79,7 +79,9 @@ std::string ReadWhole(const std::string& path) {
   std::string text;
   char buffer[4096];
   DWORD read = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    text.append(buffer, read);
+  }
   ::CloseHandle(file);
   return text;
 }
@@ -277,8 +279,8 @@ int main(int argc, char** argv) {
   const double cpuRatio = tarnwickCpu / floorCpu;
   std::printf("ratio tarnwick/floor processor time to visible: %.2f (goal: at most %.1f) %s\n",
               cpuRatio, kGoal, cpuRatio <= kGoal ? "met" : "missed");
-  std::printf("least processor time to visible: %s %.1f ms, %s %.1f ms; ratio tarnwick/floor %.2f\n",
-              tarnwick.name, fastest(tarnwick.cpu), floor.name, fastest(floor.cpu),
+  std::printf("least processor time to visible: %s %.1f ms, %s %.1f ms; ratio tarnwick/floor "
+              "%.2f\n", tarnwick.name, fastest(tarnwick.cpu), floor.name, fastest(floor.cpu),
               fastest(tarnwick.cpu) / fastest(floor.cpu));
   return 0;
 }

@@ -87,9 +87,8 @@ template <std::size_t N>
 std::optional<Decision> FirstSet(const PolicyKey (&keys)[N], const Setting& setting) {
   for (const PolicyKey& policyKey : keys) {
     RegKey own;
-    if (const PolicyValue read = ReadPolicyValue(KeyOf(policyKey, own), setting.policy); read.value) {
-      return Decision{*read.value, policyKey.origin};
-    }
+    const PolicyValue read = ReadPolicyValue(KeyOf(policyKey, own), setting.policy);
+    if (read.value) return Decision{*read.value, policyKey.origin};
   }
   return std::nullopt;
 }
