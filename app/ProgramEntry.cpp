@@ -86,14 +86,16 @@ int RunSingleInstance(const StartEnvironment& environment) {
   const platform::NamedLock instance = BecomeTheInstance();
   if (!instance) return 0;
   ui::Application app;
+  // The backend prepares the thread for windows, and the icons go with the windows' classes:
+  // both come before the first window.
+  if (environment.backend) app.SetBackend(environment.backend());
+  if (environment.programIcon && environment.smallProgramIcon) {
+    app.SetIcons(environment.smallProgramIcon(), environment.programIcon());
+  }
   app.Initialize();
   // What goes wrong while the windows are made is shown once they are complete: titled, so that
   // a second start finds them, with the main window known and the start counted.
   app.HoldErrors();
-  if (environment.programIcon && environment.smallProgramIcon) {
-    app.SetIcons(environment.smallProgramIcon(), environment.programIcon());
-  }
-  if (environment.backend) app.SetBackend(environment.backend());
   const blocking::MainWindowImages images =
       environment.images ? environment.images() : blocking::MainWindowImages{};
   // The first window created becomes the main window once it is built.

@@ -202,6 +202,7 @@ void TQuillmoor::LoadLayout(const MainWindowImages& images) {
 void TQuillmoor::FormCreate(ui::Component&) {
   // Each step is reported on its own and the rest still run, so that a failing ban at start
   // still leaves a window that a second start can find and a counted launch.
+  const settings::PolicyKeys policyKeys;
   Log("* Reading settings...");
   ui::Guard([&] { ReportPolicies(); });
   ui::Guard([&] {
@@ -291,6 +292,7 @@ void TQuillmoor::ReportPolicies() {
 }
 
 void TQuillmoor::ApplyPolicies() {
+  const settings::PolicyKeys policyKeys;
   ui::Guard([&] { ReportPolicies(); });
   for (std::size_t i = 0; i < ContentKinds().size(); ++i) {
     ui::Guard([&] {

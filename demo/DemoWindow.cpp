@@ -32,6 +32,8 @@ constexpr IndexFile kIndexFiles[] = {{"History", "\\History.IE5\\index.dat"},
                                      {"Cookies", "\\index.dat"}};
 
 constexpr const char* kCaption = "Thank you for using Tarnwick from Brambleworks Company";
+// About a millisecond's read, between two chances for the window's messages to run.
+constexpr std::size_t kReadPiece = 1u << 20;
 constexpr const char* kLabel4 =
     "Did you know... that the government and police are installing black boxes in ISPs to record "
     "your Internet surfing and downloads for evidence?";
@@ -267,8 +269,8 @@ void TDemo::LoadIndexFile() {
   std::int64_t size = 0;
   if (Sys().GetFileSizeEx(file.Get(), &size) == 0) throw std::runtime_error("Cannot read file " + path);
   if (size == 0) return;  // nothing to show
-  // The dump counts in 32 bits, and the block must fit in memory. Every byte is read into it, so
-  // it is not cleared first.
+  // The dump counts in 32 bits, and the block must fit in memory. The dump reads only bytes that
+  // were read into it, so it is not cleared first.
   std::unique_ptr<std::uint8_t[]> block;
   if (size <= std::numeric_limits<std::uint32_t>::max()) {
     block.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(size)]);
@@ -278,25 +280,30 @@ void TDemo::LoadIndexFile() {
          " bytes).");
     return;
   }
-  const auto length = static_cast<std::size_t>(size);
-  std::size_t done = 0;
-  while (done < length) {
-    const auto want = static_cast<DWORD>(std::min<std::size_t>(length - done, 1u << 24));
-    DWORD got = 0;
-    if (Sys().ReadFile(file.Get(), block.get() + done, want, &got) == 0 || got == 0) {
-      throw std::runtime_error("Cannot read file " + path);
-    }
-    done += got;
-  }
-  // The memo's store grows once, not a hundred times over a large file.
-  const std::size_t lines = (length + kBytesPerLine - 1) / kBytesPerLine;
-  MemoOf(DumpMode).Reserve(lines, lines * kLineLength);
+  // Busy from the read on: reading a file of a hundred megabytes takes a tenth of a second, and
+  // a stop typed meanwhile must not wait for it. The file comes in pieces with the window's
+  // messages run between them, as during the dump, and a stop ends the read too; the dump then
+  // finds it and shows nothing of the file.
   ShowBusy(true);
   DemoIdle = false;
   const platform::ScopeExit idle([this] {
     ShowBusy(false);
     DemoIdle = true;
   });
+  const auto length = static_cast<std::size_t>(size);
+  std::size_t done = 0;
+  while (done < length && !StopRequested) {
+    const auto want = static_cast<DWORD>(std::min<std::size_t>(length - done, kReadPiece));
+    DWORD got = 0;
+    if (Sys().ReadFile(file.Get(), block.get() + done, want, &got) == 0 || got == 0) {
+      throw std::runtime_error("Cannot read file " + path);
+    }
+    done += got;
+    pump_.Poll();
+  }
+  // The memo's store grows once, not a hundred times over a large file.
+  const std::size_t lines = (length + kBytesPerLine - 1) / kBytesPerLine;
+  MemoOf(DumpMode).Reserve(lines, lines * kLineLength);
   DumpBytes(block.get(), static_cast<std::uint32_t>(length),
             [this](std::string_view line) { AddDumpLine(line); }, Gauge1, StopRequested, pump_);
 }

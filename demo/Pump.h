@@ -32,6 +32,12 @@ class MessagePump {
     untilClockRead_ = callsPerClockRead_;
     if (clock_() - last_ >= interval_) Run();
   }
+  // For calls that come far apart, such as between the pieces of a file being read: reads the
+  // clock at once, and runs the messages when the interval has passed.
+  void Poll() {
+    untilClockRead_ = callsPerClockRead_;
+    if (clock_() - last_ >= interval_) Run();
+  }
   // How many of the next calls surely only count: they neither read the clock nor run anything.
   std::uint32_t QuietCalls() const { return untilClockRead_ - 1; }
   // Stands for `calls` such calls, `calls` at most QuietCalls().

@@ -103,6 +103,7 @@ void TSettingsF::SaveSettings(const std::string& name, bool value) {
 void TSettingsF::FormCreate(ui::Component&) {
   // Each box reads its own value: one that cannot be read is said and keeps its designed state,
   // and the boxes after it still show what the user stored, which closing writes back.
+  const settings::PolicyKeys policyKeys;
   for (std::size_t i = 0; i < std::size(kBoxes); ++i) {
     ui::Guard([&] { ShowOption(i, settings::Decide(kBoxes[i].option), true); });
   }
@@ -135,6 +136,7 @@ void TSettingsF::ShowOption(std::size_t i, const settings::Decision& decision, b
 }
 
 void TSettingsF::ApplyPolicies() {
+  const settings::PolicyKeys policyKeys;
   for (std::size_t i = 0; i < std::size(kBoxes); ++i) {
     ui::Guard([&] {
       const settings::Decision decision = settings::Decide(kBoxes[i].option);

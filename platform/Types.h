@@ -100,6 +100,21 @@ struct WNDCLASSA {
   const char* lpszClassName = nullptr;
 };
 
+struct WNDCLASSEXA {
+  UINT cbSize = sizeof(WNDCLASSEXA);
+  UINT style = 0;
+  WNDPROC lpfnWndProc = nullptr;
+  int cbClsExtra = 0;
+  int cbWndExtra = 0;
+  HINSTANCE hInstance = nullptr;
+  HICON hIcon = nullptr;
+  HCURSOR hCursor = nullptr;
+  HBRUSH hbrBackground = nullptr;
+  const char* lpszMenuName = nullptr;
+  const char* lpszClassName = nullptr;
+  HICON hIconSm = nullptr;
+};
+
 struct GUID {
   DWORD Data1 = 0;
   WORD Data2 = 0;

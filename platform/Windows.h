@@ -20,6 +20,7 @@ using os::SHORT;
 using os::UINT;
 using os::UINT_PTR;
 using os::WNDCLASSA;
+using os::WNDCLASSEXA;
 using os::WNDPROC;
 using os::WPARAM;
 
@@ -33,6 +34,10 @@ class Windows {
   virtual ATOM RegisterClassA(const WNDCLASSA* windowClass) = 0;
   virtual BOOL GetClassInfoA(HINSTANCE instance, const char* className, WNDCLASSA* windowClass) = 0;
   virtual BOOL UnregisterClassA(const char* className, HINSTANCE instance) = 0;
+  // The same with a small icon (title bars) beside the large one (the taskbar, Alt+Tab).
+  virtual ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) = 0;
+  virtual BOOL GetClassInfoExA(HINSTANCE instance, const char* className,
+                               WNDCLASSEXA* windowClass) = 0;
 
   // Windows. CreateWindowExA sends WM_NCCREATE and WM_CREATE through the class procedure before
   // it returns; DestroyWindow sends WM_DESTROY and then WM_NCDESTROY.

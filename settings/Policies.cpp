@@ -16,15 +16,22 @@ using platform::Reg;
 using platform::RegKey;
 
 struct PolicyKey {
-  bool computers;  // under HKEY_LOCAL_MACHINE, else HKEY_CURRENT_USER
+  std::size_t index;  // among the four, for PolicyKeys
+  bool computers;     // under HKEY_LOCAL_MACHINE, else HKEY_CURRENT_USER
   bool recommended;
   Origin origin;      // what a value there decides
   const char* where;  // as the log names it
 };
-constexpr PolicyKey kLocking[] = {{true, false, Origin::ComputerPolicy, "computer"},
-                                  {false, false, Origin::UserPolicy, "user"}};
-constexpr PolicyKey kRecommending[] = {{true, true, Origin::Recommended, "computer, recommended"},
-                                       {false, true, Origin::Recommended, "user, recommended"}};
+constexpr PolicyKey kLocking[] = {{0, true, false, Origin::ComputerPolicy, "computer"},
+                                  {1, false, false, Origin::UserPolicy, "user"}};
+constexpr PolicyKey kRecommending[] = {
+    {2, true, true, Origin::Recommended, "computer, recommended"},
+    {3, false, true, Origin::Recommended, "user, recommended"}};
+
+PolicyKeys*& Innermost() {
+  static PolicyKeys* innermost = nullptr;
+  return innermost;
+}
 
 // A policy key opened to read, or none when it is not there or cannot be read. Group Policy
 // writes the computer's policies once, in the 64-bit view of 64-bit Windows, where a 32-bit
@@ -39,6 +46,15 @@ RegKey OpenPolicyKey(bool computers, bool recommended) {
     return {};
   }
   return RegKey(key);
+}
+
+// The key to read `policyKey`'s values from: the step's, or one of the caller's own, opened into
+// `own`. Null when it is not there or cannot be read.
+HKEY KeyOf(const PolicyKey& policyKey, RegKey& own) {
+  const auto open = [&] { return OpenPolicyKey(policyKey.computers, policyKey.recommended); };
+  if (PolicyKeys* step = PolicyKeys::Current()) return step->Get(policyKey.index, open);
+  own = open();
+  return own.Get();
 }
 
 // A policy value: set, or not there, or there and passed over, with why.
@@ -70,10 +86,9 @@ PolicyValue ReadPolicyValue(HKEY key, const char* name) {
 template <std::size_t N>
 std::optional<Decision> FirstSet(const PolicyKey (&keys)[N], const Setting& setting) {
   for (const PolicyKey& policyKey : keys) {
-    const RegKey key = OpenPolicyKey(policyKey.computers, policyKey.recommended);
-    if (const PolicyValue read = ReadPolicyValue(key.Get(), setting.policy); read.value) {
-      return Decision{*read.value, policyKey.origin};
-    }
+    RegKey own;
+    const PolicyValue read = ReadPolicyValue(KeyOf(policyKey, own), setting.policy);
+    if (read.value) return Decision{*read.value, policyKey.origin};
   }
   return std::nullopt;
 }
@@ -105,12 +120,13 @@ PolicyReport ReadPolicyReport() {
   PolicyReport report;
   std::vector<std::optional<std::int32_t>> locked(kManagedSettings.size());
   auto read = [&](const PolicyKey& policyKey) {
-    const RegKey key = OpenPolicyKey(policyKey.computers, policyKey.recommended);
-    if (!key) return;
+    RegKey own;
+    const HKEY key = KeyOf(policyKey, own);
+    if (key == nullptr) return;
     for (std::size_t i = 0; i < kManagedSettings.size(); ++i) {
       const Setting& setting = *kManagedSettings[i];
       if (policyKey.recommended && !setting.Recommendable()) continue;
-      const PolicyValue value = ReadPolicyValue(key.Get(), setting.policy);
+      const PolicyValue value = ReadPolicyValue(key, setting.policy);
       if (!value.passedOver.empty()) {
         report.passedOver.push_back(std::string(setting.policy) + " (" + policyKey.where + ", " +
                                     value.passedOver + ")");
@@ -125,6 +141,12 @@ PolicyReport ReadPolicyReport() {
   }
   return report;
 }
+
+PolicyKeys::PolicyKeys() : outer_(Innermost()) { Innermost() = this; }
+
+PolicyKeys::~PolicyKeys() { Innermost() = outer_; }
+
+PolicyKeys* PolicyKeys::Current() { return Innermost(); }
 
 std::string PolicyReport::LockedLine() const {
   std::vector<std::string> parts;

@@ -2,11 +2,14 @@
 // The one resolver of the managed settings. What decides a setting, first to last: the computer's
 // policy, the user's policy, the user's stored choice, the recommended value (the computer's,
 // then the user's), the design default. Like the settings, policies are read at every use.
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/Owners.h"
 #include "settings/ManagedSettings.h"
 
 namespace tarnwick::settings {
@@ -38,5 +41,32 @@ struct PolicyReport {
   std::string PassedOverLine() const;
 };
 PolicyReport ReadPolicyReport();
+
+// One step that decides many settings (a window's creation, a policy refresh) opens each policy
+// key once, when it first needs it, and keeps it while this lives; every value is still read
+// when its decision is made. Each key is a round trip to the registry, and a start made dozens.
+// A step within another (a refresh that a modal loop let in) opens its own: the keys may have
+// come or gone since the outer one opened its.
+class PolicyKeys {
+ public:
+  PolicyKeys();
+  ~PolicyKeys();
+  PolicyKeys(const PolicyKeys&) = delete;
+  PolicyKeys& operator=(const PolicyKeys&) = delete;
+
+  // The innermost that lives, or null.
+  static PolicyKeys* Current();
+  // Key `index` of the four (see Policies.cpp), opened by `open` the first time it is asked.
+  template <typename Open>
+  os::HKEY Get(std::size_t index, Open&& open) {
+    std::optional<platform::RegKey>& key = keys_[index];
+    if (!key) key = open();
+    return key->Get();
+  }
+
+ private:
+  PolicyKeys* outer_;
+  std::array<std::optional<platform::RegKey>, 4> keys_;
+};
 
 }  // namespace tarnwick::settings

@@ -50,20 +50,17 @@ Application* Application::Current() { return CurrentApplication(); }
 
 void Application::Initialize() {
   if (Handle() != nullptr) return;
-  window_.Create({.className = kApplicationWindowClass, .title = title_.c_str(),
-                  .style = kApplicationStyle});
+  window_.Create({.className = kApplicationWindowClass,
+                  .title = title_.c_str(),
+                  .style = kApplicationStyle,
+                  .icon = largeIcon_,
+                  .smallIcon = smallIcon_});
 }
 
 void Application::SetIcons(os::HICON small, os::HICON large) {
+  if (Handle() != nullptr) throw std::logic_error("The icons come before the application window");
   smallIcon_ = small;
   largeIcon_ = large;
-  if (Handle() != nullptr) ApplyIcons(Handle());
-}
-
-void Application::ApplyIcons(HWND window) const {
-  if (smallIcon_ == nullptr && largeIcon_ == nullptr) return;
-  Win().SendMessageA(window, kWmSetIcon, kIconSmall, reinterpret_cast<LPARAM>(smallIcon_));
-  Win().SendMessageA(window, kWmSetIcon, kIconBig, reinterpret_cast<LPARAM>(largeIcon_));
 }
 
 void Application::SetTitle(std::string title) {

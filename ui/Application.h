@@ -43,10 +43,12 @@ class Application {
   HWND Handle() const { return window_.Handle(); }
 
   // The program's icon, small (title bars) and large (the taskbar, Alt+Tab): the application
-  // window carries it, and so does every form whose frame shows one. The caller keeps it alive.
+  // window carries it, and so does every form whose frame shows one, as their classes' icons.
+  // Given before Initialize, since a class takes its icons when it is registered. The caller
+  // keeps them alive.
   void SetIcons(os::HICON small, os::HICON large);
-  // Gives `window` the program's icons.
-  void ApplyIcons(HWND window) const;
+  os::HICON SmallIcon() const { return smallIcon_; }
+  os::HICON LargeIcon() const { return largeIcon_; }
 
   const std::string& Title() const { return title_; }
   // Also the text of the taskbar button.

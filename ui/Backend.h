@@ -8,10 +8,14 @@ namespace tarnwick::ui {
 class Form;
 class PopupMenu;
 enum class MenuCorner;
+struct WindowShape;
 
 class Backend {
  public:
   virtual ~Backend() = default;
+  // Places the form's window before it is made, with the size its frame will have, so that it is
+  // not moved and sized again once it is there.
+  virtual void ShapeForm(Form& form, WindowShape& shape) = 0;
   // Gives the form's window its frame, size and font, and its controls and menu bar their real
   // windows; controls that have one already keep it.
   virtual void CreatePeers(Form& form) = 0;

@@ -31,7 +31,9 @@ struct WindowShape {
   Bounds at{};
   int id = 0;                       // a child's control id
   os::HBRUSH background = nullptr;  // for a class of ours: its brush
-  os::HCURSOR cursor = nullptr;     // and its cursor
+  os::HCURSOR cursor = nullptr;     // its cursor
+  os::HICON icon = nullptr;         // and its icons, large and small
+  os::HICON smallIcon = nullptr;
 };
 
 class BoundWindow {
@@ -46,9 +48,10 @@ class BoundWindow {
   BoundWindow(const BoundWindow&) = delete;
   BoundWindow& operator=(const BoundWindow&) = delete;
 
-  // Registers the class when it is not yet (or has another procedure), then creates the window,
-  // bound to this object from its first message on. Throws when the window cannot be created. A
-  // child window is its caller's to destroy: this object lets go of it when it goes itself.
+  // Registers the class when it is not yet (or has another procedure or other icons), then
+  // creates the window, bound to this object from its first message on. Throws when the window
+  // cannot be created. A child window is its caller's to destroy: this object lets go of it when
+  // it goes itself.
   HWND Create(const WindowShape& shape);
   HWND Handle() const { return handle_.Get(); }
   // Unbinds and destroys the window; the owner hears nothing of it.

@@ -69,16 +69,19 @@ HWND Form::Handle() {
   HWND owner = dialog && main != nullptr && main != this ? main->Handle()
                : app != nullptr                         ? app->Handle()
                                                         : nullptr;
-  HWND window = window_.Create({.className = className_.c_str(),
-                                .title = caption_.c_str(),
-                                .style = dialog ? kDialogStyle : kFormStyle,
-                                .exStyle = dialog ? kDialogExStyle : 0,
-                                .parent = owner,
-                                .at = {0, 0, 400, 300},
-                                .background = reinterpret_cast<HBRUSH>(std::intptr_t{kColorBtnFace + 1})});
   // A dialog frame shows no icon; the main window's frame shows the program's.
-  if (!dialog && window != nullptr && app != nullptr) app->ApplyIcons(window);
-  return window;
+  const bool icons = !dialog && app != nullptr;
+  WindowShape shape{.className = className_.c_str(),
+                    .title = caption_.c_str(),
+                    .style = dialog ? kDialogStyle : kFormStyle,
+                    .exStyle = dialog ? kDialogExStyle : 0,
+                    .parent = owner,
+                    .at = {0, 0, 400, 300},
+                    .background = reinterpret_cast<HBRUSH>(std::intptr_t{kColorBtnFace + 1}),
+                    .icon = icons ? app->LargeIcon() : nullptr,
+                    .smallIcon = icons ? app->SmallIcon() : nullptr};
+  if (app != nullptr && app->GetBackend() != nullptr) app->GetBackend()->ShapeForm(*this, shape);
+  return window_.Create(shape);
 }
 
 void Form::SetCaption(std::string caption) {

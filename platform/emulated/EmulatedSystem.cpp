@@ -223,6 +223,7 @@ os::BOOL EmulatedSystem::ReadFile(os::HANDLE file, void* buffer, os::DWORD toRea
   }
   if (count > fromContent) std::memset(out + fromContent, 0, count - fromContent);
   open->position += count;
+  bytesRead_ += count;
   if (read != nullptr) *read = count;
   return 1;
 }

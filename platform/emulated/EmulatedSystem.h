@@ -114,6 +114,8 @@ class EmulatedSystem final : public System {
   void PutFolder(const std::string& path);
   void RemoveFile(const std::string& path);
   std::size_t OpenFileCount() const { return open_.size(); }
+  // How many bytes ReadFile has handed out, of every file.
+  std::uint64_t BytesRead() const { return bytesRead_; }
 
   // --- Libraries ------------------------------------------------------------------------------
 
@@ -167,6 +169,7 @@ class EmulatedSystem final : public System {
   std::map<std::string, std::shared_ptr<File>> files_;  // by key (see PathKey)
   std::set<std::string> folders_;                       // by key
   std::map<std::uintptr_t, OpenFile> open_;
+  std::uint64_t bytesRead_ = 0;
   std::uintptr_t lastHandle_ = 0x100;
 
   std::map<std::string, Library> libraries_;  // by upper-case file name

@@ -173,6 +173,45 @@ BOOL EmulatedWindows::GetClassInfoA(HINSTANCE, const char* className, WNDCLASSA*
   return 1;
 }
 
+ATOM EmulatedWindows::RegisterClassExA(const WNDCLASSEXA* windowClass) {
+  if (windowClass == nullptr || windowClass->cbSize != sizeof(WNDCLASSEXA)) return 0;
+  WNDCLASSA plain;
+  plain.style = windowClass->style;
+  plain.lpfnWndProc = windowClass->lpfnWndProc;
+  plain.cbClsExtra = windowClass->cbClsExtra;
+  plain.cbWndExtra = windowClass->cbWndExtra;
+  plain.hInstance = windowClass->hInstance;
+  plain.hIcon = windowClass->hIcon;
+  plain.hCursor = windowClass->hCursor;
+  plain.hbrBackground = windowClass->hbrBackground;
+  plain.lpszMenuName = windowClass->lpszMenuName;
+  plain.lpszClassName = windowClass->lpszClassName;
+  const ATOM atom = RegisterClassA(&plain);
+  if (atom != 0) {
+    classes_.at(Upper(*NameOf(windowClass->lpszClassName))).smallIcon = windowClass->hIconSm;
+  }
+  return atom;
+}
+
+BOOL EmulatedWindows::GetClassInfoExA(HINSTANCE instance, const char* className,
+                                      WNDCLASSEXA* windowClass) {
+  WNDCLASSA plain;
+  if (windowClass == nullptr || GetClassInfoA(instance, className, &plain) == 0) return 0;
+  windowClass->cbSize = sizeof(WNDCLASSEXA);
+  windowClass->style = plain.style;
+  windowClass->lpfnWndProc = plain.lpfnWndProc;
+  windowClass->cbClsExtra = plain.cbClsExtra;
+  windowClass->cbWndExtra = plain.cbWndExtra;
+  windowClass->hInstance = plain.hInstance;
+  windowClass->hIcon = plain.hIcon;
+  windowClass->hCursor = plain.hCursor;
+  windowClass->hbrBackground = plain.hbrBackground;
+  windowClass->lpszMenuName = plain.lpszMenuName;
+  windowClass->lpszClassName = plain.lpszClassName;
+  windowClass->hIconSm = classes_.at(Upper(*NameOf(className))).smallIcon;
+  return 1;
+}
+
 BOOL EmulatedWindows::UnregisterClassA(const char* className, HINSTANCE) {
   auto name = NameOf(className);
   if (!name) return 0;

@@ -69,6 +69,10 @@ class EmulatedWindows final : public Windows {
   ATOM RegisterClassA(const WNDCLASSA* windowClass) override;
   BOOL GetClassInfoA(HINSTANCE instance, const char* className, WNDCLASSA* windowClass) override;
   BOOL UnregisterClassA(const char* className, HINSTANCE instance) override;
+  // Without a small icon the class has none: user32 would make one from the large icon.
+  ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) override;
+  BOOL GetClassInfoExA(HINSTANCE instance, const char* className,
+                       WNDCLASSEXA* windowClass) override;
 
   // Fails for an unknown class, an invalid parent, or WS_CHILD without a parent. WM_NCCREATE and
   // WM_CREATE point at a CREATESTRUCTA of the arguments. A procedure that answers WM_NCCREATE
@@ -231,6 +235,7 @@ class EmulatedWindows final : public Windows {
     std::string name;  // as registered
     WNDCLASSA info;
     std::optional<std::string> menuName;  // when given as text rather than a resource number
+    os::HICON smallIcon = nullptr;
   };
   struct Window {
     std::string classKey;  // upper-case class name

@@ -52,6 +52,19 @@ TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, hCursor);
 TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, hbrBackground);
 TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, lpszMenuName);
 TARNWICK_SAME_FIELD(WNDCLASSA, ::WNDCLASSA, lpszClassName);
+static_assert(sizeof(WNDCLASSEXA) == sizeof(::WNDCLASSEXA));
+TARNWICK_SAME_FIELD(WNDCLASSEXA, ::WNDCLASSEXA, cbSize);
+TARNWICK_SAME_FIELD(WNDCLASSEXA, ::WNDCLASSEXA, style);
+TARNWICK_SAME_FIELD(WNDCLASSEXA, ::WNDCLASSEXA, lpfnWndProc);
+TARNWICK_SAME_FIELD(WNDCLASSEXA, ::WNDCLASSEXA, cbClsExtra);
+TARNWICK_SAME_FIELD(WNDCLASSEXA, ::WNDCLASSEXA, cbWndExtra);
+TARNWICK_SAME_FIELD(WNDCLASSEXA, ::WNDCLASSEXA, hInstance);
+TARNWICK_SAME_FIELD(WNDCLASSEXA, ::WNDCLASSEXA, hIcon);
+TARNWICK_SAME_FIELD(WNDCLASSEXA, ::WNDCLASSEXA, hCursor);
+TARNWICK_SAME_FIELD(WNDCLASSEXA, ::WNDCLASSEXA, hbrBackground);
+TARNWICK_SAME_FIELD(WNDCLASSEXA, ::WNDCLASSEXA, lpszMenuName);
+TARNWICK_SAME_FIELD(WNDCLASSEXA, ::WNDCLASSEXA, lpszClassName);
+TARNWICK_SAME_FIELD(WNDCLASSEXA, ::WNDCLASSEXA, hIconSm);
 static_assert(sizeof(os::USEROBJECTFLAGS) == sizeof(::USEROBJECTFLAGS));
 TARNWICK_SAME_FIELD(os::USEROBJECTFLAGS, ::USEROBJECTFLAGS, dwFlags);
 // The creation's parameter is what the program reads; the conformance suite reads the rest.
@@ -135,6 +148,38 @@ void Copy(const ::WNDCLASSA& in, WNDCLASSA* out) {
   out->lpszClassName = in.lpszClassName;
 }
 
+::WNDCLASSEXA Native(const WNDCLASSEXA& in) {
+  ::WNDCLASSEXA out{};
+  out.cbSize = sizeof out;
+  out.style = in.style;
+  out.lpfnWndProc = ProcCast<::WNDPROC>(in.lpfnWndProc);
+  out.cbClsExtra = in.cbClsExtra;
+  out.cbWndExtra = in.cbWndExtra;
+  out.hInstance = Native(in.hInstance);
+  out.hIcon = reinterpret_cast<::HICON>(in.hIcon);
+  out.hCursor = reinterpret_cast<::HCURSOR>(in.hCursor);
+  out.hbrBackground = reinterpret_cast<::HBRUSH>(in.hbrBackground);
+  out.lpszMenuName = in.lpszMenuName;
+  out.lpszClassName = in.lpszClassName;
+  out.hIconSm = reinterpret_cast<::HICON>(in.hIconSm);
+  return out;
+}
+
+void Copy(const ::WNDCLASSEXA& in, WNDCLASSEXA* out) {
+  out->cbSize = sizeof *out;
+  out->style = in.style;
+  out->lpfnWndProc = ProcCast<WNDPROC>(in.lpfnWndProc);
+  out->cbClsExtra = in.cbClsExtra;
+  out->cbWndExtra = in.cbWndExtra;
+  out->hInstance = Ours(in.hInstance);
+  out->hIcon = reinterpret_cast<os::HICON>(in.hIcon);
+  out->hCursor = reinterpret_cast<os::HCURSOR>(in.hCursor);
+  out->hbrBackground = reinterpret_cast<os::HBRUSH>(in.hbrBackground);
+  out->lpszMenuName = in.lpszMenuName;
+  out->lpszClassName = in.lpszClassName;
+  out->hIconSm = reinterpret_cast<os::HICON>(in.hIconSm);
+}
+
 ::MSG Native(const MSG& in) {
   ::MSG out{};
   out.hwnd = Native(in.hwnd);
@@ -173,6 +218,21 @@ BOOL Win32Windows::GetClassInfoA(HINSTANCE instance, const char* className,
                                  WNDCLASSA* windowClass) {
   ::WNDCLASSA native{};
   const BOOL found = ::GetClassInfoA(Native(instance), className, &native);
+  if (found && windowClass != nullptr) Copy(native, windowClass);
+  return found;
+}
+
+ATOM Win32Windows::RegisterClassExA(const WNDCLASSEXA* windowClass) {
+  if (windowClass == nullptr) return 0;
+  const ::WNDCLASSEXA native = Native(*windowClass);
+  return ::RegisterClassExA(&native);
+}
+
+BOOL Win32Windows::GetClassInfoExA(HINSTANCE instance, const char* className,
+                                   WNDCLASSEXA* windowClass) {
+  ::WNDCLASSEXA native{};
+  native.cbSize = sizeof native;
+  const BOOL found = ::GetClassInfoExA(Native(instance), className, &native);
   if (found && windowClass != nullptr) Copy(native, windowClass);
   return found;
 }

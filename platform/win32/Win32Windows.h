@@ -12,6 +12,9 @@ class Win32Windows final : public Windows {
   ATOM RegisterClassA(const WNDCLASSA* windowClass) override;
   BOOL GetClassInfoA(HINSTANCE instance, const char* className, WNDCLASSA* windowClass) override;
   BOOL UnregisterClassA(const char* className, HINSTANCE instance) override;
+  ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) override;
+  BOOL GetClassInfoExA(HINSTANCE instance, const char* className,
+                       WNDCLASSEXA* windowClass) override;
 
   HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                        int x, int y, int width, int height, HWND parent, HMENU menu,

@@ -161,10 +161,11 @@ TEST_F(DemoWindowTest, AFaultWithAFileIsToldAndTheRunGoesOnOrIsAbandonedAsItShou
 }
 
 TEST_F(DemoWindowTest, AStopEndsOnlyTheFileBeingShownAndKeysStopOrExitAsTheyShould) {
-  // Stop while byte 30 of the history file is due: the full first line and bytes 26 to 29.
-  int bytes = 0;
+  // Stop while byte 30 of the history file is due: the full first line and bytes 26 to 29. The
+  // first call comes once the file is read, each after it before a byte.
+  int calls = 0;
   demo_->SetPump([&] {
-    if (demo_->DumpMode == 1 && ++bytes == 30) {
+    if (demo_->DumpMode == 1 && ++calls == 1 + 30) {
       int key = ' ';
       demo_->Memo1KeyDown(*demo_, key, 0);  // any key stops, and only stops
       EXPECT_EQ(0, key);
@@ -199,6 +200,27 @@ TEST_F(DemoWindowTest, AStopEndsOnlyTheFileBeingShownAndKeysStopOrExitAsTheyShou
   demo_->Memo1KeyDown(*demo_, escape, 0);
   EXPECT_FALSE(demo_->Visible());
   EXPECT_EQ(0u, demo_->Memo4.LineCount());
+
+  // A stop typed while a large file is still being read is taken then: the rest is not read
+  // first, and the dump shows nothing of the file.
+  constexpr std::int64_t kLarge = 8 << 20;
+  sys_.SetFileSize(kHistory, kLarge);
+  demo_->SetVisible(true);
+  const std::uint64_t readBefore = sys_.BytesRead();
+  bool stopped = false;
+  demo_->SetPump([&] {
+    if (demo_->DumpMode != 1 || stopped) return;
+    EXPECT_FALSE(demo_->DemoIdle);
+    EXPECT_EQ(ui::Cursor::HourGlass, app_.GetCursor());
+    int space = ' ';
+    demo_->Memo1KeyDown(*demo_, space, 0);
+    stopped = true;
+  });
+  View();
+  EXPECT_LT(sys_.BytesRead() - readBefore, static_cast<std::uint64_t>(kLarge));
+  EXPECT_EQ(Lines{""}, LinesOf(demo_->Memo2));
+  EXPECT_EQ(Expected(cache_), LinesOf(demo_->Memo3));
+  EXPECT_TRUE(demo_->DemoIdle);
 }
 
 TEST_F(DemoWindowTest, TheLinkFollowsThePointerAndOpensTheProductPage) {

@@ -222,6 +222,21 @@ TEST_F(WindowsConformance, ClassNamesCompareWithoutCaseAndAClassStaysWhileWindow
   EXPECT_EQ(0, Win().GetClassInfoA(Instance(), className_.c_str(), &found));
   EXPECT_EQ(nullptr, Create());
   EXPECT_NE(0, Win().RegisterClassA(&again));
+
+  // A class registered with its large and small icons hands back both, as they were given.
+  EXPECT_NE(0, Win().UnregisterClassA(className_.c_str(), Instance()));
+  WNDCLASSEXA withIcons;
+  withIcons.lpfnWndProc = &ClassProc;
+  withIcons.lpszClassName = className_.c_str();
+  withIcons.hInstance = Instance();
+  withIcons.hIcon = reinterpret_cast<os::HICON>(0x10064);
+  withIcons.hIconSm = reinterpret_cast<os::HICON>(0x10066);
+  ASSERT_NE(0, Win().RegisterClassExA(&withIcons));
+  WNDCLASSEXA foundWithIcons;
+  ASSERT_NE(0, Win().GetClassInfoExA(Instance(), lower.c_str(), &foundWithIcons));
+  EXPECT_EQ(&ClassProc, foundWithIcons.lpfnWndProc);
+  EXPECT_EQ(withIcons.hIcon, foundWithIcons.hIcon);
+  EXPECT_EQ(withIcons.hIconSm, foundWithIcons.hIconSm);
 }
 
 TEST_F(WindowsConformance, CreationSendsNcCreateCreateAndForPopupsAndChildrenTheirSize) {

@@ -111,6 +111,16 @@ TEST(PoliciesTest, ThePolicyValuesReadAreTheTablesTheyAreNeverWrittenAndTheLogNa
             report.PassedOverLine());
   EXPECT_EQ((Decision{1, Origin::Default}), Decide(kShowDemonstration));
   EXPECT_EQ(before, reg.Dump(HkeyLocalMachine()) + reg.Dump(HkeyCurrentUser()));
+
+  // A step keeps the policy keys it opened, yet reads each value when a decision needs it, and
+  // closes them when it ends.
+  {
+    const PolicyKeys step;
+    EXPECT_EQ((Decision{0, Origin::UserPolicy}), Decide(kShockwaveFlash));
+    reg.PutDword(HkeyLocalMachine(), kPoliciesKey, kShockwaveFlash.policy, 1);
+    EXPECT_EQ((Decision{1, Origin::ComputerPolicy}), Decide(kShockwaveFlash));
+  }
+  EXPECT_EQ(0u, reg.OpenHandles());
 }
 
 }  // namespace

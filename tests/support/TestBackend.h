@@ -17,6 +17,9 @@ class TestBackend final : public ui::Backend {
   // Answers in place of the user: the chosen item's index, or -1.
   std::function<int(ui::PopupMenu& menu, int x, int y)> OnTrackPopup;
 
+  void ShapeForm(ui::Form& form, ui::WindowShape& shape) override {
+    if (inner_) inner_->ShapeForm(form, shape);
+  }
   void CreatePeers(ui::Form& form) override {
     if (inner_) inner_->CreatePeers(form);
   }

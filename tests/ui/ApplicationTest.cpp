@@ -91,18 +91,29 @@ TEST_F(ApplicationTest, RunShowsTheMainWindowUnlessToldNotToAndEndsOnQuit) {
   }
 }
 
-TEST_F(ApplicationTest, TheApplicationWindowAndEveryFormWithAnIconInItsFrameCarryTheProgramsIcons) {
+TEST(ApplicationIcons, TheApplicationWindowAndEveryFormWithAnIconInItsFrameCarryTheProgramsIcons) {
+  EmulatedPlatform os;
   const auto small = reinterpret_cast<os::HICON>(0x10066);
   const auto large = reinterpret_cast<os::HICON>(0x10064);
-  app_.SetIcons(small, large);
+  Application app;
+  app.SetIcons(small, large);
+  app.Initialize();
+  EXPECT_THROW(app.SetIcons(small, large), std::logic_error);  // too late for the classes
   Form main("TMainForm");
   Form dialog("TDialogForm");
   dialog.SetBorderStyle(BorderStyle::Dialog);
-  for (HWND window : {app_.Handle(), main.Handle()}) {
-    EXPECT_EQ(reinterpret_cast<LRESULT>(small), win_.SendMessageA(window, kWmGetIcon, kIconSmall, 0));
-    EXPECT_EQ(reinterpret_cast<LRESULT>(large), win_.SendMessageA(window, kWmGetIcon, kIconBig, 0));
-  }
-  EXPECT_EQ(0, win_.SendMessageA(dialog.Handle(), kWmGetIcon, kIconBig, 0));
+  main.Handle();
+  dialog.Handle();
+  using Icons = std::pair<os::HICON, os::HICON>;  // small, large
+  const auto iconsOf = [&](const char* className) {
+    WNDCLASSEXA found;
+    EXPECT_NE(0, os.windows().GetClassInfoExA(os.windows().GetModuleHandleA(nullptr), className,
+                                              &found));
+    return Icons{found.hIconSm, found.hIcon};
+  };
+  EXPECT_EQ(Icons(small, large), iconsOf(kApplicationWindowClass));
+  EXPECT_EQ(Icons(small, large), iconsOf("TMainForm"));
+  EXPECT_EQ(Icons(nullptr, nullptr), iconsOf("TDialogForm"));
 }
 
 TEST_F(ApplicationTest, FormsAreOwnedByTheApplicationWindowAndNamedByTheirClass) {

@@ -164,10 +164,13 @@ class RadioGroupPeer : public WindowPeer {
     const int columnWidth = std::max(1, (frame.width - Scaled(10)) / columns);
     const int firstRow = frame.top + top + (space - rowHeight * rows) / 2;
     HWND previous = Window();
+    const int stop = TabStop();
     for (int i = 0; i < count; ++i) {
       const Bounds cell{frame.left + Scaled(8) + (i / rows) * columnWidth,
                         firstRow + (i % rows) * rowHeight, columnWidth, rowHeight};
-      const DWORD style = BS_RADIOBUTTON | BS_NOTIFY | (i == 0 ? WS_GROUP : 0);
+      // Made with the style ShowIndex gives it, which then has nothing to change.
+      const DWORD style = BS_RADIOBUTTON | BS_NOTIFY | (i == 0 ? WS_GROUP : 0) |
+                          (i == stop ? WS_TABSTOP : 0);
       WindowHandle button = CreateChild({.className = "BUTTON",
                                          .title = items[static_cast<std::size_t>(i)].c_str(),
                                          .style = style,
@@ -194,14 +197,19 @@ class RadioGroupPeer : public WindowPeer {
       SendMessageA(buttons_[static_cast<std::size_t>(index)].Get(), BM_SETCHECK, BST_CHECKED, 0);
     }
     shown_ = index;
-    // Tab reaches the group at its selected item, or at the first while none is selected.
-    const int stop = index >= 0 && index < count ? index : 0;
+    const int stop = TabStop();
     for (int i = 0; i < count; ++i) {
       HWND button = buttons_[static_cast<std::size_t>(i)].Get();
       const LONG_PTR style = GetWindowLongPtrA(button, GWL_STYLE);
       const LONG_PTR wanted = i == stop ? (style | WS_TABSTOP) : (style & ~LONG_PTR{WS_TABSTOP});
       if (wanted != style) SetWindowLongPtrA(button, GWL_STYLE, wanted);
     }
+  }
+
+  // Tab reaches the group at its selected item, or at the first while none is selected.
+  int TabStop() const {
+    const int index = group_.ItemIndex();
+    return index >= 0 && index < static_cast<int>(group_.Items().size()) ? index : 0;
   }
 
   RadioGroup& group_;

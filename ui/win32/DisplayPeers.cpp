@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
+#include <algorithm>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -134,14 +136,13 @@ class ListBoxPeer : public WindowPeer {
     WindowPeer::ApplyFont();
     // The font resets the item height, so it comes after.
     SendMessageA(Window(), LB_SETITEMHEIGHT, 0, Scaled(list_.ItemHeight()));
-    widest_ = 0;
-    for (const std::string& line : list_.Items()) Widen(line);
+    ShowExtent(WidestOf(list_.Items()));
   }
 
  private:
   void AddLast() {
     if (list_.Items().empty()) return;
-    Widen(list_.Items().back());
+    ShowExtent(std::max(widest_, WidestOf({list_.Items().end() - 1, list_.Items().end()})));
     const LRESULT index =
         SendMessageA(Window(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list_.Items().back().c_str()));
     // The newest line is the one to read.
@@ -151,13 +152,11 @@ class ListBoxPeer : public WindowPeer {
   void Refill() {
     HWND window = Window();
     SendMessageA(window, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(window, LB_RESETCONTENT, 0, 0);
-    widest_ = 0;
-    SendMessageA(window, LB_SETHORIZONTALEXTENT, 0, 0);
+    if (SendMessageA(window, LB_GETCOUNT, 0, 0) != 0) SendMessageA(window, LB_RESETCONTENT, 0, 0);
     for (const std::string& line : list_.Items()) {
-      Widen(line);
       SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     }
+    ShowExtent(WidestOf(list_.Items()));
     if (!list_.Items().empty()) {
       SendMessageA(window, LB_SETTOPINDEX, list_.Items().size() - 1, 0);
     }
@@ -165,16 +164,24 @@ class ListBoxPeer : public WindowPeer {
     InvalidateRect(window, nullptr, TRUE);
   }
 
-  // Lets the list scroll as far as `line` reaches.
-  void Widen(const std::string& line) {
-    SIZE size{};
+  // How far the list must scroll for the widest of `lines`.
+  int WidestOf(std::span<const std::string> lines) const {
+    if (lines.empty()) return 0;
     WindowDc dc(Window(), CurrentFont());
-    if (dc.Get() == nullptr ||
-        GetTextExtentPoint32A(dc.Get(), line.c_str(), static_cast<int>(line.size()), &size) == 0) {
-      return;
+    if (dc.Get() == nullptr) return 0;
+    int widest = 0;
+    for (const std::string& line : lines) {
+      SIZE size{};
+      if (GetTextExtentPoint32A(dc.Get(), line.c_str(), static_cast<int>(line.size()), &size)) {
+        widest = std::max(widest, static_cast<int>(size.cx) + Scaled(4));  // the item's margin
+      }
     }
-    const int width = size.cx + Scaled(4);  // the item's margin
-    if (width <= widest_) return;
+    return widest;
+  }
+
+  // Each new extent lays the scroll bars out anew, so it is given only when it changes.
+  void ShowExtent(int width) {
+    if (width == widest_) return;
     widest_ = width;
     SendMessageA(Window(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_), 0);
   }

@@ -124,35 +124,48 @@ void FormPeer::ShowDefaultFrame(HWND focus) {
   }
 }
 
-void FormPeer::FitToClientSize() {
-  const Bounds client = Scaled(form_.ClientSize());
-  const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_STYLE));
-  const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_EXSTYLE));
-  RECT frame{0, 0, client.width, client.height};
-  AdjustWindowRectEx(&frame, style, GetMenu(window_) != nullptr, exStyle);
-  int width = frame.right - frame.left;
-  int height = frame.bottom - frame.top;
+namespace {
+
+// Centred in the work area; one larger than it starts at its top left, so that its title bar is
+// always there to take hold of.
+RECT Centred(int width, int height) {
   RECT work{};
   if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) == 0) {
     work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   }
-  // Centred in the work area; one larger than it starts at its top left, so that its title bar
-  // is always there to take hold of.
+  const int x = work.left + std::max<LONG>(0, (work.right - work.left - width) / 2);
+  const int y = work.top + std::max<LONG>(0, (work.bottom - work.top - height) / 2);
+  return {x, y, x + width, y + height};
+}
+
+}  // namespace
+
+RECT FormFrame(const Bounds& client, DWORD style, DWORD exStyle, bool menu) {
+  RECT frame{0, 0, client.width, client.height};
+  AdjustWindowRectEx(&frame, style, menu, exStyle);
+  return Centred(frame.right - frame.left, frame.bottom - frame.top);
+}
+
+void FormPeer::FitToClientSize() {
+  const Bounds client = Scaled(form_.ClientSize());
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_EXSTYLE));
+  RECT frame = FormFrame(client, style, exStyle, GetMenu(window_) != nullptr);
   const auto place = [&] {
-    const int x = work.left + std::max<LONG>(0, (work.right - work.left - width) / 2);
-    const int y = work.top + std::max<LONG>(0, (work.bottom - work.top - height) / 2);
-    SetWindowPos(window_, nullptr, x, y, width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowPos(window_, nullptr, frame.left, frame.top, frame.right - frame.left,
+                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   };
-  place();
+  // A window made where its frame goes (the backend places forms so) stays.
+  RECT now{};
+  GetWindowRect(window_, &now);
+  if (!EqualRect(&now, &frame)) place();
   // A menu bar that wraps onto a second line is taller than AdjustWindowRectEx assumes.
   RECT actual{};
   GetClientRect(window_, &actual);
   const int wider = client.width - (actual.right - actual.left);
   const int taller = client.height - (actual.bottom - actual.top);
   if (wider != 0 || taller != 0) {
-    width += wider;
-    height += taller;
+    frame = Centred(frame.right - frame.left + wider, frame.bottom - frame.top + taller);
     place();
   }
 }

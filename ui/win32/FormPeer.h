@@ -16,6 +16,10 @@ namespace tarnwick::ui::win32 {
 class WindowPeer;
 class MenuBarPeer;
 
+// Where the frame of a window of `style` and `exStyle` goes whose client area is `client`, with
+// or without a menu bar: centred in the work area.
+RECT FormFrame(const Bounds& client, DWORD style, DWORD exStyle, bool menu);
+
 class FormPeer {
  public:
   // Gives the form's window its font, menu bar and size; the backend then routes the window's

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <imm.h>
 
 #include <typeinfo>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Menu.h"
+#include "ui/win32/Dpi.h"
 #include "ui/win32/FormPeer.h"
 #include "ui/win32/WindowPeer.h"
 
@@ -29,10 +31,20 @@ std::unique_ptr<ControlPeer> MakeControlPeer(std::shared_ptr<FormPeer> form, Con
 class Win32Backend final : public Backend {
  public:
   Win32Backend() {
+    // No control of ours takes text, so no window needs an input method. Without one, Wine
+    // makes no input method window with the first window and starts no COM at the first
+    // activation: about 10 ms of every start. It must come before the thread's first window.
+    ImmDisableIME(0);
     INITCOMMONCONTROLSEX classes{};
     classes.dwSize = sizeof classes;
     classes.dwICC = ICC_TAB_CLASSES | ICC_BAR_CLASSES;
     InitCommonControlsEx(&classes);
+  }
+
+  void ShapeForm(Form& form, WindowShape& shape) override {
+    const RECT frame = FormFrame(Scaled(form.ClientSize()), shape.style, shape.exStyle,
+                                 form.Menu() != nullptr);
+    shape.at = {frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top};
   }
 
   // A new child window goes to the bottom of its siblings. Made contents first, every container

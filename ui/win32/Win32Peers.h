@@ -8,7 +8,8 @@
 
 namespace tarnwick::ui::win32 {
 
-// The real backend, for Application::SetBackend; registers the common control classes it uses.
+// The real backend, for Application::SetBackend; registers the common control classes it uses
+// and turns the input method off for the thread, so it is made before the thread's first window.
 std::unique_ptr<Backend> MakeBackend();
 
 }  // namespace tarnwick::ui::win32
