@@ -120,63 +120,43 @@ To ProcCast(From proc) {
   return reinterpret_cast<To>(reinterpret_cast<void (*)()>(proc));
 }
 
-::WNDCLASSA Native(const WNDCLASSA& in) {
-  ::WNDCLASSA out{};
+// The fields that a window class has in both shapes, between ours and the system's, which name
+// them alike; `instance` converts the module handle.
+template <typename From, typename To, typename Instance>
+void CopyClass(const From& in, To& out, Instance instance) {
   out.style = in.style;
-  out.lpfnWndProc = ProcCast<::WNDPROC>(in.lpfnWndProc);
+  out.lpfnWndProc = ProcCast<decltype(out.lpfnWndProc)>(in.lpfnWndProc);
   out.cbClsExtra = in.cbClsExtra;
   out.cbWndExtra = in.cbWndExtra;
-  out.hInstance = Native(in.hInstance);
-  out.hIcon = reinterpret_cast<::HICON>(in.hIcon);
-  out.hCursor = reinterpret_cast<::HCURSOR>(in.hCursor);
-  out.hbrBackground = reinterpret_cast<::HBRUSH>(in.hbrBackground);
+  out.hInstance = instance(in.hInstance);
+  out.hIcon = reinterpret_cast<decltype(out.hIcon)>(in.hIcon);
+  out.hCursor = reinterpret_cast<decltype(out.hCursor)>(in.hCursor);
+  out.hbrBackground = reinterpret_cast<decltype(out.hbrBackground)>(in.hbrBackground);
   out.lpszMenuName = in.lpszMenuName;
   out.lpszClassName = in.lpszClassName;
+}
+::HINSTANCE NativeInstance(HINSTANCE instance) { return Native(instance); }
+HINSTANCE OurInstance(::HINSTANCE instance) { return Ours(instance); }
+
+::WNDCLASSA Native(const WNDCLASSA& in) {
+  ::WNDCLASSA out{};
+  CopyClass(in, out, &NativeInstance);
   return out;
 }
 
-void Copy(const ::WNDCLASSA& in, WNDCLASSA* out) {
-  out->style = in.style;
-  out->lpfnWndProc = ProcCast<WNDPROC>(in.lpfnWndProc);
-  out->cbClsExtra = in.cbClsExtra;
-  out->cbWndExtra = in.cbWndExtra;
-  out->hInstance = Ours(in.hInstance);
-  out->hIcon = reinterpret_cast<os::HICON>(in.hIcon);
-  out->hCursor = reinterpret_cast<os::HCURSOR>(in.hCursor);
-  out->hbrBackground = reinterpret_cast<os::HBRUSH>(in.hbrBackground);
-  out->lpszMenuName = in.lpszMenuName;
-  out->lpszClassName = in.lpszClassName;
-}
+void Copy(const ::WNDCLASSA& in, WNDCLASSA* out) { CopyClass(in, *out, &OurInstance); }
 
 ::WNDCLASSEXA Native(const WNDCLASSEXA& in) {
   ::WNDCLASSEXA out{};
   out.cbSize = sizeof out;
-  out.style = in.style;
-  out.lpfnWndProc = ProcCast<::WNDPROC>(in.lpfnWndProc);
-  out.cbClsExtra = in.cbClsExtra;
-  out.cbWndExtra = in.cbWndExtra;
-  out.hInstance = Native(in.hInstance);
-  out.hIcon = reinterpret_cast<::HICON>(in.hIcon);
-  out.hCursor = reinterpret_cast<::HCURSOR>(in.hCursor);
-  out.hbrBackground = reinterpret_cast<::HBRUSH>(in.hbrBackground);
-  out.lpszMenuName = in.lpszMenuName;
-  out.lpszClassName = in.lpszClassName;
+  CopyClass(in, out, &NativeInstance);
   out.hIconSm = reinterpret_cast<::HICON>(in.hIconSm);
   return out;
 }
 
 void Copy(const ::WNDCLASSEXA& in, WNDCLASSEXA* out) {
   out->cbSize = sizeof *out;
-  out->style = in.style;
-  out->lpfnWndProc = ProcCast<WNDPROC>(in.lpfnWndProc);
-  out->cbClsExtra = in.cbClsExtra;
-  out->cbWndExtra = in.cbWndExtra;
-  out->hInstance = Ours(in.hInstance);
-  out->hIcon = reinterpret_cast<os::HICON>(in.hIcon);
-  out->hCursor = reinterpret_cast<os::HCURSOR>(in.hCursor);
-  out->hbrBackground = reinterpret_cast<os::HBRUSH>(in.hbrBackground);
-  out->lpszMenuName = in.lpszMenuName;
-  out->lpszClassName = in.lpszClassName;
+  CopyClass(in, *out, &OurInstance);
   out->hIconSm = reinterpret_cast<os::HICON>(in.hIconSm);
 }
 
