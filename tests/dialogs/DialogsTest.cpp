@@ -95,6 +95,7 @@ TEST_F(DialogsTest, PoliciesLockWhatTheySetAndARefreshHandsItBack) {
   reg_.PutDword(HkeyCurrentUser(), policies, "ShockwaveFlash", 1);
   reg_.PutDword(HkeyLocalMachine(), policies, "StartWithWindows", 1);
   reg_.PutDword(HkeyLocalMachine(), policies, "Monitoring", 1);
+  reg_.PutDword(HkeyCurrentUser(), policies, "Monitoring", 0);
   reg_.PutDword(HkeyCurrentUser(), policies + "\\Recommended", "PlayAnimatedGifs", 1);
   Setting("4", 1);
   Setting("104", 0);
@@ -145,13 +146,14 @@ TEST_F(DialogsTest, PoliciesLockWhatTheySetAndARefreshHandsItBack) {
   EXPECT_EQ(1, w.RadioGroup4.ItemIndex());
   EXPECT_FALSE(w.RadioGroup4.Enabled());
   EXPECT_TRUE(flashKeys());
-  EXPECT_TRUE(w.MonitorAction.Enabled());
-  EXPECT_FALSE(w.MonitorOff());
+  EXPECT_FALSE(w.MonitorAction.Enabled());  // the user's policy: monitoring cannot run
+  EXPECT_TRUE(w.MonitorOff());
   EXPECT_FALSE(options_->CheckBox1.Checked() || RunEntry().has_value());
   EXPECT_TRUE(options_->CheckBox1.Enabled());
   reg_.RegDeleteKeyA(HkeyCurrentUser(), "Software\\Policies\\Brambleworks\\Tarnwick\\Recommended");
   reg_.RegDeleteKeyA(HkeyCurrentUser(), "Software\\Policies\\Brambleworks\\Tarnwick");
   refresh();
+  EXPECT_TRUE(w.MonitorAction.Enabled());
   EXPECT_TRUE(w.RadioGroup4.Enabled());
   EXPECT_EQ("&Macromedia Shockwave && Flash Player", w.RadioGroup4.Caption());
   EXPECT_EQ("", w.StatusBar1.Caption());
