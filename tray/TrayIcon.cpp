@@ -82,6 +82,7 @@ TTrayIcon::~TTrayIcon() {
   });
   ui::Guard([&] { icon_.reset(); });  // a damaged image must not stop the rest
   if (hookedApplication_ != nullptr && ui::Application::Current() == hookedApplication_) {
+    hookedApplication_->CancelIdleWork(releaseAtIdle_);
     hookedApplication_->RemoveHook(applicationHookId_);
   }
   if (hookedOwner_ != nullptr) hookedOwner_->RemoveHook(ownerHookId_);
@@ -181,6 +182,7 @@ bool TTrayIcon::RefreshIconData() {
 
 bool TTrayIcon::Notify(DWORD message) {
   if (!RefreshIconData()) return false;
+  HoldWhileStarting();
   return shell_.Send(message, notifyData_);
 }
 
@@ -264,7 +266,19 @@ void TTrayIcon::Loaded() {
   SetCycleIcons(cycleIcons_);
   SetWantEnterExitEvents(wantEnterExit_);
   notifyData_.uTimeout = 0;  // uVersion: the classic callback behaviour
-  Sh().Shell_NotifyIconA(kNimSetVersion, &notifyData_);
+  shell_.SetVersion(notifyData_);
+}
+
+// Built with its window, the icon goes through several pictures and tips before the program
+// settles on one; each of them is a round trip to the shell's process while the window waits to
+// be shown. The shell is told what it ends with, once, when the program first waits for input.
+void TTrayIcon::HoldWhileStarting() {
+  if (!Loading() || releaseAtIdle_ != 0 || hookedApplication_ == nullptr ||
+      ui::Application::Current() != hookedApplication_) {
+    return;
+  }
+  shell_.Hold();
+  if (shell_.Holding()) releaseAtIdle_ = hookedApplication_->WhenIdle([this] { shell_.Release(); });
 }
 
 void TTrayIcon::Notification(ui::Component& component) {

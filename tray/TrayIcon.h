@@ -130,6 +130,7 @@ class TTrayIcon : public ui::Component {
   ui::Form* OwnerForm() const;
   bool RefreshIconData();
   bool Notify(os::DWORD message);
+  void HoldWhileStarting();
   void HandleCallback(os::LPARAM message);
   unsigned CurrentShiftState();
   void ShowPopupMenu();
@@ -173,6 +174,7 @@ class TTrayIcon : public ui::Component {
   bool previewUpdating_ = false;
   bool mdiStartupPending_ = true;
   int applicationHookId_ = 0;
+  int releaseAtIdle_ = 0;
   int ownerHookId_ = 0;
   ui::Application* hookedApplication_ = nullptr;
   ui::Form* hookedOwner_ = nullptr;

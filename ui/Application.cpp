@@ -147,6 +147,7 @@ void Application::Terminate() { Win().PostQuitMessage(0); }
 void Application::ProcessMessages() {
   while (Step(false)) {
   }
+  if (!terminated_) RunIdleWork();
 }
 
 void Application::Run() {
@@ -155,8 +156,27 @@ void Application::Run() {
   for (const std::string& message : std::exchange(heldErrors_, {})) {
     if (ShowError) ShowError(message);
   }
-  while (!terminated_ && Step(true)) {
+  while (!terminated_) {
+    // A window's paint is a message too, so what waits for idle waits for the first paint.
+    MSG message;
+    if (!idleWork_.empty() && Win().PeekMessageA(&message, nullptr, 0, 0, kPmNoRemove) == 0) {
+      RunIdleWork();
+    }
+    if (!Step(true)) break;
   }
+}
+
+int Application::WhenIdle(std::function<void()> work) {
+  idleWork_.emplace_back(++lastIdleWork_, std::move(work));
+  return lastIdleWork_;
+}
+
+void Application::CancelIdleWork(int id) {
+  std::erase_if(idleWork_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void Application::RunIdleWork() {
+  for (auto& [id, work] : std::exchange(idleWork_, {})) Guard([&] { work(); });
 }
 
 void Application::HandleException(std::exception_ptr error) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -92,6 +93,10 @@ class Application {
   void HoldErrors() { holdingErrors_ = true; }
   // Ends the message loop: posts WM_QUIT.
   void Terminate();
+  // Runs `work` once, the next time the loop finds no message waiting: at start, once the windows
+  // shown have been painted. Returns what CancelIdleWork takes.
+  int WhenIdle(std::function<void()> work);
+  void CancelIdleWork(int id);
 
   // The forms of the program, for a modal form to disable the others.
   void AddForm(Form& form) { forms_.push_back(&form); }
@@ -132,6 +137,7 @@ class Application {
  private:
   std::optional<LRESULT> WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   bool Step(bool wait, int* quitCode = nullptr);
+  void RunIdleWork();
 
   BoundWindow window_;
   std::string title_;
@@ -147,6 +153,8 @@ class Application {
   int boxesOpen_ = 0;
   std::vector<Form*> heldBack_;  // to be shown once the boxes are answered
   Cursor cursor_ = Cursor::Default;
+  std::vector<std::pair<int, std::function<void()>>> idleWork_;
+  int lastIdleWork_ = 0;
 };
 
 }  // namespace tarnwick::ui

@@ -37,11 +37,13 @@ class MainWindowTest : public ::testing::Test {
     app_.ShowError = [this](const std::string& message) { errors_.push_back(message); };
   }
 
-  // Starts the window as the program does: built, registered as the main window, shown.
+  // Starts the window as the program does: built, registered as the main window, shown, and
+  // the loop run until it waits.
   TQuillmoor& Start() {
     window_ = std::make_unique<TQuillmoor>(MainWindowImages{Fake(0), Fake(1), Fake(2), Fake(3)});
     app_.SetMainForm(window_.get());
     if (app_.ShowMainForm()) window_->SetVisible(true);
+    app_.ProcessMessages();
     return *window_;
   }
   void Setting(const char* name, DWORD value) {
@@ -98,6 +100,10 @@ TEST_F(MainWindowTest, AStartedWindowCarriesTheTitleWhereASecondStartLooksForIt)
   EXPECT_STREQ("Tarnwick v1.0b Personal", w.TrayIcon1.NotifyData().szTip);
   EXPECT_EQ(1u, shell_.IconCount());
   EXPECT_EQ(Fake(0), shell_.Icons().front().hIcon);  // image 0 of the list, not the stored icon
+  // The shell heard only the icon's final state.
+  ASSERT_EQ(2u, shell_.Calls().size());
+  EXPECT_EQ(kNimAdd, shell_.Calls()[0].message);
+  EXPECT_EQ(kNimSetVersion, shell_.Calls()[1].message);
 }
 
 TEST_F(MainWindowTest, ControlsShowTheirActionsCaptions) {

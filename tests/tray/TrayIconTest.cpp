@@ -545,7 +545,14 @@ TEST_F(TrayIconWithMainWindowTest, StartupCanKeepTheMainWindowHidden) {
   icon.EndLoading();
   EXPECT_FALSE(app_.ShowMainForm());
   EXPECT_FALSE(main_.Visible());
+  EXPECT_EQ(0u, shell_.IconCount());  // the shell hears of it once the program waits for input
+  EXPECT_TRUE(shell_.Calls().empty());
+  // A balloon cannot wait: the icon goes first.
+  EXPECT_TRUE(icon.DisplayBalloon("title", "text", 1, 10));
   EXPECT_EQ(1u, shell_.IconCount());
+  EXPECT_STREQ("text", LastSent().szInfo);
+  app_.ProcessMessages();
+  EXPECT_EQ(1u, shell_.CallCount(kNimAdd));
   EXPECT_EQ(1u, shell_.CallCount(kNimSetVersion));
 }
 
