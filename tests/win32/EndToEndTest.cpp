@@ -714,7 +714,7 @@ TEST_F(EndToEnd, TwoStartsAtOnceLeaveOneInstanceWithOneIcon) {
   Program& instance = first.Running() ? first : second;
   Program& other = first.Running() ? second : first;
   EXPECT_EQ(std::optional<DWORD>(0), other.WaitForExit(0));
-  EXPECT_TRUE(FindTrayIcon(instance.Id()).has_value());
+  EXPECT_TRUE(WaitForTrayIcon(instance.Id()).has_value());
   EXPECT_FALSE(FindTrayIcon(other.Id()).has_value());
   for (Program* program : {&first, &second}) {
     EXPECT_TRUE(program->MessageBoxes().empty());
@@ -742,7 +742,7 @@ TEST_F(EndToEnd, TheMinimiseBoxHidesTheWindowAndItsTaskbarButtonIntoTheTray) {
   ::PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(main) && !::IsWindowVisible(taskbarButton); },
                         kStateWait));
-  EXPECT_TRUE(FindTrayIcon(program.Id()).has_value());
+  EXPECT_TRUE(WaitForTrayIcon(program.Id()).has_value());
   EXPECT_TRUE(ClickTrayIcon(program.Id()));
   EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(main) && ::IsWindowVisible(taskbarButton); },
                         kStateWait));

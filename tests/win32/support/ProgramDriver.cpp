@@ -640,8 +640,14 @@ std::optional<TrayIcon> FindTrayIcon(DWORD processId) {
   return std::nullopt;
 }
 
+std::optional<TrayIcon> WaitForTrayIcon(DWORD processId) {
+  std::optional<TrayIcon> icon;
+  WaitUntil([&] { return (icon = FindTrayIcon(processId)).has_value(); }, kStateWait);
+  return icon;
+}
+
 bool ClickTrayIcon(DWORD processId, bool right) {
-  const auto icon = FindTrayIcon(processId);
+  const auto icon = WaitForTrayIcon(processId);
   if (!icon) return false;
   ::PostMessageA(icon->window, kTrayCallback, icon->id, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN);
   ::PostMessageA(icon->window, kTrayCallback, icon->id, right ? WM_RBUTTONUP : WM_LBUTTONUP);

@@ -249,8 +249,10 @@ struct TrayIcon {
 bool IconIsThere(const TrayIcon& icon);
 // The program's icon, which belongs to one of its hidden windows.
 std::optional<TrayIcon> FindTrayIcon(DWORD processId);
-// Clicks the icon as the shell does, with the left or the right button: its callback messages
-// to the icon's window.
+// The same, once it is there: the program adds it when it first waits for input.
+std::optional<TrayIcon> WaitForTrayIcon(DWORD processId);
+// Clicks the icon, once it is there, as the shell does, with the left or the right button: its
+// callback messages to the icon's window.
 bool ClickTrayIcon(DWORD processId, bool right = false);
 
 }  // namespace tarnwick::test
