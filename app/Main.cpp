@@ -25,26 +25,35 @@ int main(int argc, char** argv) {
   platform::win32::Win32Platform os;
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
 
+  // Made when first shown: the "monitoring on" picture when monitoring first starts, the stop
+  // button's when a dump first runs.
   struct Icons {
     ui::win32::IconHandle off = Picture(resources::kMonitoringOffIcon);
-    ui::win32::IconHandle on = Picture(resources::kMonitoringOnIcon);
     ui::win32::IconHandle picture = Picture(resources::kStatePicture);
     ui::win32::IconHandle tray = Picture(resources::kTrayIcon);
     ui::win32::IconHandle program = Picture(resources::kMainIcon);
     ui::win32::IconHandle smallProgram =
         ui::win32::LoadIconResource(resources::kMainIcon, ui::win32::Scaled(16));
-    ui::win32::IconHandle stop = ui::win32::MakeStopGlyph(ui::win32::Scaled(16));
+    ui::win32::IconHandle on;
+    ui::win32::IconHandle stop;
   };
   Icons icons;  // outlives the windows that show them
 
   app::StartEnvironment environment;
   environment.images = [&icons] {
-    return blocking::MainWindowImages{icons.off.Get(), icons.on.Get(), icons.picture.Get(),
-                                     icons.tray.Get()};
+    return blocking::MainWindowImages{
+        icons.off.Get(), ui::IconSource([&icons] {
+          icons.on = Picture(resources::kMonitoringOnIcon);
+          return icons.on.Get();
+        }),
+        icons.picture.Get(), icons.tray.Get()};
   };
   environment.programIcon = [&icons] { return icons.program.Get(); };
   environment.smallProgramIcon = [&icons] { return icons.smallProgram.Get(); };
-  environment.stopGlyph = [&icons] { return icons.stop.Get(); };
+  environment.stopGlyph = ui::IconSource([&icons] {
+    icons.stop = ui::win32::MakeStopGlyph(ui::win32::Scaled(16));
+    return icons.stop.Get();
+  });
   environment.backend = [] { return ui::win32::MakeBackend(); };
   return app::RunProgram(arguments, environment);
 }

@@ -107,7 +107,7 @@ int RunSingleInstance(const StartEnvironment& environment) {
   Win().ChangeWindowMessageFilterEx(main->Handle(), blocking::kShowYourselfMessage, kMsgfltAllow);
   // The other windows are made hidden, in this order; their real windows come when they are
   // first shown.
-  auto demo = std::make_unique<demo::TDemo>(environment.stopGlyph ? environment.stopGlyph() : nullptr);
+  auto demo = std::make_unique<demo::TDemo>(environment.stopGlyph);
   auto options = std::make_unique<dialogs::TSettingsF>();
   auto about = std::make_unique<dialogs::TAboutF>(environment.programIcon ? environment.programIcon()
                                                                           : nullptr);

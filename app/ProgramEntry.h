@@ -22,7 +22,7 @@ struct StartEnvironment {
   std::function<os::HICON()> programIcon;
   std::function<os::HICON()> smallProgramIcon;
   // The picture of the demonstration window's stop button.
-  std::function<os::HICON()> stopGlyph;
+  ui::IconSource stopGlyph;
   // The real controls behind the ui models; empty when headless.
   std::function<std::unique_ptr<ui::Backend>()> backend;
 };

@@ -34,7 +34,7 @@ inline constexpr const char* kBalloonText = "You can restore program by clicking
 // The pictures the window shows; real icons from the executable, or stand-ins in tests.
 struct MainWindowImages {
   os::HICON monitoringOff = nullptr;  // ImageList1 image 0
-  os::HICON monitoringOn = nullptr;   // ImageList1 image 1
+  ui::IconSource monitoringOn;        // ImageList1 image 1, made when monitoring first starts
   os::HICON designPicture = nullptr;  // Image1 until Monitor first runs
   os::HICON trayIcon = nullptr;       // TrayIcon1's own stored icon
 };

@@ -67,7 +67,7 @@ void ShowBusy(bool busy) {
 
 }  // namespace
 
-TDemo::TDemo(os::HICON stopGlyph)
+TDemo::TDemo(ui::IconSource stopGlyph)
     : ui::Form(kDemoFormClass), pump_([this] {
         MessagePump::RunApplicationMessages();
         // A quit ends the program; the file being shown need not finish first.
@@ -75,7 +75,7 @@ TDemo::TDemo(os::HICON stopGlyph)
         if (app != nullptr && app->Terminated()) StopRequested = true;
       }) {
   Demo = this;
-  LoadLayout(stopGlyph);
+  LoadLayout(std::move(stopGlyph));
   ui::Guard([&] { FormCreate(*this); });
 }
 
@@ -87,7 +87,7 @@ TDemo::~TDemo() {
   if (Demo == this) Demo = nullptr;
 }
 
-void TDemo::LoadLayout(os::HICON stopGlyph) {
+void TDemo::LoadLayout(ui::IconSource stopGlyph) {
   const ui::LayoutLoading loading{this,      &Button1,  &Button2, &Label4, &Label5, &Label6,
                                   &Label1,   &Label2,   &Label7,  &Label3, &GroupBox1,
                                   &dHistory, &dCache,   &dCookies, &Memo2, &Memo3,
@@ -167,7 +167,7 @@ void TDemo::LoadLayout(os::HICON stopGlyph) {
   Gauge1.SetBounds(4, 4, 648, 19);
   SpeedButton1.SetParent(&Panel1);
   SpeedButton1.SetBounds(658, 2, 23, 23);
-  SpeedButton1.SetGlyph(stopGlyph);
+  SpeedButton1.SetGlyph(std::move(stopGlyph));
   SpeedButton1.SetAccessibleName("Stop");  // also its tooltip: the picture has no words
   Gauge1.SetAccessibleName("Progress");    // its value is the percentage
 

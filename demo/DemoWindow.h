@@ -28,9 +28,9 @@ inline constexpr const char* kProductAddress = "https://brambleworks.example/hol
 
 class TDemo : public ui::Form {
  public:
-  // Builds the window, hidden, from its layout. `stopGlyph` is the stop button's picture, which
-  // the caller keeps alive.
-  explicit TDemo(os::HICON stopGlyph = nullptr);
+  // Builds the window, hidden, from its layout. `stopGlyph` is the stop button's picture, made
+  // when it is first drawn, which the caller keeps alive.
+  explicit TDemo(ui::IconSource stopGlyph = {});
   ~TDemo() override;
 
   ui::Button Button1{this};
@@ -79,7 +79,7 @@ class TDemo : public ui::Form {
   void CloseQuery(bool& canClose) override { FormCloseQuery(*this, canClose); }
 
  private:
-  void LoadLayout(os::HICON stopGlyph);
+  void LoadLayout(ui::IconSource stopGlyph);
   ui::Memo& MemoOf(int mode);
   // Shows one of the window's fixed texts in a plain message box.
   void Tell(const std::string& text);

@@ -3,6 +3,7 @@
 // image list, which outlive it. Any change of image is announced through OnChange.
 #include <functional>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/Types.h"
 
@@ -31,6 +32,23 @@ class Icon {
 
   os::HICON handle_ = nullptr;
   bool malformed_ = false;
+};
+
+// An image's handle, or what makes it the first time it is asked for: a picture that the start
+// does not show need not be made at start.
+class IconSource {
+ public:
+  IconSource(os::HICON handle = nullptr) : handle_(handle) {}  // NOLINT: a handle is a source
+  explicit IconSource(std::function<os::HICON()> make) : make_(std::move(make)) {}
+
+  os::HICON Get() const {
+    if (make_) handle_ = std::exchange(make_, nullptr)();
+    return handle_;
+  }
+
+ private:
+  mutable os::HICON handle_ = nullptr;
+  mutable std::function<os::HICON()> make_;
 };
 
 }  // namespace tarnwick::ui

@@ -12,13 +12,13 @@ class ImageList : public Component {
   using Component::Component;
 
   int Count() const { return static_cast<int>(images_.size()); }
-  void Add(os::HICON image) { images_.push_back(image); }
+  void Add(IconSource image) { images_.push_back(std::move(image)); }
   void Clear() { images_.clear(); }
   // Copies image `index` into `icon`; an index out of range leaves the icon as it was.
   void GetIcon(int index, Icon& icon) const;
 
  private:
-  std::vector<os::HICON> images_;
+  std::vector<IconSource> images_;
 };
 
 }  // namespace tarnwick::ui

@@ -2,6 +2,7 @@
 // A small flat button that shows a picture of ours rather than a caption, and takes no focus.
 #include "platform/Types.h"
 #include "ui/Control.h"
+#include "ui/Icon.h"
 
 namespace tarnwick::ui {
 
@@ -10,9 +11,9 @@ class SpeedButton : public Control {
   using Control::Control;
 
   // The picture, drawn centred; the caller keeps it alive.
-  os::HICON Glyph() const { return glyph_; }
-  void SetGlyph(os::HICON glyph) {
-    glyph_ = glyph;
+  os::HICON Glyph() const { return glyph_.Get(); }
+  void SetGlyph(IconSource glyph) {
+    glyph_ = std::move(glyph);
     NotifyPeer(Change::Picture);
   }
   void UserClick() {
@@ -22,7 +23,7 @@ class SpeedButton : public Control {
   TNotifyEvent OnClick;
 
  private:
-  os::HICON glyph_ = nullptr;
+  IconSource glyph_;
 };
 
 }  // namespace tarnwick::ui

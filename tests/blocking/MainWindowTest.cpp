@@ -40,7 +40,11 @@ class MainWindowTest : public ::testing::Test {
   // Starts the window as the program does: built, registered as the main window, shown, and
   // the loop run until it waits.
   TQuillmoor& Start() {
-    window_ = std::make_unique<TQuillmoor>(MainWindowImages{Fake(0), Fake(1), Fake(2), Fake(3)});
+    const ui::IconSource monitoringOn([this] {
+      ++monitoringOnMade_;
+      return Fake(1);
+    });
+    window_ = std::make_unique<TQuillmoor>(MainWindowImages{Fake(0), monitoringOn, Fake(2), Fake(3)});
     app_.SetMainForm(window_.get());
     if (app_.ShowMainForm()) window_->SetVisible(true);
     app_.ProcessMessages();
@@ -72,6 +76,7 @@ class MainWindowTest : public ::testing::Test {
   platform::emulated::EmulatedWindows& win_ = os_.windows();
   platform::emulated::EmulatedShell& shell_ = os_.shell();
   ui::Application app_;
+  int monitoringOnMade_ = 0;
   std::unique_ptr<TQuillmoor> window_;
   std::vector<std::string> errors_;
 };
@@ -151,8 +156,10 @@ TEST_F(MainWindowTest, MonitorTwiceStopsTheTimerAndShowsTheIdleIcon) {
   TQuillmoor& w = Start();
   reg_.ClearCalls();
   EXPECT_EQ("Monitoring off", w.Image1.AccessibleName());  // whichever picture it shows
+  EXPECT_EQ(0, monitoringOnMade_);  // made when first shown
   w.Button1.UserClick();
   EXPECT_EQ(Fake(1), w.Image1.Picture());
+  EXPECT_EQ(1, monitoringOnMade_);
   EXPECT_EQ("Monitoring on", w.Image1.AccessibleName());
   EXPECT_EQ(Fake(1), shell_.Icons().front().hIcon);
   const std::size_t firstPass = BrowserWrites();

@@ -506,7 +506,7 @@ TEST_F(MainWindowPeers, MonitorLogsAndRenamesItsButton) {
   for (HWND child : Children()) {
     if (test::SameClass(ClassOf(child), "Static")) picture = child;
   }
-  EXPECT_EQ(reinterpret_cast<LRESULT>(images_.monitoringOn), SendMessageA(picture, STM_GETICON, 0, 0));
+  EXPECT_EQ(reinterpret_cast<LRESULT>(images_.monitoringOn.Get()), SendMessageA(picture, STM_GETICON, 0, 0));
 
   SendMessageA(monitor, BM_CLICK, 0, 0);
   lines = ListLines(List());
