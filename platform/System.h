@@ -45,7 +45,8 @@ class System {
   // The reason the last failing call of this thread gave.
   virtual os::DWORD GetLastError() = 0;
 
-  // Libraries, loaded and asked for a function by name; null when missing.
+  // Libraries of the system, loaded from the system folder only and asked for a function by
+  // name; null when missing.
   virtual os::HINSTANCE LoadLibraryA(const char* name) = 0;
   virtual void* GetProcAddress(os::HINSTANCE module, const char* name) = 0;
   virtual os::BOOL FreeLibrary(os::HINSTANCE module) = 0;

@@ -340,6 +340,12 @@ constexpr int kGwlpUserData = -21;
 constexpr UINT kPmNoRemove = 0;
 constexpr UINT kPmRemove = 1;
 
+// MsgWaitForMultipleObjectsEx.
+constexpr DWORD kQsAllInput = 0x04FF;
+constexpr DWORD kMwmoInputAvailable = 0x0004;
+constexpr DWORD kWaitObject0 = 0;
+constexpr DWORD kWaitTimeout = 258;
+
 // Virtual keys.
 constexpr int kVkShift = 0x10;
 constexpr int kVkControl = 0x11;

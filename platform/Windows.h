@@ -9,6 +9,7 @@ namespace os = ::tarnwick::os;
 using os::ATOM;
 using os::BOOL;
 using os::DWORD;
+using os::HANDLE;
 using os::HINSTANCE;
 using os::HMENU;
 using os::HWND;
@@ -96,6 +97,9 @@ class Windows {
                             UINT removeMessage) = 0;
   virtual BOOL TranslateMessage(const MSG* message) = 0;
   virtual LRESULT DispatchMessageA(const MSG* message) = 0;
+  // Waits for one of `handles` or for input of `wakeMask`; kWaitObject0 + count for input.
+  virtual DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD milliseconds,
+                                            DWORD wakeMask, DWORD flags) = 0;
 
   // Timers: a second SetTimer with the same window and id replaces the first.
   virtual UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, os::TIMERPROC proc) = 0;

@@ -157,9 +157,14 @@ void Application::Run() {
     if (ShowError) ShowError(message);
   }
   while (!terminated_) {
-    // A window's paint is a message too, so what waits for idle waits for the first paint.
+    // A window's paint is a message too, so what waits for idle waits for the first paint. The
+    // wait that comes first tells the system that the start is over and the program waits for
+    // input, as the first GetMessage that waited would: Wine's WaitForInputIdle returns only
+    // after a wait.
     MSG message;
-    if (!idleWork_.empty() && Win().PeekMessageA(&message, nullptr, 0, 0, kPmNoRemove) == 0) {
+    if (!idleWork_.empty() && Win().PeekMessageA(&message, nullptr, 0, 0, kPmNoRemove) == 0 &&
+        Win().MsgWaitForMultipleObjectsEx(0, nullptr, 0, kQsAllInput, kMwmoInputAvailable) ==
+            kWaitTimeout) {
       RunIdleWork();
     }
     if (!Step(true)) break;

@@ -604,6 +604,13 @@ BOOL EmulatedWindows::PeekMessageA(MSG* message, HWND window, UINT filterMin, UI
   return Fetch(message, Filter{window, filterMin, filterMax}, remove) ? 1 : 0;
 }
 
+DWORD EmulatedWindows::MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE*, DWORD, DWORD,
+                                                   DWORD) {
+  if (count != 0) throw std::logic_error("the emulated MsgWaitForMultipleObjectsEx takes no handles");
+  MSG message;
+  return Fetch(&message, Filter{}, false) ? kWaitObject0 : kWaitTimeout;
+}
+
 BOOL EmulatedWindows::TranslateMessage(const MSG*) { return 0; }
 
 LRESULT EmulatedWindows::DispatchMessageA(const MSG* message) {

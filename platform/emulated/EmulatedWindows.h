@@ -132,6 +132,9 @@ class EmulatedWindows final : public Windows {
   BOOL GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax) override;
   BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax,
                     UINT removeMessage) override;
+  // Only whether a message is queued: it takes no handles and never waits.
+  DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD milliseconds,
+                                    DWORD wakeMask, DWORD flags) override;
   BOOL TranslateMessage(const MSG* message) override;
   // A WM_TIMER with a TIMERPROC calls it only if a live timer has that procedure, as user32
   // checks, so a forged lParam is never called.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/ScopeExit.h"
+#include "platform/win32/Win32System.h"
 
 namespace tarnwick::platform::win32 {
 namespace {
@@ -52,7 +53,7 @@ os::DWORD VersionResource(const char* fileName) {
   using InfoSize = ::DWORD(WINAPI*)(const char*, ::DWORD*);
   using Info = ::BOOL(WINAPI*)(const char*, ::DWORD, ::DWORD, void*);
   using Query = ::BOOL(WINAPI*)(const void*, const char*, void**, ::UINT*);
-  ::HMODULE library = ::LoadLibraryA("version.dll");
+  auto* library = static_cast<::HMODULE>(LoadSystemLibrary("version.dll"));
   if (library == nullptr) return 0;
   const ScopeExit free([library] { ::FreeLibrary(library); });
   const auto infoSize = reinterpret_cast<InfoSize>(

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 namespace tarnwick::platform::win32 {
 
@@ -24,7 +25,7 @@ os::DWORD Win32System::GetModuleFileNameA(os::HINSTANCE module, char* fileName, 
 os::HRESULT Win32System::CoCreateGuid(os::GUID* guid) {
   using CreateGuid = ::HRESULT(WINAPI*)(::GUID*);
   static const CreateGuid create = [] {
-    ::HMODULE ole32 = ::LoadLibraryA("ole32.dll");  // kept for the life of the process
+    auto* ole32 = static_cast<::HMODULE>(LoadSystemLibrary("ole32.dll"));  // kept for good
     return ole32 == nullptr ? nullptr
                             : reinterpret_cast<CreateGuid>(reinterpret_cast<void*>(
                                   ::GetProcAddress(ole32, "CoCreateGuid")));
@@ -143,8 +144,20 @@ os::BOOL Win32System::CloseHandle(os::HANDLE handle) { return ::CloseHandle(hand
 
 os::DWORD Win32System::GetLastError() { return ::GetLastError(); }
 
+void* LoadSystemLibrary(const char* name) {
+  if (::HMODULE library = ::LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    return library;
+  }
+  // Windows 7 without its 2011 loader update does not know the flag; the full path does the same.
+  if (::GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
+  char folder[MAX_PATH];
+  const ::UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  return ::LoadLibraryA((std::string(folder, length) + "\\" + name).c_str());
+}
+
 os::HINSTANCE Win32System::LoadLibraryA(const char* name) {
-  return reinterpret_cast<os::HINSTANCE>(::LoadLibraryA(name));
+  return reinterpret_cast<os::HINSTANCE>(LoadSystemLibrary(name));
 }
 
 void* Win32System::GetProcAddress(os::HINSTANCE module, const char* name) {

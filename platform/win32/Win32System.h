@@ -4,6 +4,10 @@
 
 namespace tarnwick::platform::win32 {
 
+// A library of the system by its bare name, from the system folder only: the program's own
+// folder, a download folder for one, may hold a planted copy. Null when it cannot be loaded.
+void* LoadSystemLibrary(const char* name);
+
 class Win32System final : public System {
  public:
   os::DWORD GetModuleFileNameA(os::HINSTANCE module, char* fileName, os::DWORD size) override;

@@ -360,6 +360,11 @@ LRESULT Win32Windows::DispatchMessageA(const MSG* message) {
   return ::DispatchMessageA(&native);
 }
 
+DWORD Win32Windows::MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles,
+                                                DWORD milliseconds, DWORD wakeMask, DWORD flags) {
+  return ::MsgWaitForMultipleObjectsEx(count, handles, milliseconds, wakeMask, flags);
+}
+
 BOOL Win32Windows::EnableWindow(HWND window, BOOL enable) {
   return ::EnableWindow(Native(window), enable);
 }

@@ -54,6 +54,8 @@ class Win32Windows final : public Windows {
                     UINT removeMessage) override;
   BOOL TranslateMessage(const MSG* message) override;
   LRESULT DispatchMessageA(const MSG* message) override;
+  DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD milliseconds,
+                                    DWORD wakeMask, DWORD flags) override;
 
   UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, os::TIMERPROC proc) override;
   BOOL KillTimer(HWND window, UINT_PTR id) override;

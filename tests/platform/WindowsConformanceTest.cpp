@@ -637,6 +637,15 @@ TEST_F(WindowsConformance, PeekMessageFiltersByWindowAndRangeAndLeavesOrRemovesA
   EXPECT_EQ(0, Win().PeekMessageA(&message, reinterpret_cast<HWND>(std::uintptr_t{0x42}), 0, 0,
                                   kPmRemove));
   EXPECT_EQ(0, Win().PeekMessageA(&message, a, kProbe, kProbe, kPmRemove));
+  // A wait that asks only whether input waits: a message already looked at still counts.
+  const auto inputWaits = [] {
+    return Win().MsgWaitForMultipleObjectsEx(0, nullptr, 0, kQsAllInput, kMwmoInputAvailable);
+  };
+  EXPECT_EQ(kWaitTimeout, inputWaits());
+  Win().PostMessageA(a, kWmUser, 0, 0);
+  ASSERT_NE(0, Win().PeekMessageA(&message, nullptr, 0, 0, kPmNoRemove));
+  EXPECT_EQ(kWaitObject0, inputWaits());
+  EXPECT_EQ(1u, TakeQueued().size());
 }
 
 TEST_F(WindowsConformance, APostedMessageComesBackFromGetMessageWholeAndIsDispatched) {
