@@ -556,6 +556,16 @@ TEST_F(TrayIconWithMainWindowTest, StartupCanKeepTheMainWindowHidden) {
   EXPECT_EQ(1u, shell_.CallCount(kNimSetVersion));
 }
 
+TEST_F(TrayIconWithMainWindowTest, AnIconGoneBeforeTheProgramWaitsNeverReachesTheShell) {
+  auto icon = std::make_unique<TTrayIcon>(&main_);
+  icon->BeginLoading();
+  icon->SetIconVisible(true);
+  icon->EndLoading();
+  icon.reset();
+  app_.ProcessMessages();
+  EXPECT_TRUE(shell_.Calls().empty());
+}
+
 TEST_F(TrayIconWithMainWindowTest, ARecreatedTaskbarGetsTheIconBackOnlyWhileVisible) {
   TTrayIcon icon(&main_);
   icon.SetIconVisible(true);

@@ -91,6 +91,26 @@ TEST_F(ApplicationTest, RunShowsTheMainWindowUnlessToldNotToAndEndsOnQuit) {
   }
 }
 
+TEST_F(ApplicationTest, IdleWorkRunsOnceWhatIsQueuedIsDoneAndCanBeCancelled) {
+  std::vector<std::string> seen;
+  app_.AddHook([&](UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (message == kWmUser) seen.push_back("message");
+    return std::nullopt;
+  });
+  app_.WhenIdle([&] {
+    seen.push_back("idle");
+    win_.PostQuitMessage(0);
+  });
+  const int cancelled = app_.WhenIdle([&] { seen.push_back("cancelled"); });
+  app_.WhenIdle([] { throw std::runtime_error("reaches the handler, not the loop"); });
+  app_.OnException = [&](Application&, std::exception_ptr) { seen.push_back("error"); };
+  app_.CancelIdleWork(cancelled);
+  win_.PostMessageA(app_.Handle(), kWmUser, 0, 0);
+  win_.PostMessageA(app_.Handle(), kWmUser, 0, 0);
+  app_.Run();
+  EXPECT_EQ((std::vector<std::string>{"message", "message", "idle", "error"}), seen);
+}
+
 TEST(ApplicationIcons, TheApplicationWindowAndEveryFormWithAnIconInItsFrameCarryTheProgramsIcons) {
   EmulatedPlatform os;
   const auto small = reinterpret_cast<os::HICON>(0x10066);
