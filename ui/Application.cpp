@@ -181,7 +181,7 @@ void Application::CancelIdleWork(int id) {
 }
 
 void Application::RunIdleWork() {
-  for (auto& [id, work] : std::exchange(idleWork_, {})) Guard([&] { work(); });
+  for (auto& entry : std::exchange(idleWork_, {})) Guard([&] { entry.second(); });
 }
 
 void Application::HandleException(std::exception_ptr error) {
