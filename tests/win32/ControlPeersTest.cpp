@@ -750,21 +750,4 @@ TEST_F(MainWindowPeers, NewItemsRebuildAGroupsButtonsAndTheWindowTakesItsControl
   for (HGDIOBJ font : fonts) EXPECT_EQ(0u, GetObjectType(font));
 }
 
-TEST(LogPeer, ALineWrittenBeforeTheFirstWaitIsInTheListsOwnFont) {
-  platform::win32::Win32Platform os;
-  ui::Application app;
-  app.Initialize();
-  test::InstallTestBackend(app, ui::win32::MakeBackend());
-  ui::Form form("TFontProbe");
-  ui::ListBox list{&form};
-  list.SetFont({"Courier New", -11, RUSSIAN_CHARSET, ui::kFontFixedPitch});
-  form.AddControl(list);
-  form.CreatePeers();  // hidden and empty: the list's font waits for the first wait
-  list.Add("* Start monitoring...");
-  LOGFONTA font{};
-  HWND window = test::ChildWindows(reinterpret_cast<HWND>(form.Handle())).front();
-  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font, &font);
-  EXPECT_STREQ("Courier New", font.lfFaceName);
-}
-
 }  // namespace

@@ -10,7 +10,6 @@
 #include <string>
 #include <utility>
 
-#include "ui/Application.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
 #include "ui/ListBox.h"
@@ -121,9 +120,6 @@ class ListBoxPeer : public WindowPeer {
         {.className = "LISTBOX", .style = style, .exStyle = WS_EX_CLIENTEDGE, .at = FormBounds()}));
     Refill();
   }
-  ~ListBoxPeer() override {
-    if (Application* app = Application::Current()) app->CancelIdleWork(fontAtIdle_);
-  }
 
   void Changed(Change what) override {
     if (what == Change::ItemAdded) return AddLast();
@@ -137,31 +133,15 @@ class ListBoxPeer : public WindowPeer {
 
  protected:
   void ApplyFont() override {
-    // A face is loaded the first time text is drawn in it, which takes a TrueType face a few
-    // milliseconds. A list made empty while its form is hidden draws no text when the form is
-    // first shown, so its font waits until the program first waits for input, or for a line.
-    Application* app = Application::Current();
-    if (list_.Items().empty() && app != nullptr && !IsWindowVisible(Form().Window())) {
-      SendMessageA(Window(), LB_SETITEMHEIGHT, 0, Scaled(list_.ItemHeight()));
-      app->CancelIdleWork(fontAtIdle_);
-      fontAtIdle_ = app->WhenIdle([this] { ApplyFontNow(); });
-      return;
-    }
-    ApplyFontNow();
-  }
-
- private:
-  void ApplyFontNow() {
-    if (Application* app = Application::Current()) app->CancelIdleWork(std::exchange(fontAtIdle_, 0));
     WindowPeer::ApplyFont();
     // The font resets the item height, so it comes after.
     SendMessageA(Window(), LB_SETITEMHEIGHT, 0, Scaled(list_.ItemHeight()));
     ShowExtent(WidestOf(list_.Items()));
   }
 
+ private:
   void AddLast() {
     if (list_.Items().empty()) return;
-    if (fontAtIdle_ != 0) ApplyFontNow();
     ShowExtent(std::max(widest_, WidestOf({list_.Items().end() - 1, list_.Items().end()})));
     const LRESULT index =
         SendMessageA(Window(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list_.Items().back().c_str()));
@@ -171,7 +151,6 @@ class ListBoxPeer : public WindowPeer {
 
   void Refill() {
     HWND window = Window();
-    if (fontAtIdle_ != 0 && !list_.Items().empty()) ApplyFontNow();
     SendMessageA(window, WM_SETREDRAW, FALSE, 0);
     if (SendMessageA(window, LB_GETCOUNT, 0, 0) != 0) SendMessageA(window, LB_RESETCONTENT, 0, 0);
     for (const std::string& line : list_.Items()) {
@@ -209,7 +188,6 @@ class ListBoxPeer : public WindowPeer {
 
   ListBox& list_;
   int widest_ = 0;
-  int fontAtIdle_ = 0;
 };
 
 class ImagePeer : public WindowPeer {
