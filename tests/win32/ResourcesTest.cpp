@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/Win32System.h"
 #include "resources/ResourceIds.h"
 #include "resources/resource_ids.rh"
 #include "tests/win32/support/ProgramDriver.h"
@@ -410,6 +411,31 @@ TEST_F(VersionResource, StringsNameTheProductAndItsMaker) {
       {"OriginalFilename", "tarnwick.exe"},
   };
   for (const auto& [name, value] : expected) EXPECT_EQ(String(name), value) << name;
+}
+
+}  // namespace
+
+namespace {
+
+// A library planted beside the program, in a download folder say, is not what it loads: a
+// plain LoadLibrary would find it first (and fail with ERROR_BAD_EXE_FORMAT on this one).
+TEST(SystemLibraries, AFileOfTheSameNameBesideTheProgramIsNotWhatLoads) {
+  char exe[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  ASSERT_GT(length, 0u);
+  std::string planted(exe, length);
+  planted = planted.substr(0, planted.find_last_of('\\') + 1) + "mpr.dll";
+  HANDLE file = CreateFileA(planted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  DWORD written = 0;
+  WriteFile(file, "MZ, but not a library", 21, &written, nullptr);
+  CloseHandle(file);
+  tarnwick::platform::win32::Win32System system;
+  const tarnwick::os::HINSTANCE library = system.LoadLibraryA("mpr.dll");
+  DeleteFileA(planted.c_str());
+  ASSERT_NE(nullptr, library);
+  EXPECT_NE(nullptr, system.GetProcAddress(library, "WNetGetConnectionA"));
+  system.FreeLibrary(library);
 }
 
 }  // namespace
