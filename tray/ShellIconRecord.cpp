@@ -84,7 +84,7 @@ void ShellIconRecord::Release() {
   if (!SendNow(kNimAdd, accepted_) || !std::exchange(versionHeld_, false)) return;
   NOTIFYICONDATAA versioned = accepted_;
   versioned.uTimeout = heldVersion_;
-  Sh().Shell_NotifyIconA(kNimSetVersion, &versioned);
+  SetVersion(versioned);
 }
 
 }  // namespace tarnwick::tray
