@@ -121,6 +121,41 @@ double ProcessorMilliseconds(int pid) {
   return total > 0 ? total : -1;
 }
 
+// Wine's shell (8.0) keeps a hidden top-most tooltip window for every notification icon ever
+// added, and under Wine every top-level window a program makes or shows walks the hidden windows
+// above it. Left alone, each start would meet two more than the start before, and tarnwick, with
+// four top-level windows to the floor's one, pays for them more. The shell's windows as they were
+// before the first start are what every start meets.
+class ShellLeftovers {
+ public:
+  ShellLeftovers() : before_(Tips()) {}
+
+  void Close() const {
+    for (HWND tip : Tips()) {
+      if (!before_.contains(tip) && !::IsWindowVisible(tip)) {
+        ::SendMessageTimeoutA(tip, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kExitLimit, nullptr);
+      }
+    }
+  }
+
+ private:
+  static std::set<HWND> Tips() {
+    std::set<HWND> tips;
+    HWND tray = ::FindWindowA("Shell_TrayWnd", nullptr);
+    DWORD shell = 0;
+    if (tray == nullptr || ::GetWindowThreadProcessId(tray, &shell) == 0) return tips;
+    for (HWND tip = ::FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); tip != nullptr;
+         tip = ::FindWindowExA(nullptr, tip, "tooltips_class32", nullptr)) {
+      DWORD owner = 0;
+      ::GetWindowThreadProcessId(tip, &owner);
+      if (owner == shell) tips.insert(tip);
+    }
+    return tips;
+  }
+
+  std::set<HWND> before_;
+};
+
 struct Start {
   double visible = -1;
   double ready = -1;
@@ -129,6 +164,7 @@ struct Start {
 
 // One start: the milliseconds to the visible window and to readiness; negative when it failed.
 Start TimeOneStart(const Subject& subject) {
+  static const ShellLeftovers leftovers;
   // Every start of tarnwick.exe is a first start, so that none of them differs from the others.
   ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brambleworks\\Tarnwick");
   ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Brambleworks\\Tarnwick");
@@ -190,6 +226,7 @@ Start TimeOneStart(const Subject& subject) {
   }
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
+  leftovers.Close();
   return elapsed;
 }
 
