@@ -41,4 +41,12 @@ inline LibraryHandle LoadOwnedLibrary(const char* name) {
   return LibraryHandle(Sys().LoadLibraryA(name));
 }
 
+// Work begun on a thread of its own; the owner waits for it to end.
+inline void FinishWork(void* work) { Sys().FinishWork(work); }
+using WorkHandle = UniqueHandle<ClosedBy<void*, &FinishWork>>;
+
+inline WorkHandle StartOwnedWork(std::function<void()> work) {
+  return WorkHandle(Sys().StartWork(std::move(work)));
+}
+
 }  // namespace tarnwick::platform

@@ -1,6 +1,7 @@
 #pragma once
 // Process and system facts from kernel32 and ole32.
 #include <cstdint>
+#include <functional>
 
 #include "platform/Types.h"
 
@@ -50,6 +51,12 @@ class System {
   virtual os::HINSTANCE LoadLibraryA(const char* name) = 0;
   virtual void* GetProcAddress(os::HINSTANCE module, const char* name) = 0;
   virtual os::BOOL FreeLibrary(os::HINSTANCE module) = 0;
+
+  // Runs `work`, which must not throw, on a thread of its own, and returns what FinishWork takes
+  // to wait for it. Where there is no thread to be had (the emulated platform has none) it runs
+  // at once on the caller's, and null comes back.
+  virtual void* StartWork(std::function<void()> work) = 0;
+  virtual void FinishWork(void* work) = 0;
 
   // Takes the lock that all processes of the session share under `name`, waiting at most
   // `timeoutMs`. Returns what ReleaseNamedLock takes, or null when it could not be had.

@@ -327,6 +327,11 @@ void* EmulatedSystem::GetProcAddress(os::HINSTANCE module, const char* name) {
   return reinterpret_cast<void*>(library->base + 0x1000 + 0x10 * index);
 }
 
+void* EmulatedSystem::StartWork(std::function<void()> work) {
+  work();
+  return nullptr;
+}
+
 os::BOOL EmulatedSystem::FreeLibrary(os::HINSTANCE module) {
   Library* library = FindLoaded(module);
   if (library == nullptr) return Fail(os::kErrorModNotFound);

@@ -74,6 +74,9 @@ class EmulatedSystem final : public System {
   // Export names compare with case, as in kernel32; a freed module gives ERROR_MOD_NOT_FOUND.
   void* GetProcAddress(os::HINSTANCE module, const char* name) override;
   os::BOOL FreeLibrary(os::HINSTANCE module) override;
+  // Runs the work at once: the emulation has one thread.
+  void* StartWork(std::function<void()> work) override;
+  void FinishWork(void*) override {}
   // One process: a lock that is held cannot be had, and the wait ends at once, after what a
   // test set with WhileWaitingForLock has run (what the holder does meanwhile).
   void* AcquireNamedLock(const char* name, os::DWORD timeoutMs) override;

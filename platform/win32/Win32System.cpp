@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace tarnwick::platform::win32 {
@@ -166,6 +167,34 @@ void* Win32System::GetProcAddress(os::HINSTANCE module, const char* name) {
 
 os::BOOL Win32System::FreeLibrary(os::HINSTANCE module) {
   return ::FreeLibrary(reinterpret_cast<::HMODULE>(module));
+}
+
+namespace {
+
+::DWORD WINAPI RunWork(void* parameter) {
+  const std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(parameter));
+  try {
+    (*work)();
+  } catch (...) {  // nothing may leave a thread's procedure
+  }
+  return 0;
+}
+
+}  // namespace
+
+void* Win32System::StartWork(std::function<void()> work) {
+  auto owned = std::make_unique<std::function<void()>>(std::move(work));
+  if (::HANDLE thread = ::CreateThread(nullptr, 0, &RunWork, owned.get(), 0, nullptr)) {
+    static_cast<void>(owned.release());  // the thread frees it
+    return thread;
+  }
+  (*owned)();  // without a thread of its own, the work is still done
+  return nullptr;
+}
+
+void Win32System::FinishWork(void* work) {
+  ::WaitForSingleObject(work, INFINITE);
+  ::CloseHandle(work);
 }
 
 }  // namespace tarnwick::platform::win32

@@ -28,6 +28,8 @@ class Win32System final : public System {
   os::HINSTANCE LoadLibraryA(const char* name) override;
   void* GetProcAddress(os::HINSTANCE module, const char* name) override;
   os::BOOL FreeLibrary(os::HINSTANCE module) override;
+  void* StartWork(std::function<void()> work) override;
+  void FinishWork(void* work) override;
   void* AcquireNamedLock(const char* name, os::DWORD timeoutMs) override;
   void ReleaseNamedLock(void* lock) override;
   os::BOOL WaitForProcessExit(os::DWORD processId, os::DWORD timeoutMs) override;

@@ -3,9 +3,11 @@
 // one is wrong.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Owners.h"
@@ -243,6 +245,17 @@ TEST_F(FilesConformance, LibrariesGiveTheirExportsUntilFreed) {
     EXPECT_EQ(nullptr, missing[i].first());
     EXPECT_EQ(missing[i].second, Sys().GetLastError());
   }
+
+  // Loaded by work on a thread of its own, the library is there once the work's owner lets go.
+  HINSTANCE elsewhere = nullptr;
+  {
+    const platform::WorkHandle work = platform::StartOwnedWork([&elsewhere] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      elsewhere = Sys().LoadLibraryA("wininet.dll");
+    });
+  }
+  EXPECT_EQ(library, elsewhere);
+  EXPECT_TRUE(Sys().FreeLibrary(elsewhere));
 
   EXPECT_TRUE(Sys().FreeLibrary(library));
   EXPECT_NE(nullptr, Sys().GetProcAddress(library, "FindCloseUrlCache"));  // one load is left

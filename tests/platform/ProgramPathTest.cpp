@@ -47,6 +47,11 @@ class CuttingSystem final : public System {
   os::HINSTANCE LoadLibraryA(const char*) override { return nullptr; }
   void* GetProcAddress(os::HINSTANCE, const char*) override { return nullptr; }
   os::BOOL FreeLibrary(os::HINSTANCE) override { return 0; }
+  void* StartWork(std::function<void()> work) override {
+    work();
+    return nullptr;
+  }
+  void FinishWork(void*) override {}
   void* AcquireNamedLock(const char*, os::DWORD) override { return nullptr; }
   void ReleaseNamedLock(void*) override {}
   os::BOOL WaitForProcessExit(os::DWORD, os::DWORD) override { return 1; }
