@@ -236,6 +236,20 @@ TEST_F(DemoWindowTest, TheLinkFollowsThePointerAndOpensTheProductPage) {
 
 // The window appears at the start that makes the counter 15 (30, ...), a second after it, and
 // the trigger gives up after five ticks otherwise.
+TEST_F(DemoWindowTest, TheUrlCacheHoldsTheLibraryAndItsFunctionsOnlyWhereTheSystemHasThem) {
+  EXPECT_FALSE(demo_->UrlCache1.Loaded());  // made where the system has no wininet.dll
+  EXPECT_EQ(0, demo_->UrlCache1.FunctionsFound());
+  sys_.AddLibrary("wininet.dll", {"FindFirstUrlCacheGroup", "FindNextUrlCacheGroup",
+                                  "FindFirstUrlCacheEntryExA", "FindCloseUrlCache"});
+  {
+    const TUrlCache cache;
+    EXPECT_TRUE(cache.Loaded());
+    EXPECT_EQ(4, cache.FunctionsFound());
+    EXPECT_EQ(1, sys_.LibraryLoads("wininet.dll"));
+  }
+  EXPECT_EQ(0, sys_.LibraryLoads("wininet.dll"));
+}
+
 TEST(DemoTriggerTest, TheWindowShowsAtEveryFifteenthCountedStartOnly) {
   for (const DWORD before : {13u, 14u, 15u, 29u}) {
     SCOPED_TRACE(before);
