@@ -18,6 +18,14 @@ tarnwick::ui::win32::IconHandle Picture(int id) {
   return tarnwick::ui::win32::LoadIconResource(id, tarnwick::ui::win32::Scaled(32));
 }
 
+// Picture `id`, made into `icon` when it is first asked for.
+tarnwick::ui::IconSource MadeWhenShown(tarnwick::ui::win32::IconHandle& icon, int id) {
+  return tarnwick::ui::IconSource([&icon, id] {
+    icon = Picture(id);
+    return icon.Get();
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -25,15 +33,16 @@ int main(int argc, char** argv) {
   platform::win32::Win32Platform os;
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
 
-  // Made when first shown: the "monitoring on" picture when monitoring first starts, the stop
-  // button's when a dump first runs.
+  // Made when first shown: the tray's pictures when the notification area first hears of the
+  // icon, the "monitoring on" picture when monitoring first starts, the stop button's when a
+  // dump first runs.
   struct Icons {
-    ui::win32::IconHandle off = Picture(resources::kMonitoringOffIcon);
     ui::win32::IconHandle picture = Picture(resources::kStatePicture);
-    ui::win32::IconHandle tray = Picture(resources::kTrayIcon);
     ui::win32::IconHandle program = Picture(resources::kMainIcon);
     ui::win32::IconHandle smallProgram =
         ui::win32::LoadIconResource(resources::kMainIcon, ui::win32::Scaled(16));
+    ui::win32::IconHandle off;
+    ui::win32::IconHandle tray;
     ui::win32::IconHandle on;
     ui::win32::IconHandle stop;
   };
@@ -41,12 +50,10 @@ int main(int argc, char** argv) {
 
   app::StartEnvironment environment;
   environment.images = [&icons] {
-    return blocking::MainWindowImages{
-        icons.off.Get(), ui::IconSource([&icons] {
-          icons.on = Picture(resources::kMonitoringOnIcon);
-          return icons.on.Get();
-        }),
-        icons.picture.Get(), icons.tray.Get()};
+    return blocking::MainWindowImages{MadeWhenShown(icons.off, resources::kMonitoringOffIcon),
+                                      MadeWhenShown(icons.on, resources::kMonitoringOnIcon),
+                                      icons.picture.Get(),
+                                      MadeWhenShown(icons.tray, resources::kTrayIcon)};
   };
   environment.programIcon = [&icons] { return icons.program.Get(); };
   environment.smallProgramIcon = [&icons] { return icons.smallProgram.Get(); };

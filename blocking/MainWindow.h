@@ -33,10 +33,11 @@ inline constexpr const char* kBalloonText = "You can restore program by clicking
 
 // The pictures the window shows; real icons from the executable, or stand-ins in tests.
 struct MainWindowImages {
-  os::HICON monitoringOff = nullptr;  // ImageList1 image 0
+  // The pictures that the window does not show are made when they are first shown.
+  ui::IconSource monitoringOff;       // ImageList1 image 0, the shell's at start
   ui::IconSource monitoringOn;        // ImageList1 image 1, made when monitoring first starts
   os::HICON designPicture = nullptr;  // Image1 until Monitor first runs
-  os::HICON trayIcon = nullptr;       // TrayIcon1's own stored icon
+  ui::IconSource trayIcon;            // TrayIcon1's own stored icon
 };
 
 class TQuillmoor : public ui::Form {

@@ -166,9 +166,10 @@ void TTrayIcon::SetWantEnterExitEvents(bool want) {
 
 // --- The shell ----------------------------------------------------------------------------------
 
-bool TTrayIcon::RefreshIconData() {
+bool TTrayIcon::RefreshIconData(bool withPicture) {
   try {
-    notifyData_.hIcon = icon_ ? icon_->Handle() : nullptr;
+    const bool picture = icon_ && (withPicture || !shell_.Holding());
+    notifyData_.hIcon = picture ? icon_->Handle() : nullptr;
   } catch (const ui::EReadError&) {
     notifyData_.hIcon = nullptr;
   }
@@ -181,8 +182,8 @@ bool TTrayIcon::RefreshIconData() {
 }
 
 bool TTrayIcon::Notify(DWORD message) {
-  if (!RefreshIconData()) return false;
   HoldWhileStarting();
+  if (!RefreshIconData()) return false;
   return shell_.Send(message, notifyData_);
 }
 
@@ -200,6 +201,7 @@ bool TTrayIcon::UpdateIcon() { return Notify(kNimModify); }
 
 bool TTrayIcon::DisplayBalloon(const std::string& title, const std::string& text,
                                std::uint8_t iconKind, std::uint8_t timeoutSeconds) {
+  ReleaseHeld();  // a balloon cannot wait, and needs its icon in the shell first
   ClearBalloon();
   notifyData_.uFlags |= kNifInfo;
   CopyField(notifyData_.szInfo, text);
@@ -278,7 +280,13 @@ void TTrayIcon::HoldWhileStarting() {
     return;
   }
   shell_.Hold();
-  if (shell_.Holding()) releaseAtIdle_ = hookedApplication_->WhenIdle([this] { shell_.Release(); });
+  if (shell_.Holding()) releaseAtIdle_ = hookedApplication_->WhenIdle([this] { ReleaseHeld(); });
+}
+
+void TTrayIcon::ReleaseHeld() {
+  // The one add the shell gets carries the picture, made now if it was not yet.
+  if (shell_.Holding() && RefreshIconData(true)) shell_.Send(kNimModify, notifyData_);
+  shell_.Release();
 }
 
 void TTrayIcon::Notification(ui::Component& component) {

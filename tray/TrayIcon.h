@@ -128,9 +128,12 @@ class TTrayIcon : public ui::Component {
 
  private:
   ui::Form* OwnerForm() const;
-  bool RefreshIconData();
+  // The record as it stands. While the shell's calls are held back, the picture's handle is
+  // left out unless `withPicture`: a picture is made when the shell first hears of it.
+  bool RefreshIconData(bool withPicture = false);
   bool Notify(os::DWORD message);
   void HoldWhileStarting();
+  void ReleaseHeld();
   void HandleCallback(os::LPARAM message);
   unsigned CurrentShiftState();
   void ShowPopupMenu();

@@ -4,23 +4,23 @@ namespace tarnwick::ui {
 
 os::HICON Icon::Handle() const {
   if (malformed_) throw EReadError("Stream read error");
-  return handle_;
+  return image_.Get();
 }
 
-void Icon::SetHandle(os::HICON handle) {
-  handle_ = handle;
+void Icon::SetHandle(IconSource image) {
+  image_ = std::move(image);
   malformed_ = false;
   Changed();
 }
 
 void Icon::Assign(const Icon& other) {
-  handle_ = other.handle_;
+  image_ = other.image_;
   malformed_ = other.malformed_;
   Changed();
 }
 
 void Icon::SetMalformed() {
-  handle_ = nullptr;
+  image_ = IconSource();
   malformed_ = true;
   Changed();
 }

@@ -1,7 +1,9 @@
 #pragma once
 // An icon image. It does not own its handle: icons come from the executable's resources or an
-// image list, which outlive it. Any change of image is announced through OnChange.
+// image list, which outlive it. Any change of image is announced through OnChange; an image
+// given by what makes it is made when its handle is first asked for.
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
@@ -15,13 +17,37 @@ class EReadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// An image's handle, or what makes it the first time it is asked for: a picture that the start
+// does not show need not be made at start. Copies share what is made, so it is made once.
+class IconSource {
+ public:
+  IconSource(os::HICON handle = nullptr)  // NOLINT: a handle is a source
+      : image_(std::make_shared<Image>(Image{handle, nullptr})) {}
+  explicit IconSource(std::function<os::HICON()> make)
+      : image_(std::make_shared<Image>(Image{nullptr, std::move(make)})) {}
+
+  os::HICON Get() const {
+    if (image_->make) image_->handle = std::exchange(image_->make, nullptr)();
+    return image_->handle;
+  }
+  // Neither a handle nor what makes one.
+  bool Empty() const { return image_->handle == nullptr && !image_->make; }
+
+ private:
+  struct Image {
+    os::HICON handle;
+    std::function<os::HICON()> make;
+  };
+  std::shared_ptr<Image> image_;
+};
+
 class Icon {
  public:
   // The image's handle, null for an empty icon. Raises EReadError for a malformed image.
   os::HICON Handle() const;
-  void SetHandle(os::HICON handle);
+  void SetHandle(IconSource image);
   void Assign(const Icon& other);
-  bool Empty() const { return handle_ == nullptr && !malformed_; }
+  bool Empty() const { return image_.Empty() && !malformed_; }
   // Marks the image as unreadable, as a damaged stored icon is.
   void SetMalformed();
 
@@ -30,25 +56,8 @@ class Icon {
  private:
   void Changed();
 
-  os::HICON handle_ = nullptr;
+  IconSource image_;
   bool malformed_ = false;
-};
-
-// An image's handle, or what makes it the first time it is asked for: a picture that the start
-// does not show need not be made at start.
-class IconSource {
- public:
-  IconSource(os::HICON handle = nullptr) : handle_(handle) {}  // NOLINT: a handle is a source
-  explicit IconSource(std::function<os::HICON()> make) : make_(std::move(make)) {}
-
-  os::HICON Get() const {
-    if (make_) handle_ = std::exchange(make_, nullptr)();
-    return handle_;
-  }
-
- private:
-  mutable os::HICON handle_ = nullptr;
-  mutable std::function<os::HICON()> make_;
 };
 
 }  // namespace tarnwick::ui

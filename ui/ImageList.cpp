@@ -4,7 +4,7 @@ namespace tarnwick::ui {
 
 void ImageList::GetIcon(int index, Icon& icon) const {
   if (index < 0 || index >= Count()) return;
-  icon.SetHandle(images_[static_cast<std::size_t>(index)].Get());
+  icon.SetHandle(images_[static_cast<std::size_t>(index)]);
 }
 
 }  // namespace tarnwick::ui

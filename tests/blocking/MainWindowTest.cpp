@@ -40,11 +40,15 @@ class MainWindowTest : public ::testing::Test {
   // Starts the window as the program does: built, registered as the main window, shown, and
   // the loop run until it waits.
   TQuillmoor& Start() {
-    const ui::IconSource monitoringOn([this] {
-      ++monitoringOnMade_;
-      return Fake(1);
-    });
-    window_ = std::make_unique<TQuillmoor>(MainWindowImages{Fake(0), monitoringOn, Fake(2), Fake(3)});
+    // Each picture that the window may make when it is first shown counts how often it is made.
+    const auto counted = [this](int n) {
+      return ui::IconSource([this, n] {
+        ++made_[n];
+        return Fake(n);
+      });
+    };
+    window_ = std::make_unique<TQuillmoor>(
+        MainWindowImages{counted(0), counted(1), Fake(2), counted(3)});
     app_.SetMainForm(window_.get());
     if (app_.ShowMainForm()) window_->SetVisible(true);
     app_.ProcessMessages();
@@ -76,7 +80,7 @@ class MainWindowTest : public ::testing::Test {
   platform::emulated::EmulatedWindows& win_ = os_.windows();
   platform::emulated::EmulatedShell& shell_ = os_.shell();
   ui::Application app_;
-  int monitoringOnMade_ = 0;
+  int made_[4] = {};
   std::unique_ptr<TQuillmoor> window_;
   std::vector<std::string> errors_;
 };
@@ -105,6 +109,8 @@ TEST_F(MainWindowTest, AStartedWindowCarriesTheTitleWhereASecondStartLooksForIt)
   EXPECT_STREQ("Tarnwick v1.0b Personal", w.TrayIcon1.NotifyData().szTip);
   EXPECT_EQ(1u, shell_.IconCount());
   EXPECT_EQ(Fake(0), shell_.Icons().front().hIcon);  // image 0 of the list, not the stored icon
+  EXPECT_EQ(1, made_[0]);
+  EXPECT_EQ(0, made_[3]);  // never shown, so never made
   // The shell heard only the icon's final state.
   ASSERT_EQ(2u, shell_.Calls().size());
   EXPECT_EQ(kNimAdd, shell_.Calls()[0].message);
@@ -156,10 +162,10 @@ TEST_F(MainWindowTest, MonitorTwiceStopsTheTimerAndShowsTheIdleIcon) {
   TQuillmoor& w = Start();
   reg_.ClearCalls();
   EXPECT_EQ("Monitoring off", w.Image1.AccessibleName());  // whichever picture it shows
-  EXPECT_EQ(0, monitoringOnMade_);  // made when first shown
+  EXPECT_EQ(0, made_[1]);  // made when first shown
   w.Button1.UserClick();
   EXPECT_EQ(Fake(1), w.Image1.Picture());
-  EXPECT_EQ(1, monitoringOnMade_);
+  EXPECT_EQ(1, made_[1]);
   EXPECT_EQ("Monitoring on", w.Image1.AccessibleName());
   EXPECT_EQ(Fake(1), shell_.Icons().front().hIcon);
   const std::size_t firstPass = BrowserWrites();

@@ -536,7 +536,14 @@ TEST_F(TrayIconWithMainWindowTest, MinimisingTheMainWindowGoesToTheHandlerWhenTh
 
 TEST_F(TrayIconWithMainWindowTest, StartupCanKeepTheMainWindowHidden) {
   TTrayIcon icon(&main_);
+  int made = 0;
+  ui::Icon picture;
+  picture.SetHandle(ui::IconSource([&made] {
+    ++made;
+    return FakeIcon(1);
+  }));
   icon.BeginLoading();
+  icon.SetIcon(picture);
   icon.SetIconVisible(true);
   icon.OnStartup = [](ui::Component&, bool& show) {
     EXPECT_TRUE(show);
@@ -547,9 +554,13 @@ TEST_F(TrayIconWithMainWindowTest, StartupCanKeepTheMainWindowHidden) {
   EXPECT_FALSE(main_.Visible());
   EXPECT_EQ(0u, shell_.IconCount());  // the shell hears of it once the program waits for input
   EXPECT_TRUE(shell_.Calls().empty());
-  // A balloon cannot wait: the icon goes first.
+  EXPECT_EQ(0, made);  // nor is its picture made before
+  // A balloon cannot wait: the icon goes first, with its picture.
   EXPECT_TRUE(icon.DisplayBalloon("title", "text", 1, 10));
   EXPECT_EQ(1u, shell_.IconCount());
+  ASSERT_EQ(static_cast<DWORD>(kNimAdd), shell_.Calls().front().message);
+  EXPECT_EQ(FakeIcon(1), shell_.Calls().front().data.hIcon);
+  EXPECT_EQ(1, made);
   EXPECT_STREQ("text", LastSent().szInfo);
   app_.ProcessMessages();
   EXPECT_EQ(1u, shell_.CallCount(kNimAdd));

@@ -513,7 +513,7 @@ TEST_F(MainWindowPeers, MonitorLogsAndRenamesItsButton) {
   ASSERT_EQ(6u, lines.size());
   EXPECT_EQ("* Stop monitoring...", lines.back());
   EXPECT_EQ("M&onitor", TextOf(monitor));
-  EXPECT_EQ(reinterpret_cast<LRESULT>(images_.monitoringOff),
+  EXPECT_EQ(reinterpret_cast<LRESULT>(images_.monitoringOff.Get()),
             SendMessageA(picture, STM_GETICON, 0, 0));
 
   // A long log keeps its newest line in view.
