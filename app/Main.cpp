@@ -1,6 +1,8 @@
 // tarnwick.exe: the real platform, the real controls and the executable's own icons around the
 // program entry.
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ProgramEntry.h"
@@ -18,12 +20,17 @@ tarnwick::ui::win32::IconHandle Picture(int id) {
   return tarnwick::ui::win32::LoadIconResource(id, tarnwick::ui::win32::Scaled(32));
 }
 
-// Picture `id`, made into `icon` when it is first asked for.
-tarnwick::ui::IconSource MadeWhenShown(tarnwick::ui::win32::IconHandle& icon, int id) {
-  return tarnwick::ui::IconSource([&icon, id] {
-    icon = Picture(id);
+// What `make` gives, made into `icon` when it is first asked for.
+tarnwick::ui::IconSource MadeWhenShown(tarnwick::ui::win32::IconHandle& icon,
+                                       std::function<tarnwick::ui::win32::IconHandle()> make) {
+  return tarnwick::ui::IconSource([&icon, make = std::move(make)] {
+    icon = make();
     return icon.Get();
   });
+}
+
+tarnwick::ui::IconSource MadeWhenShown(tarnwick::ui::win32::IconHandle& icon, int id) {
+  return MadeWhenShown(icon, [id] { return Picture(id); });
 }
 
 }  // namespace
@@ -57,10 +64,8 @@ int main(int argc, char** argv) {
   };
   environment.programIcon = [&icons] { return icons.program.Get(); };
   environment.smallProgramIcon = [&icons] { return icons.smallProgram.Get(); };
-  environment.stopGlyph = ui::IconSource([&icons] {
-    icons.stop = ui::win32::MakeStopGlyph(ui::win32::Scaled(16));
-    return icons.stop.Get();
-  });
+  environment.stopGlyph =
+      MadeWhenShown(icons.stop, [] { return ui::win32::MakeStopGlyph(ui::win32::Scaled(16)); });
   environment.backend = [] { return ui::win32::MakeBackend(); };
   return app::RunProgram(arguments, environment);
 }

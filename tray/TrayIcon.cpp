@@ -201,7 +201,6 @@ bool TTrayIcon::UpdateIcon() { return Notify(kNimModify); }
 
 bool TTrayIcon::DisplayBalloon(const std::string& title, const std::string& text,
                                std::uint8_t iconKind, std::uint8_t timeoutSeconds) {
-  ReleaseHeld();  // a balloon cannot wait, and needs its icon in the shell first
   ClearBalloon();
   notifyData_.uFlags |= kNifInfo;
   CopyField(notifyData_.szInfo, text);
@@ -215,6 +214,7 @@ bool TTrayIcon::DisplayBalloon(const std::string& title, const std::string& text
 }
 
 void TTrayIcon::ClearBalloon() {
+  ReleaseHeld();  // a balloon cannot wait, and needs its icon in the shell first
   notifyData_.uFlags |= kNifInfo;
   std::memset(notifyData_.szInfo, 0, sizeof notifyData_.szInfo);
   UpdateIcon();
